@@ -1,0 +1,38 @@
+// Value encodings of the command builders and the code pages of the wire.
+// Text inside the program is UTF-8; only the wire and the files speak code pages.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ptk {
+
+// ASCII digits packed two per byte, first digit in the high nibble; only the low four
+// bits of each character are kept ("1234567890" -> 12 34 56 78 90). An odd count packs
+// the last digit into the high nibble of a final byte.
+std::vector<uint8_t> PackBcd(std::string_view digits);
+// (b >> 4) * 10 + (b & 0x0F): 0x59 -> 59.
+int BcdToInt(uint8_t b);
+// n bytes, first byte least significant, as a signed 64-bit value (n <= 8).
+int64_t BytesToInt64(const uint8_t* bytes, size_t n);
+
+// Code page 866 and Windows-1251, each as a 128-entry table for 0x80..0xFF.
+std::string Cp866ToUtf8(std::span<const uint8_t> bytes);
+std::vector<uint8_t> Utf8ToCp866(std::string_view text);  // unmappable -> '?'
+std::string Cp1251ToUtf8(std::span<const uint8_t> bytes);
+std::vector<uint8_t> Utf8ToCp1251(std::string_view text);  // unmappable -> '?'
+
+// The register's 100-character table, both directions: Cyrillic letters and № map to
+// their code page 866 codes, the other characters of the table keep their codes, and a
+// character not in the table passes unchanged (for non-ASCII UTF-8 input: '?').
+std::vector<uint8_t> ToDeviceText(std::string_view utf8);
+std::string FromDeviceText(std::span<const uint8_t> bytes);
+
+// Upper-case two-digit hex bytes separated by single blanks ("02 55 00").
+std::string HexBytes(std::span<const uint8_t> bytes);
+
+}  // namespace ptk

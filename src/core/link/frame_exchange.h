@@ -1,0 +1,67 @@
+// One command to the register and its answer: the PC's transfer (ENQ, frame, EOT) and
+// the register's answer transfer (ENQ, frame, ACK/NAK, EOT), with the result shown to
+// the person (boxes and ed_rezult).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <vector>
+
+#include "core/link/serial_port.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+
+namespace ptk {
+
+// T1 ENQ and ACK writes; T2 reply to ENQ; T3 frame write; T4 reply to the frame;
+// T5 EOT write and the register's closing EOT; T6 execution time (the register opening
+// its answer transfer); T7 reading the answer frame and writing ACK/NAK.
+struct Timeouts {
+  uint32_t t1 = 500, t2 = 500, t3 = 2000, t4 = 500, t5 = 500, t6 = 10000, t7 = 500;
+};
+
+// Results of ExchangeWithAnswer / ExchangeNoAnswer.
+inline constexpr int kExchangeOk = 1;
+inline constexpr int kExchangeLinkFailure = 0;
+inline constexpr int kExchangeChecksumError = 3;
+inline constexpr int kExchangeDeviceError = 4;
+inline constexpr int kExchangeNoMoreData = 2;       // 0x84 answered 0x18
+inline constexpr int kExchangeNotSupported = 22;    // 0xE0 answered 0x7A or 0x46
+
+inline constexpr size_t kLinkBufferSize = 260;
+
+class Link {
+ public:
+  Link(SerialPort& port, UserInterface& ui, Settings& settings)
+      : port_(&port), ui_(&ui), settings_(&settings) {}
+
+  // The common command layout: AccessPassword packed as two BCD bytes, code, parameters.
+  std::vector<uint8_t> CommandFrame(uint8_t code, std::span<const uint8_t> params = {}) const;
+  std::vector<uint8_t> CommandFrame(uint8_t code, std::initializer_list<uint8_t> params) const {
+    return CommandFrame(code, std::span<const uint8_t>(params.begin(), params.size()));
+  }
+
+  int ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswer, int answerLength,
+                         int decodeResult, const Timeouts& t = {}, uint32_t delayMs = 0);
+  int ExchangeNoAnswer(std::span<const uint8_t> frame, const Timeouts& t = {});
+
+  // The unstuffed answer of the last exchange: [0] STX, [1] marker, [2] result code,
+  // data from [3]; then ETX and the check byte; the rest zero.
+  std::array<uint8_t, kLinkBufferSize> AnswerBuffer{};
+  int AnswerLength = 0;
+
+  SerialPort& port() { return *port_; }
+  UserInterface& ui() { return *ui_; }
+  Settings& settings() { return *settings_; }
+  const Settings& settings() const { return *settings_; }
+
+ private:
+  SerialPort* port_;
+  UserInterface* ui_;
+  Settings* settings_;
+};
+
+}  // namespace ptk

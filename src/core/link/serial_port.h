@@ -1,0 +1,55 @@
+// The port operations the frame exchange is built on: a whole-buffer write, a read
+// that counts logical (unstuffed) bytes, and timed variants that retry until a limit.
+// Runs unchanged on a real device or on a scripted one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/link/clock.h"
+#include "core/link/port_device.h"
+#include "core/shell/user_interface.h"
+
+namespace ptk {
+
+class SerialPort {
+ public:
+  SerialPort(PortDevice& device, Clock& clock, UserInterface& ui)
+      : device_(&device), clock_(&clock), ui_(&ui) {}
+
+  // portName: "COMn" or an absolute device path.
+  bool OpenPort(const std::string& portName);
+  bool ConfigurePort(int baudIndex);
+  void ClosePort();
+  bool IsOpen() const;
+
+  bool ClearPortErrors();
+  bool PurgePort();
+  // Clears errors, purges both queues (bytes the register sent earlier are discarded),
+  // writes the whole buffer.
+  bool WritePort(const uint8_t* buffer, size_t length, size_t* written);
+  // Reads bytes one at a time into buffer[0..capacity) until logicalLength logical bytes
+  // arrived: a DLE not preceded by an uncounted DLE does not count, so DLE DLE and DLE ETX
+  // count as one. Fails when a one-byte read times out. rawCount: bytes stored.
+  bool ReadPort(uint8_t* buffer, size_t capacity, size_t logicalLength, size_t* rawCount);
+  // Retry until success or limitMs passed (unsigned tick arithmetic). TimedRead pumps
+  // messages before every attempt and fails at once when the application is quitting;
+  // every attempt starts again at buffer[0].
+  bool TimedWrite(const uint8_t* buffer, size_t length, uint32_t limitMs);
+  bool TimedRead(uint8_t* buffer, size_t capacity, size_t logicalLength, uint32_t limitMs,
+                 size_t* rawCount = nullptr);
+  bool PumpMessages();
+
+  PortDevice& device() { return *device_; }
+  Clock& clock() { return *clock_; }
+  UserInterface& ui() { return *ui_; }
+  void set_device(PortDevice& device) { device_ = &device; }
+
+ private:
+  PortDevice* device_;
+  Clock* clock_;
+  UserInterface* ui_;
+};
+
+}  // namespace ptk
