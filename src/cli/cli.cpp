@@ -1,0 +1,1 @@
+// ptk-cli command implementations.

@@ -1,0 +1,65 @@
+// ptk-cli: a command-line front end sharing the core with the program. Verbs register
+// themselves (VerbRegistrar at namespace scope in their own .cpp); ptk_cli is an object
+// library, so every verb file is always linked.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/link/frame_exchange.h"
+#include "core/link/serial_port.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+
+namespace ptk::cli {
+
+// Records the boxes a command showed (in order) and holds the result line; never blocks.
+class CliUi final : public UserInterface {
+ public:
+  Answer ShowBox(std::string_view caption, std::string_view text, Icon icon,
+                 Buttons buttons) override;
+  void SetResult(std::string_view text) override { result_ = std::string(text); }
+  std::string Result() const override { return result_; }
+  bool PumpMessages() override { return true; }
+
+  // "box: <caption>: <text>" per box, in order.
+  void PrintBoxes(std::ostream& out) const;
+  const std::vector<std::pair<std::string, std::string>>& boxes() const { return boxes_; }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> boxes_;
+  std::string result_;
+};
+
+// What a verb gets: the open, configured port and the link, after the global options.
+struct Context {
+  Link& link;
+  SerialPort& port;
+  Settings& settings;
+  CliUi& ui;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// Returns the exit status: 0 success, 1 command failed, 2 usage error (one line on err).
+using VerbFn = int (*)(Context& context, const std::vector<std::string>& args);
+
+struct Verb {
+  std::string name;
+  std::string usage;
+  VerbFn fn;
+};
+
+struct VerbRegistrar {
+  VerbRegistrar(std::string name, std::string usage, VerbFn fn);
+};
+const std::vector<Verb>& Verbs();
+
+// Parses "47" or "0x47" as one byte; false when it is not a hex byte.
+bool ParseHexByte(const std::string& text, uint8_t& value);
+
+// Runs ptk-cli with argv (without the program name); the whole program is this call.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace ptk::cli
