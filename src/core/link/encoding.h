@@ -28,7 +28,9 @@ std::vector<uint8_t> Utf8ToCp1251(std::string_view text);  // unmappable -> '?'
 
 // The register's 100-character table, both directions: Cyrillic letters and № map to
 // their code page 866 codes, the other characters of the table keep their codes, and a
-// character not in the table passes unchanged (for non-ASCII UTF-8 input: '?').
+// character not in the table passes unchanged, i.e. as its Windows-1251 byte ('?' when
+// Windows-1251 has no such character); a byte that is no code of the table reads as
+// Windows-1251.
 std::vector<uint8_t> ToDeviceText(std::string_view utf8);
 std::string FromDeviceText(std::span<const uint8_t> bytes);
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "core/link/serial_port.h"
@@ -28,10 +29,20 @@ inline constexpr int kExchangeOk = 1;
 inline constexpr int kExchangeLinkFailure = 0;
 inline constexpr int kExchangeChecksumError = 3;
 inline constexpr int kExchangeDeviceError = 4;
-inline constexpr int kExchangeNoMoreData = 2;       // 0x84 answered 0x18
-inline constexpr int kExchangeNotSupported = 22;    // 0xE0 answered 0x7A or 0x46
+inline constexpr int kExchangeNoMoreData = 2;     // 0x84 answered 0x18
+inline constexpr int kExchangeNotSupported = 22;  // 0xE0 answered 0x7A or 0x46
 
 inline constexpr size_t kLinkBufferSize = 260;
+// Longest command frames: stuffed in full, with STX, ETX and the check byte, a frame of
+// 128 bytes still fits the 260-byte buffer.
+inline constexpr size_t kMaxAnswerCommandLength = 128;
+inline constexpr size_t kMaxNoAnswerCommandLength = 60;
+
+inline constexpr std::string_view kTextNoLink = "Нет связи!";
+inline constexpr std::string_view kTextNoAnswer = "Нет ответа!";
+inline constexpr std::string_view kTextChecksumError = "Ошибка контрольной суммы!";
+// A caller built a command frame longer than the exchange accepts; nothing is sent.
+inline constexpr std::string_view kTextFrameTooLong = "Слишком длинная команда!";
 
 class Link {
  public:

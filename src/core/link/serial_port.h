@@ -41,6 +41,14 @@ class SerialPort {
                  size_t* rawCount = nullptr);
   bool PumpMessages();
 
+  // Reads one answer frame (STX, stuffed payload, ETX, check byte) into
+  // buffer[0..capacity), accumulating bytes across the 2 ms polls. Ends as soon as the
+  // frame is complete, when the first byte is not STX, when the buffer is full, or when
+  // limitMs passed. True when the frame is complete and holds at least minLogical logical
+  // bytes (counted as ReadPort counts them). rawCount: bytes stored.
+  bool ReadFrame(uint8_t* buffer, size_t capacity, size_t minLogical, uint32_t limitMs,
+                 size_t* rawCount);
+
   PortDevice& device() { return *device_; }
   Clock& clock() { return *clock_; }
   UserInterface& ui() { return *ui_; }
@@ -50,6 +58,7 @@ class SerialPort {
   PortDevice* device_;
   Clock* clock_;
   UserInterface* ui_;
+  bool deviceFailed_ = false;  // the last ReadPort ended because the device failed
 };
 
 }  // namespace ptk
