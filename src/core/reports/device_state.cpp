@@ -53,6 +53,12 @@ std::string BcdTwoDigits(uint8_t b) {
   return s.size() < 2 ? "0" + s : s;
 }
 
+// A four-digit BCD number (high byte first) shown with at least two digits: 01 05 gives
+// "105", 00 07 gives "07".
+std::string FourDigitNumber(uint8_t high, uint8_t low) {
+  return (BcdToInt(high) == 0 ? std::string() : BcdValue(high)) + BcdTwoDigits(low);
+}
+
 std::string_view Flag(uint8_t flags, uint8_t bit, std::string_view set, std::string_view clear) {
   return (flags & bit) ? set : clear;
 }
@@ -211,8 +217,8 @@ std::vector<std::string> ShowDeviceState(std::span<const uint8_t> answerBuffer, 
   add(std::string(mode.modeLine));
   add(std::string(mode.submodeLine));
   add(Dashes());
-  add("Номер чека: " + BcdValue(a[19]) + BcdTwoDigits(a[20]));
-  add("Номер закр. смены: " + BcdValue(a[21]) + BcdTwoDigits(a[22]));
+  add("Номер чека: " + FourDigitNumber(a[19], a[20]));
+  add("Номер закр. смены: " + FourDigitNumber(a[21], a[22]));
   const uint8_t receipt = a[23];
   if (receipt < kReceiptStates.size())
     add(std::string(kReceiptStates[receipt]));
