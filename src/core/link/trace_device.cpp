@@ -67,7 +67,7 @@ uint64_t TracingPortDevice::Now() const {
 void TracingPortDevice::Line(uint64_t micros, const char* direction, const std::string& text) {
   // Integer formatting: the process locale may use a decimal comma.
   char stamp[40];
-  std::snprintf(stamp, sizeof(stamp), "%9llu.%03u ms  ",
+  std::snprintf(stamp, sizeof(stamp), "%6llu.%03u ms  ",
                 static_cast<unsigned long long>(micros / 1000),
                 static_cast<unsigned>(micros % 1000));
   *out_ << stamp << direction << ' ' << text << '\n';

@@ -1,9 +1,9 @@
 // Line trace: a PortDevice decorator that logs every transfer with its direction and a
 // timestamp, one transfer per line, as upper-case hex:
 //
-//        0.000 ms  ----  open COM1 (/dev/ttyS0)
-//        0.412 ms  PC->  05
-//        1.038 ms  <-PTK 06
+//      0.000 ms  ----  open COM1 (/dev/ttyS0)
+//      0.412 ms  PC->  05
+//      1.038 ms  <-PTK 06
 //
 // The time is measured from the start of the trace. "PC->" is a write, "<-PTK" a run of
 // consecutive bytes read (it ends at a time-out, a write, a purge or any other call);
