@@ -8,19 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "core/shell_link_fixture.h"
+
 namespace ptk {
 namespace {
 
 using Lines = std::vector<std::string>;
 
 // An answer as the exchange keeps it: STX, payload, ETX, check byte, zeros after.
-struct Answer {
+struct AnswerBytes {
   std::array<uint8_t, kLinkBufferSize> buffer{};
   int length = 0;
 };
 
-Answer MakeAnswer(const std::vector<uint8_t>& payload) {
-  Answer a;
+AnswerBytes MakeAnswer(const std::vector<uint8_t>& payload) {
+  AnswerBytes a;
   a.buffer[0] = 0x02;
   size_t i = 1;
   uint8_t check = 0x03;
@@ -57,7 +59,7 @@ std::vector<uint8_t> StatePayload() {
 }
 
 Lines StateLines(const std::vector<uint8_t>& payload) {
-  Answer a = MakeAnswer(payload);
+  AnswerBytes a = MakeAnswer(payload);
   return ShowDeviceState(a.buffer, a.length);
 }
 
@@ -284,7 +286,7 @@ TEST(StateCode, DecodeEveryFlag) {
       {0x12, 0x0F, {0x12, 1, 1, 1, 1}},
   };
   for (const Case& c : cases) {
-    Answer a = MakeAnswer({0x45, c.mode, c.flags});
+    AnswerBytes a = MakeAnswer({0x45, c.mode, c.flags});
     StateCode s = DecodeStateCode(a.buffer, a.length);
     EXPECT_EQ(s.mode, c.expected.mode);
     EXPECT_EQ(s.noPaper, c.expected.noPaper) << int(c.flags);
@@ -293,14 +295,14 @@ TEST(StateCode, DecodeEveryFlag) {
     EXPECT_EQ(s.noRoll, c.expected.noRoll) << int(c.flags);
   }
   // A two-byte payload has no flags byte: the ETX after it is not read as flags.
-  Answer a = MakeAnswer({0x45, 0x03});
+  AnswerBytes a = MakeAnswer({0x45, 0x03});
   StateCode s = DecodeStateCode(a.buffer, a.length);
   EXPECT_EQ(s.mode, 0x03);
   EXPECT_EQ(s.noPaper + s.noPrinterLink + s.coverOpen + s.noRoll, 0);
 }
 
 TEST(ShowStateCode, Lines) {
-  Answer a = MakeAnswer({0x45, 0x33, 0x05});
+  AnswerBytes a = MakeAnswer({0x45, 0x33, 0x05});
   EXPECT_EQ(ShowStateCode(a.buffer, a.length),
             (Lines{"Режим: Z-отчеты", "Подрежим: подтв. гашения", kDashes, "Бумаги в принтере нет",
                    "Связь с принтером есть", "Крышка принтера открыта", "Рулон бумаги есть"}));
@@ -324,7 +326,7 @@ std::vector<uint8_t> TypePayload(std::vector<uint8_t> name) {
 
 TEST(ShowDeviceType, Lines) {
   // "ПТК-Ф 2" in the register's codes.
-  Answer a = MakeAnswer(TypePayload({0x8F, 0x92, 0x8A, 0x2D, 0x94, 0x20, 0x32}));
+  AnswerBytes a = MakeAnswer(TypePayload({0x8F, 0x92, 0x8A, 0x2D, 0x94, 0x20, 0x32}));
   EXPECT_EQ(
       ShowDeviceType(a.buffer, a.length),
       (Lines{"Версия: 258", "Подверсия: 5", "Языковая таблица: русская", "Название: ПТК-Ф 2"}));
@@ -338,7 +340,7 @@ TEST(ShowDeviceType, LanguageTables) {
   for (auto [number, name] : cases) {
     std::vector<uint8_t> p = TypePayload({});
     p[9 - 1] = static_cast<uint8_t>(number);
-    Answer a = MakeAnswer(p);
+    AnswerBytes a = MakeAnswer(p);
     EXPECT_EQ(ShowDeviceType(a.buffer, a.length)[2], std::string("Языковая таблица: ") + name);
   }
   EXPECT_EQ(LanguageTableName(-1), "зарезервировано");
@@ -359,15 +361,74 @@ TEST(ShowDeviceType, NameBytes) {
       {{'1', 0x00, '2'}, "1?2"},
   };
   for (const Case& c : cases) {
-    Answer a = MakeAnswer(TypePayload(c.bytes));
+    AnswerBytes a = MakeAnswer(TypePayload(c.bytes));
     EXPECT_EQ(ShowDeviceType(a.buffer, a.length)[3], "Название: " + c.text);
   }
 }
 
 TEST(ShowDeviceType, ShortAnswerStopsAtThePayload) {
-  Answer a = MakeAnswer({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00});
+  AnswerBytes a = MakeAnswer({0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00});
   EXPECT_EQ(ShowDeviceType(a.buffer, a.length),
             (Lines{"Версия: 16", "Подверсия: 0", "Языковая таблица: русская", "Название: "}));
+}
+
+}  // namespace
+}  // namespace ptk
+
+// The three queries on the line: their frames and their exchange arguments.
+
+namespace ptk {
+namespace {
+
+class StateQueryTest : public test::ShellLinkTest {};
+
+TEST_F(StateQueryTest, FramesAndDelay) {
+  reg.answer = {0x44, 0x01};
+  ASSERT_EQ(QueryDeviceState(link), 1);
+  reg.answer = {0x45, 0x02, 0x08};
+  ASSERT_EQ(QueryStateCode(link), 1);
+  reg.answer = {0x00, 0x01};
+  ASSERT_EQ(QueryDeviceType(link), 1);
+  ASSERT_EQ(reg.commands.size(), 3u);
+  EXPECT_EQ(reg.commands[0], (std::vector<uint8_t>{0x12, 0x34, 0x3F}));
+  EXPECT_EQ(reg.commands[1], (std::vector<uint8_t>{0x12, 0x34, 0x45}));
+  EXPECT_EQ(reg.commands[2], (std::vector<uint8_t>{0x12, 0x34, 0xA5}));
+  // Each waits 200 ms after acknowledging the register's ENQ.
+  for (int exchange = 0; exchange < 3; ++exchange) {
+    long gap = TickOfWrite(0x06, 2 * exchange + 1) - TickOfWrite(0x06, 2 * exchange);
+    EXPECT_GE(gap, 200) << exchange;
+    EXPECT_LT(gap, 210) << exchange;
+  }
+}
+
+TEST_F(StateQueryTest, StateCodeIsNotDecodedAsAResultCode) {
+  // The mode byte sits where a result code would be: 0x23 must not be shown as an error.
+  reg.answer = {0x45, 0x23, 0x08};
+  ASSERT_EQ(QueryStateCode(link), 1);
+  EXPECT_TRUE(ui.boxes.empty());
+  EXPECT_EQ(ui.result, " 00 - Ошибок нет. Команда выполнена.");
+  StateCode s = DecodeStateCode(link);
+  EXPECT_EQ(s.mode, 0x23);
+  EXPECT_EQ(s.noRoll, 1);
+  EXPECT_EQ(s.noPaper + s.noPrinterLink + s.coverOpen, 0);
+  EXPECT_EQ(LastStateCode.mode, 0x23);
+}
+
+TEST_F(StateQueryTest, DeviceStateSucceedsOnTheMarkerAndTypeOnItsFirstByte) {
+  reg.answer = {0x44, 0x8C};  // 'D': success whatever follows
+  EXPECT_EQ(QueryDeviceState(link), 1);
+  reg.answer = {0x55, 0x8C};  // no 'D': [2] is the result code
+  EXPECT_EQ(QueryDeviceState(link), kExchangeDeviceError);
+  reg.answer = {0x8C, 0x00};  // 0xA5: the first payload byte is the result code
+  EXPECT_EQ(QueryDeviceType(link), kExchangeDeviceError);
+  EXPECT_EQ(ui.boxes.size(), 2u);
+}
+
+TEST_F(StateQueryTest, SilentRegister) {
+  reg.enqDefault = test::Reply::Silent;
+  EXPECT_EQ(QueryStateCode(link), 0);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text, "Нет связи!");
 }
 
 }  // namespace
