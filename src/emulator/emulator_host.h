@@ -3,11 +3,15 @@
 // integration tests. The program opens SlavePath() like any serial device.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace ptk::emu {
+
+class VirtualRegister;
+struct EngineStats;
 
 struct EmulatorOptions {
   std::string stateFile;   // load at start and save at stop when not empty
@@ -15,7 +19,7 @@ struct EmulatorOptions {
   std::string faults;      // fault specification, as `ptk-emulator --faults`
   bool wireSpeed = false;  // pace bytes at the line speed (115200 bit/s unless set)
   int wireBaud = 115200;
-  int model = 0;           // 0: the default model
+  int model = 0;  // 0: the default model
 };
 
 class EmulatorHost {
@@ -32,6 +36,16 @@ class EmulatorHost {
 
   // Thread-safe snapshot of everything printed so far, one entry per tape line.
   std::vector<std::string> TapeLines() const;
+
+  // Runs fn on the live register (state, faults, tape) while the line thread holds off.
+  // Usable before Start() and after Stop() too.
+  void WithRegister(const std::function<void(VirtualRegister&)>& fn);
+  // Counters of the protocol engine (frames accepted and refused, answers sent, ...).
+  EngineStats Stats() const;
+  // Why Start() failed (a bad fault specification, an unreadable state file, no pty).
+  std::string LastError() const;
+  // Saves the state now when a state file is set (Stop() saves it too).
+  bool SaveStateNow();
 
   class Impl;
   Impl& impl() { return *impl_; }

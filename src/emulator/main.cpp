@@ -1,1 +1,129 @@
-int main() { return 0; }
+// ptk-emulator: the virtual register on a pseudo-terminal. Prints the slave device path
+// alone on the first line, then serves until SIGINT or SIGTERM.
+#include <signal.h>
+
+#include <charconv>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "core/link/direct_command.h"
+#include "emulator/emulator_host.h"
+#include "emulator/faults.h"
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+void OnSignal(int) {
+  g_stop = 1;
+}
+
+void PrintHelp(std::ostream& out) {
+  out << "Usage: ptk-emulator [--state FILE] [--tape FILE] [--faults SPEC]\n"
+         "                    [--wire-speed [BAUD]] [--model N] [--help]\n"
+         "\n"
+         "Runs the virtual register on a pseudo-terminal: prints the device path of its\n"
+         "slave side alone on the first line of standard output, then serves until\n"
+         "interrupted (SIGINT or SIGTERM; the state is saved when --state is given).\n"
+         "\n"
+         "  --state FILE        load the register's state from FILE (when it exists) and\n"
+         "                      save it there on exit (written atomically)\n"
+         "  --tape FILE         append every printed line to FILE as UTF-8 text\n"
+         "  --faults SPEC       switch on faults (below)\n"
+         "  --wire-speed [BAUD] pace the bytes at the line speed (default 115200 bit/s)\n"
+         "  --model N           report model code N (default "
+      << ptk::kModelCodeThird << "; known: " << ptk::kModelCodeFirst << ", "
+      << ptk::kModelCodeSecond << ", " << ptk::kModelCodeThird
+      << ")\n"
+         "\n"
+         "Defaults:\n"
+         "  communication password 7391 (table 2, row 1, field 23)\n"
+         "  user passwords: row r of table 3 holds r as eight digits:\n"
+         "    cashiers 1..28 \"00000001\"..\"00000028\", administrator \"00000029\",\n"
+         "    system administrator \"00000030\"\n"
+         "  mode 1 accepts any user; modes 2 and 3 rows 29 or 30; modes 4 and 6 row 30;\n"
+         "  mode 5 the fiscal-memory password \"00000000\"\n"
+         "  a command the register does not have is answered with result code 7A\n"
+         "\n"
+         "Faults:\n"
+      << ptk::emu::FaultSyntaxHelp();
+}
+
+bool ParseInt(std::string_view text, int& value) {
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && ptr == text.data() + text.size();
+}
+
+int Usage(const std::string& message) {
+  std::cerr << "ptk-emulator: " << message << " (see --help)\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ptk::emu::EmulatorOptions options;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= argc) return false;
+      out = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      PrintHelp(std::cout);
+      return 0;
+    } else if (arg == "--state") {
+      if (!value(options.stateFile)) return Usage("--state needs a file");
+    } else if (arg == "--tape") {
+      if (!value(options.tapeFile)) return Usage("--tape needs a file");
+    } else if (arg == "--faults") {
+      if (!value(options.faults)) return Usage("--faults needs a specification");
+      ptk::emu::Faults check;
+      std::string error;
+      if (!ptk::emu::ApplyFaultSpec(options.faults, check, &error)) return Usage(error);
+    } else if (arg == "--wire-speed") {
+      options.wireSpeed = true;
+      if (i + 1 < argc && argv[i + 1][0] != '-') {
+        int baud = 0;
+        if (!ParseInt(argv[i + 1], baud) || baud < 300 || baud > 4000000)
+          return Usage(std::string("bad line speed: ") + argv[i + 1]);
+        options.wireBaud = baud;
+        ++i;
+      }
+    } else if (arg == "--model") {
+      std::string text;
+      int model = 0;
+      if (!value(text) || !ParseInt(text, model) || model < 1 || model > 65535)
+        return Usage("--model needs a number 1..65535");
+      options.model = model;
+    } else {
+      return Usage("unknown option " + arg);
+    }
+  }
+
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+  // Block the stop signals (the serving thread inherits the mask) and wait for them in
+  // sigsuspend, so that a signal cannot slip in between the test and the wait.
+  sigset_t stopSignals, previous;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stopSignals, &previous);
+
+  ptk::emu::EmulatorHost host(options);
+  if (!host.Start()) {
+    std::cerr << "ptk-emulator: " << host.LastError() << "\n";
+    return 1;
+  }
+  std::cout << host.SlavePath() << std::endl;
+  while (!g_stop) sigsuspend(&previous);
+  host.Stop();
+  return 0;
+}

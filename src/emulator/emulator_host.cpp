@@ -1,0 +1,311 @@
+#include "emulator/emulator_host.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "emulator/protocol_engine.h"
+#include "emulator/state_file.h"
+#include "emulator/virtual_register.h"
+
+#ifndef _WIN32
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#endif
+
+namespace ptk::emu {
+
+using Steady = std::chrono::steady_clock;
+
+class EmulatorHost::Impl {
+ public:
+  explicit Impl(EmulatorOptions options)
+      : options_(std::move(options)),
+        register_(SystemClock(), static_cast<uint16_t>(options_.model)),
+        engine_(register_, register_.faults()) {}
+  ~Impl() { Stop(); }
+
+  bool Start();
+  void Stop();
+  bool SaveNow();
+
+  std::mutex mutex;  // guards register_ and engine_
+  VirtualRegister& reg() { return register_; }
+  ProtocolEngine& engine() { return engine_; }
+  std::string slavePath;
+  std::string lastError;
+
+ private:
+  struct TimedByte {
+    uint8_t byte;
+    Steady::time_point due;
+  };
+
+  void Serve();
+  void ReadLine(Steady::time_point now);
+  bool WriteDue(Steady::time_point now);
+
+  EmulatorOptions options_;
+  VirtualRegister register_;
+  ProtocolEngine engine_;
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  bool stateReady_ = false;  // the state file was read (or absent): saving may replace it
+  int master_ = -1;
+  int slave_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+  // Wire pacing: a byte occupies the line for ten bit times; it reaches the other side
+  // when its stop bit has passed.
+  std::chrono::nanoseconds byteTime_{0};
+  Steady::time_point rxFree_{};
+  Steady::time_point txFree_{};
+  std::deque<TimedByte> rx_;
+  std::deque<TimedByte> tx_;
+};
+
+#ifndef _WIN32
+
+bool EmulatorHost::Impl::Start() {
+  if (running_) return true;
+  if (!options_.faults.empty() &&
+      !ApplyFaultSpec(options_.faults, register_.faults(), &lastError)) {
+    return false;
+  }
+  if (!options_.stateFile.empty()) {
+    std::string error;
+    bool existed = false;
+    if (!LoadState(register_.state(), options_.stateFile, &existed, &error)) {
+      lastError = options_.stateFile + ": " + error;
+      return false;
+    }
+    if (options_.model != 0) register_.state().model = static_cast<uint16_t>(options_.model);
+    stateReady_ = true;
+  }
+  if (!options_.tapeFile.empty() && !register_.tape().MirrorTo(options_.tapeFile)) {
+    lastError = "cannot open the tape file " + options_.tapeFile;
+    return false;
+  }
+  if (options_.wireSpeed) {
+    int baud = options_.wireBaud > 0 ? options_.wireBaud : 115200;
+    byteTime_ = std::chrono::nanoseconds(10'000'000'000LL / baud);
+  }
+
+  // Raw from the first byte: a fresh pty slave echoes and holds input until a newline.
+  termios raw{};
+  cfmakeraw(&raw);
+  raw.c_cflag |= CLOCAL | CREAD;
+  raw.c_cc[VMIN] = 0;
+  raw.c_cc[VTIME] = 0;
+  if (openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
+    lastError = std::string("openpty: ") + strerror(errno);
+    return false;
+  }
+  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  const char* name = ptsname(master_);
+  slavePath = name ? name : "";
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) {
+    lastError = std::string("pipe: ") + strerror(errno);
+    close(master_);
+    close(slave_);
+    master_ = slave_ = -1;
+    return false;
+  }
+  wakeRead_ = pipeFds[0];
+  wakeWrite_ = pipeFds[1];
+  fcntl(wakeRead_, F_SETFL, O_NONBLOCK);
+  fcntl(wakeRead_, F_SETFD, FD_CLOEXEC);
+  fcntl(wakeWrite_, F_SETFD, FD_CLOEXEC);
+  running_ = true;
+  thread_ = std::thread([this] { Serve(); });
+  return true;
+}
+
+void EmulatorHost::Impl::Stop() {
+  if (running_) {
+    running_ = false;
+    uint8_t b = 1;
+    ssize_t ignored = write(wakeWrite_, &b, 1);
+    (void)ignored;
+    if (thread_.joinable()) thread_.join();
+  }
+  for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+  SaveNow();
+}
+
+void EmulatorHost::Impl::ReadLine(Steady::time_point now) {
+  uint8_t buffer[512];
+  for (;;) {
+    ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n <= 0) return;
+    for (ssize_t i = 0; i < n; ++i) {
+      Steady::time_point due = now;
+      if (byteTime_.count() > 0) {
+        due = std::max(now, rxFree_) + byteTime_;
+        rxFree_ = due;
+      }
+      rx_.push_back({buffer[i], due});
+    }
+  }
+}
+
+// Writes every byte whose time has come; false when the line would block.
+bool EmulatorHost::Impl::WriteDue(Steady::time_point now) {
+  uint8_t buffer[512];
+  while (!tx_.empty() && tx_.front().due <= now) {
+    size_t n = 0;
+    while (n < tx_.size() && n < sizeof buffer && tx_[n].due <= now) buffer[n] = tx_[n].byte, ++n;
+    ssize_t written = write(master_, buffer, n);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return false;
+      tx_.clear();  // the line is gone; nothing to send to
+      return true;
+    }
+    tx_.erase(tx_.begin(), tx_.begin() + written);
+  }
+  return true;
+}
+
+void EmulatorHost::Impl::Serve() {
+#ifdef __linux__
+  // Sleep precisely: wire pacing wakes up every byte time (87 us at 115200 bit/s).
+  prctl(PR_SET_TIMERSLACK, 1UL);
+#endif
+  Clock& clock = SystemClock();
+  bool writable = true;
+  while (running_) {
+    Steady::time_point now = Steady::now();
+    std::optional<uint32_t> wakeMs;
+    {
+      std::lock_guard lock(mutex);
+      uint32_t nowMs = clock.TickCount();
+      while (!rx_.empty() && rx_.front().due <= now) {
+        engine_.Feed(rx_.front().byte, nowMs);
+        rx_.pop_front();
+      }
+      engine_.Tick(nowMs);
+      OutChunk chunk;
+      while (engine_.PopDue(nowMs, chunk)) {
+        for (uint8_t b : chunk.bytes) {
+          Steady::time_point due = now;
+          if (byteTime_.count() > 0) {
+            Steady::time_point start = std::max(now, txFree_);
+            txFree_ = start + byteTime_;
+            due = txFree_;
+          }
+          tx_.push_back({b, due});
+        }
+      }
+      wakeMs = engine_.NextWakeIn(nowMs);
+    }
+    writable = WriteDue(now);
+
+    // Sleep until the next byte is due either way, the engine's next time limit, a byte
+    // arrives, or Stop() wakes us.
+    std::chrono::nanoseconds wait = std::chrono::milliseconds(1000);
+    if (wakeMs) wait = std::min<std::chrono::nanoseconds>(wait, std::chrono::milliseconds(*wakeMs));
+    if (wakeMs && *wakeMs == 0) wait = std::chrono::microseconds(500);
+    if (!rx_.empty()) wait = std::min<std::chrono::nanoseconds>(wait, rx_.front().due - now);
+    if (!tx_.empty() && writable)
+      wait = std::min<std::chrono::nanoseconds>(wait, tx_.front().due - now);
+    if (wait.count() < 0) wait = std::chrono::nanoseconds(0);
+    pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (writable ? 0 : POLLOUT)), 0},
+                     {wakeRead_, POLLIN, 0}};
+    timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
+                static_cast<long>(wait.count() % 1'000'000'000)};
+    int ready = ppoll(fds, 2, &ts, nullptr);
+    if (ready < 0) continue;  // EINTR
+    if (fds[1].revents & POLLIN) {
+      uint8_t drain[16];
+      while (read(wakeRead_, drain, sizeof drain) > 0) {
+      }
+    }
+    if (fds[0].revents & POLLIN) ReadLine(Steady::now());
+    if (fds[0].revents & (POLLHUP | POLLERR)) {
+      // No reader on the other side (cannot happen while we hold the slave open): do
+      // not spin on the error.
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+}
+
+#else  // _WIN32: the virtual register needs a pseudo-terminal.
+
+bool EmulatorHost::Impl::Start() {
+  lastError = "the virtual register needs a POSIX pseudo-terminal";
+  return false;
+}
+void EmulatorHost::Impl::Stop() {
+  SaveNow();
+}
+void EmulatorHost::Impl::Serve() {}
+void EmulatorHost::Impl::ReadLine(Steady::time_point) {}
+bool EmulatorHost::Impl::WriteDue(Steady::time_point) {
+  return true;
+}
+
+#endif
+
+bool EmulatorHost::Impl::SaveNow() {
+  if (options_.stateFile.empty() || !stateReady_) return false;
+  std::lock_guard lock(mutex);
+  return SaveState(register_.state(), options_.stateFile, &lastError);
+}
+
+EmulatorHost::EmulatorHost(EmulatorOptions options)
+    : impl_(std::make_unique<Impl>(std::move(options))) {}
+EmulatorHost::~EmulatorHost() = default;
+
+bool EmulatorHost::Start() {
+  return impl_->Start();
+}
+void EmulatorHost::Stop() {
+  impl_->Stop();
+}
+const std::string& EmulatorHost::SlavePath() const {
+  return impl_->slavePath;
+}
+
+std::vector<std::string> EmulatorHost::TapeLines() const {
+  return impl_->reg().tape().Lines();
+}
+
+void EmulatorHost::WithRegister(const std::function<void(VirtualRegister&)>& fn) {
+  std::lock_guard lock(impl_->mutex);
+  fn(impl_->reg());
+}
+
+EngineStats EmulatorHost::Stats() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->engine().stats();
+}
+
+std::string EmulatorHost::LastError() const {
+  return impl_->lastError;
+}
+bool EmulatorHost::SaveStateNow() {
+  return impl_->SaveNow();
+}
+
+}  // namespace ptk::emu

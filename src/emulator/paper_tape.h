@@ -1,0 +1,34 @@
+// The register's paper tape: every printed line, in order, as UTF-8 text. Optionally
+// mirrored into a file, one line appended and flushed as it is printed.
+#pragma once
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace ptk::emu {
+
+class PaperTape {
+ public:
+  PaperTape() = default;
+  ~PaperTape();
+  PaperTape(const PaperTape&) = delete;
+  PaperTape& operator=(const PaperTape&) = delete;
+
+  // Appends to the file from now on (the file is created when missing); false when it
+  // cannot be opened.
+  bool MirrorTo(const std::string& path);
+
+  void Print(std::string line);
+  std::vector<std::string> Lines() const;
+  size_t LineCount() const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+  std::FILE* file_ = nullptr;
+};
+
+}  // namespace ptk::emu

@@ -1,0 +1,24 @@
+// Saving and loading the register's state, so that a training session can be resumed.
+// A versioned text file, one "key value" per line; tables as "table T R F HEX".
+// Saving writes a temporary file beside the target and renames it over the target.
+#pragma once
+
+#include <string>
+
+#include "emulator/virtual_register.h"
+
+namespace ptk::emu {
+
+inline constexpr const char* kStateFileHeader = "ptk-emulator-state 1";
+
+std::string SerializeState(const RegisterState& state);
+// Keys it does not know are skipped (files of later versions stay loadable); false and a
+// reason for a file that is not a state file or has a malformed line (state untouched).
+bool ParseState(const std::string& text, RegisterState& state, std::string* error = nullptr);
+
+bool SaveState(const RegisterState& state, const std::string& path, std::string* error = nullptr);
+// A missing file is not an error: *existed becomes false and the state stays as it is.
+bool LoadState(RegisterState& state, const std::string& path, bool* existed = nullptr,
+               std::string* error = nullptr);
+
+}  // namespace ptk::emu

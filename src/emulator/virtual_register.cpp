@@ -1,0 +1,191 @@
+#include "emulator/virtual_register.h"
+
+#include <ctime>
+
+#include "core/link/direct_command.h"
+
+namespace ptk::emu {
+
+uint16_t DefaultModelCode() {
+  return kModelCodeThird;
+}
+
+namespace {
+
+constexpr uint8_t kCmdDeviceType = 0xA5;
+// How long an opened cash drawer stays open before the cashier pushes it shut.
+constexpr uint32_t kDrawerOpenMs = 5000;
+
+int64_t HostLocalSeconds() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+  return static_cast<int64_t>(now) - static_cast<int64_t>(_timezone);
+#else
+  localtime_r(&now, &local);
+  return static_cast<int64_t>(now) + local.tm_gmtoff;
+#endif
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const int64_t yoe = y - era * 400;
+  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+}  // namespace
+
+bool ValidDate(int year, int month, int day) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12 || day < 1) return false;
+  bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  int days = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+  return day <= days;
+}
+
+int64_t ToSeconds(const DateTime& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+DateTime FromSeconds(int64_t seconds) {
+  int64_t days = seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+  int64_t rest = seconds - days * 86400;
+  int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t doe = z - era * 146097;
+  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const int64_t mp = (5 * doy + 2) / 153;
+  DateTime t;
+  t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2 ? 1 : 0));
+  t.hour = static_cast<int>(rest / 3600);
+  t.minute = static_cast<int>(rest / 60 % 60);
+  t.second = static_cast<int>(rest % 60);
+  return t;
+}
+
+uint8_t ToBcd(int value) {
+  value %= 100;
+  if (value < 0) value = -value;
+  return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
+}
+
+bool IsBcd(uint8_t b) {
+  return (b >> 4) <= 9 && (b & 0x0F) <= 9;
+}
+
+std::vector<uint8_t> NumberToBcd(uint64_t value, int digits) {
+  std::vector<uint8_t> bytes(static_cast<size_t>((digits + 1) / 2), 0);
+  for (size_t i = bytes.size(); i-- > 0;) {
+    int low = static_cast<int>(value % 10);
+    value /= 10;
+    int high = static_cast<int>(value % 10);
+    value /= 10;
+    bytes[i] = static_cast<uint8_t>((high << 4) | low);
+  }
+  return bytes;
+}
+
+VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
+    : clock_(&clock), hostTime_(HostLocalSeconds) {
+  Reset();
+  state_.model = model != 0 ? model : DefaultModelCode();
+  RegisterStateCommands(commands_);
+  RegisterModeCommands(commands_);
+  RegisterServiceCommands(commands_);
+  RegisterPrintCommands(commands_);
+}
+
+void VirtualRegister::Reset() {
+  uint16_t model = state_.model;
+  state_ = RegisterState{};
+  state_.model = model;
+  LoadDefaultTables(state_.tables);
+  drawerOpen_ = false;
+}
+
+DateTime VirtualRegister::Now() const {
+  return FromSeconds(hostTime_() + state_.clockOffset);
+}
+
+void VirtualRegister::SetNow(const DateTime& t) {
+  state_.clockOffset = ToSeconds(t) - hostTime_();
+}
+
+bool VirtualRegister::DrawerOpen(uint32_t now) const {
+  return drawerOpen_ && static_cast<int32_t>(now - drawerOpenUntil_) < 0;
+}
+
+void VirtualRegister::OpenDrawer(uint32_t now) {
+  drawerOpen_ = true;
+  drawerOpenUntil_ = now + kDrawerOpenMs;
+  ++state_.drawerOpenings;
+}
+
+Reply VirtualRegister::Ok(std::initializer_list<uint8_t> data) {
+  Reply reply;
+  reply.payload = {kAnswerMarker, rc::kOk};
+  reply.payload.insert(reply.payload.end(), data.begin(), data.end());
+  return reply;
+}
+
+Reply VirtualRegister::Ok(std::vector<uint8_t> data) {
+  Reply reply;
+  reply.payload = {kAnswerMarker, rc::kOk};
+  reply.payload.insert(reply.payload.end(), data.begin(), data.end());
+  return reply;
+}
+
+Reply VirtualRegister::Error(uint8_t code, uint8_t commandCode) {
+  Reply reply;
+  // The device-type answer carries its result code first; repeating it in the second
+  // byte lets both command paths of the program see the error.
+  if (commandCode == kCmdDeviceType) {
+    reply.payload = {code, code, 0x00};
+  } else {
+    reply.payload = {kAnswerMarker, code, 0x00};
+  }
+  return reply;
+}
+
+Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
+  if (payload.size() < 3) return Error(rc::kBadCommand);
+  Command command;
+  command.code = payload[2];
+  command.params = payload.subspan(3);
+  command.now = clock_->TickCount();
+
+  std::vector<uint8_t> password = CommPassword();
+  if (password.size() != 2 || payload[0] != password[0] || payload[1] != password[1])
+    return Error(rc::kWrongPassword, command.code);
+
+  uint8_t forced = 0;
+  bool forcedCode = faults_.TakeCode(command.code, forced);
+  if (forcedCode && forced != rc::kOk && forced != 0x01) return Error(forced, command.code);
+
+  const CommandSpec* spec = commands_.Find(command.code);
+  if (!spec) return Error(rc::kNotSupported, command.code);
+  if (command.params.size() < spec->minParams) return Error(rc::kBadLength, command.code);
+  if (!(spec->modes & (1u << (state_.mode & 0x0F)))) return Error(rc::kWrongMode, command.code);
+  if (spec->prints) {
+    uint8_t flags = faults_.printerFlags;
+    if (flags & kPrinterNoLink) return Error(rc::kNoPrinterLink, command.code);
+    if (flags & (kPrinterNoPaper | kPrinterNoRoll)) return Error(rc::kNoPaper, command.code);
+    if (flags & kPrinterCoverOpen) return Error(rc::kPrinterMechanical, command.code);
+  }
+  Reply reply = spec->handler(*this, command);
+  // A forced success code (0x01) replaces the handler's own.
+  if (forcedCode && reply.payload.size() >= 2 && command.code != 0x3F && command.code != 0x45) {
+    reply.payload[command.code == kCmdDeviceType ? 0 : 1] = forced;
+  }
+  return reply;
+}
+
+}  // namespace ptk::emu

@@ -1,0 +1,210 @@
+// The virtual register: a consistent register state (modes, passwords, tables, clock,
+// shift and receipt, printer) and one handler per command, registered in a table.
+//
+// Every command payload is password (2 BCD bytes), code, parameters. The dispatcher
+// checks, in order: the communication password (table 2, row 1, field 23; 0x8C on a
+// mismatch), a forced result code from the faults, whether the command is known (0x7A
+// "Данная модель ПТК не может выполнить команду." otherwise), the parameter length
+// (0x14), the mode (0x66) and, for printing commands, the printer (0x67 no paper or no
+// roll, 0x68 no printer link, 0x69 cover open). Then the handler runs.
+//
+// Answers: marker 'U' (0x55), result code, data; 'D' first for 0x3F; the result code
+// first for 0xA5. Error answers are three bytes (marker, code, 0), so that commands read
+// with an exact answer length of 6 get them whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "emulator/faults.h"
+#include "emulator/paper_tape.h"
+#include "emulator/protocol_engine.h"
+#include "emulator/table_store.h"
+
+namespace ptk::emu {
+
+inline constexpr uint8_t kAnswerMarker = 0x55;       // 'U'
+inline constexpr uint8_t kStateAnswerMarker = 0x44;  // 'D', first byte of the 0x3F answer
+
+// Result codes the register itself produces.
+namespace rc {
+inline constexpr uint8_t kOk = 0x00;
+inline constexpr uint8_t kBadLength = 0x14;
+inline constexpr uint8_t kNeedsDateConfirmation = 0x16;
+inline constexpr uint8_t kEntryBlocked = 0x1E;
+inline constexpr uint8_t kBadCommand = 0x46;  // a frame too short to hold a command
+inline constexpr uint8_t kWrongMode = 0x66;
+inline constexpr uint8_t kNoPaper = 0x67;
+inline constexpr uint8_t kNoPrinterLink = 0x68;
+inline constexpr uint8_t kPrinterMechanical = 0x69;
+inline constexpr uint8_t kBadTarget = 0x6D;
+inline constexpr uint8_t kNotSupported = 0x7A;  // a command this register does not have
+inline constexpr uint8_t kWrongPassword = 0x8C;
+inline constexpr uint8_t kBadDate = 0x94;
+inline constexpr uint8_t kBadTime = 0x95;
+inline constexpr uint8_t kReceiptClosed = 0x9A;
+inline constexpr uint8_t kShiftOpen = 0x9C;
+}  // namespace rc
+
+// The model the register reports when none is chosen: the third known model code.
+uint16_t DefaultModelCode();
+
+// A calendar date and time of the register's clock.
+struct DateTime {
+  int year = 2000, month = 1, day = 1;  // full year
+  int hour = 0, minute = 0, second = 0;
+  bool operator==(const DateTime&) const = default;
+};
+bool ValidDate(int year, int month, int day);
+int64_t ToSeconds(const DateTime& t);  // seconds since 1970-01-01 00:00:00 (no time zone)
+DateTime FromSeconds(int64_t seconds);
+
+// Everything the register keeps; saved and loaded as a whole.
+struct RegisterState {
+  // Modes: mode in the low four bits of the mode byte, submode in the high four.
+  uint8_t mode = 0;
+  uint8_t submode = 0;
+  uint8_t cashier = 0;  // the user row that entered the current mode (0: none yet)
+  uint8_t ModeByte() const { return static_cast<uint8_t>((submode << 4) | (mode & 0x0F)); }
+
+  // Clock: the register's local time is the host's plus this offset.
+  int64_t clockOffset = 0;
+  int64_t pendingDate = 0;  // yyyymmdd of a date waiting for confirmation; 0: none
+
+  // Identity.
+  uint16_t model = 0;
+  uint16_t firmwareVersion = 300;
+  uint16_t firmwareSubversion = 7;
+  uint16_t fmVersion = 120;
+  uint16_t fmSubversion = 3;
+  uint8_t languageTable = 0;               // "русская"
+  std::string factoryNumber = "00102030";  // eight digits
+  std::string deviceName = "ВИРТУАЛЬНЫЙ ПТК";
+  uint8_t portNumber = 1;
+  uint8_t decimalPoint = 2;
+  std::string fiscalMemoryPassword = "00000000";
+
+  // Fiscal state, shift and receipt.
+  bool fiscalized = false;
+  bool batteryLow = false;
+  bool shiftOpen = false;
+  int lastClosedShift = 0;
+  int receiptNumber = 0;
+  uint8_t receiptState = 0;  // 0 closed, 1 sale, 2 return, 3 annulment, 4 purchase, ...
+  int64_t receiptSum = 0;    // kopecks
+
+  TableStore tables;
+  std::vector<std::string> headerLines{"      ВИРТУАЛЬНЫЙ ПТК", "   ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
+  std::vector<std::string> endingLines{"    СПАСИБО ЗА ПОКУПКУ!"};
+
+  // Counters of things that leave no trace on the tape.
+  uint64_t beeps = 0;
+  uint64_t drawerOpenings = 0;
+};
+
+class VirtualRegister;
+
+struct Command {
+  uint8_t code = 0;
+  std::span<const uint8_t> params;
+  uint32_t now = 0;  // tick of the register's clock
+};
+
+using CommandHandler = Reply (*)(VirtualRegister& reg, const Command& command);
+
+// Bit m set: the command is accepted in mode m.
+inline constexpr uint16_t kAnyMode = 0xFFFF;
+constexpr uint16_t Modes(std::initializer_list<int> modes) {
+  uint16_t mask = 0;
+  for (int m : modes) mask = static_cast<uint16_t>(mask | (1u << m));
+  return mask;
+}
+
+struct CommandSpec {
+  uint8_t code = 0;
+  const char* name = "";
+  size_t minParams = 0;
+  uint16_t modes = kAnyMode;
+  bool prints = false;  // refused while the printer cannot print
+  CommandHandler handler = nullptr;
+};
+
+class CommandTable {
+ public:
+  void Add(const CommandSpec& spec) { specs_[spec.code] = spec; }
+  const CommandSpec* Find(uint8_t code) const {
+    return specs_[code].handler ? &specs_[code] : nullptr;
+  }
+
+ private:
+  CommandSpec specs_[256]{};
+};
+
+class VirtualRegister final : public CommandExecutor {
+ public:
+  // model 0: DefaultModelCode().
+  explicit VirtualRegister(Clock& clock = SystemClock(), uint16_t model = 0);
+
+  Reply Execute(std::span<const uint8_t> payload) override;
+
+  RegisterState& state() { return state_; }
+  const RegisterState& state() const { return state_; }
+  Faults& faults() { return faults_; }
+  PaperTape& tape() { return tape_; }
+  const CommandTable& commands() const { return commands_; }
+  Clock& clock() { return *clock_; }
+
+  // The host's local time in seconds since 1970 (no time zone); replaceable by tests.
+  void SetHostTime(std::function<int64_t()> hostTime) { hostTime_ = std::move(hostTime); }
+  DateTime Now() const;
+  void SetNow(const DateTime& t);
+
+  // Power-on defaults for everything but the model (tables included).
+  void Reset();
+
+  // The printer's state code flags (the faults' flags).
+  uint8_t PrinterFlags() const { return faults_.printerFlags; }
+  bool DrawerOpen(uint32_t now) const;
+  void OpenDrawer(uint32_t now);
+
+  // The communication password, as table 2 row 1 field 23 holds it (2 BCD bytes).
+  std::vector<uint8_t> CommPassword() const { return state_.tables.Get(kCommPasswordField); }
+
+  // Prints a line on the tape (UTF-8).
+  void Print(std::string line) { tape_.Print(std::move(line)); }
+
+  // Answers.
+  static Reply Ok(std::initializer_list<uint8_t> data = {0x00});
+  static Reply Ok(std::vector<uint8_t> data);
+  static Reply Error(uint8_t code, uint8_t commandCode = 0);
+
+ private:
+  Clock* clock_;
+  std::function<int64_t()> hostTime_;
+  RegisterState state_;
+  Faults faults_;
+  PaperTape tape_;
+  CommandTable commands_;
+  uint32_t drawerOpenUntil_ = 0;
+  bool drawerOpen_ = false;
+};
+
+// The handler groups; each registers its commands next to the state they use.
+void RegisterStateCommands(CommandTable& table);    // 0x3F 0x45 0xA5 0x9D
+void RegisterModeCommands(CommandTable& table);     // 0x52 0x56
+void RegisterServiceCommands(CommandTable& table);  // 0x47 0x80 0x82 0x6B 0x71 0x59 0x64 0x4B
+void RegisterPrintCommands(CommandTable& table);    // 0x6C 0x73 0x5E 0x4C 0x87 0x75 0x88
+
+// Converting numbers to packed BCD of a fixed number of digits (most significant first).
+std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);
+uint8_t ToBcd(int value);  // 0..99
+// A packed BCD byte with both nibbles 0..9.
+bool IsBcd(uint8_t b);
+
+}  // namespace ptk::emu
