@@ -79,11 +79,16 @@ struct BusyGuard {
 
 // One command's conversation with the register. Every read waits for one byte within a
 // phase time-out; a wait longer than one slice is cut into slices with window messages
-// pumped between them, and the phase time-out is put back on the port afterwards, so the
-// port is left with the time-out of the last phase in force.
+// pumped between them. When the transfer ends, the last phase's time-out is put back on
+// the port, so that it stays in force as if the phase had waited in one piece.
 class Transfer {
  public:
   explicit Transfer(SerialPort& port) : port_(port), device_(port.device()) {}
+  ~Transfer() {
+    if (currentMs_ != phaseMs_) device_.SetReadTimeout(phaseMs_);
+  }
+  Transfer(const Transfer&) = delete;
+  Transfer& operator=(const Transfer&) = delete;
 
   enum class Read { Byte, None, Failed, Quit };
 
@@ -103,17 +108,17 @@ class Transfer {
     // passing: no real wait needs more slices than milliseconds.
     uint64_t attempts = 0;
     for (;;) {
-      uint32_t elapsed = clock.TickCount() - start;
-      uint32_t remaining = elapsed >= phaseMs_ ? 0 : phaseMs_ - elapsed;
-      if (remaining == 0 || ++attempts > uint64_t{phaseMs_} + 10) return Restore(Read::None);
-      uint32_t slice = std::min(remaining, kDirectWaitSliceMs);
+      const uint32_t elapsed = clock.TickCount() - start;
+      const uint32_t remaining = elapsed >= phaseMs_ ? 0 : phaseMs_ - elapsed;
+      if (remaining == 0 || ++attempts > uint64_t{phaseMs_} + 10) return Read::None;
+      const uint32_t slice = std::min(remaining, kDirectWaitSliceMs);
       if (slice != currentMs_) {
         if (!device_.SetReadTimeout(slice)) return Read::Failed;
         currentMs_ = slice;
       }
-      Read r = Single(byte);
-      if (r != Read::None) return Restore(r);
-      if (!port_.ui().PumpMessages()) return Restore(Read::Quit);
+      const Read r = Single(byte);
+      if (r != Read::None) return r;
+      if (!port_.ui().PumpMessages()) return Read::Quit;
     }
   }
 
@@ -131,14 +136,6 @@ class Transfer {
         break;
     }
     return Read::Failed;
-  }
-
-  Read Restore(Read r) {
-    if (currentMs_ != phaseMs_) {
-      if (!device_.SetReadTimeout(phaseMs_)) return Read::Failed;
-      currentMs_ = phaseMs_;
-    }
-    return r;
   }
 
   SerialPort& port_;
@@ -161,7 +158,7 @@ int ReadError(Transfer::Read r, int none) {
 }
 
 int RunTransfer(SerialPort& port, const std::vector<uint8_t>& frame, uint8_t code, uint8_t* answer,
-                size_t* answerLength) {
+                size_t capacity, size_t* answerLength) {
   Transfer t(port);
   uint8_t b = 0;
 
@@ -240,7 +237,7 @@ int RunTransfer(SerialPort& port, const std::vector<uint8_t>& frame, uint8_t cod
     payload.push_back(stored[i]);
   }
   if (payload.size() > kDirectAreaSize) return kExcessData;
-  if (payload.size() > *answerLength) return kBufferTooSmall;
+  if (payload.size() > capacity) return kBufferTooSmall;
   std::copy(payload.begin(), payload.end(), answer);
   *answerLength = payload.size();
 
@@ -309,7 +306,10 @@ int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
   if (answer != nullptr && answerLength == nullptr) return kInvalidParameter;
   BusyGuard busy;
 
-  int error = RunTransfer(port, BuildFrame(payload), code, answer, answerLength);
+  // Until an answer has been taken, the caller's buffer holds nothing.
+  const size_t capacity = answer != nullptr ? *answerLength : 0;
+  if (answer != nullptr) *answerLength = 0;
+  int error = RunTransfer(port, BuildFrame(payload), code, answer, capacity, answerLength);
   if (error != kOk || answer == nullptr) return error;
   // A payload without a result code is no answer at all, not a success.
   if (*answerLength < 2) return kNoAnswer;
