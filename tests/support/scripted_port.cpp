@@ -46,6 +46,7 @@ bool ScriptedPort::Write(const uint8_t* data, size_t length) {
     --failWrites;
     return false;
   }
+  if (refuseWrite && refuseWrite(std::span<const uint8_t>(data, length))) return false;
   writes.push_back({clock_->now(), std::vector<uint8_t>(data, data + length)});
   if (onWrite) onWrite(std::span<const uint8_t>(data, length));
   return true;
@@ -127,6 +128,11 @@ void ScriptedRegister::SendAnswer() {
 void ScriptedRegister::OnWrite(std::span<const uint8_t> bytes) {
   if (bytes.empty()) return;
   const uint8_t first = bytes[0];
+  // ENQ from the program opens a new exchange whatever state the last one was left in.
+  if (first == ENQ && bytes.size() == 1 && phase_ != Phase::Idle) {
+    phase_ = Phase::Idle;
+    ended_ = true;
+  }
   switch (phase_) {
     case Phase::Idle:
       if (first == ENQ && bytes.size() == 1) {

@@ -69,7 +69,9 @@ class ScriptedPort final : public PortDevice {
   bool openResult = true;
   bool configureResult = true;
   bool clearErrorsResult = true;
-  int failWrites = 0;     // the next n writes fail (nothing is recorded or sent)
+  int failWrites = 0;  // the next n writes fail (nothing is recorded or sent)
+  // Writes for which this returns true fail (e.g. every frame, but not ENQ).
+  std::function<bool(std::span<const uint8_t>)> refuseWrite;
   bool vanished = false;  // reads fail with ReadStatus::Failed, writes fail
 
   // What the program asked of the device.

@@ -23,29 +23,41 @@ struct LogicalCounter {
 
 // Follows a frame byte by byte by the stuffing rules and tells when it is complete: the
 // first ETX that is not data, then the check byte. A DLE followed by DLE or ETX is a
-// stuffing byte; a DLE followed by anything else is itself data.
+// stuffing byte; a DLE followed by anything else is itself data. Counts the frame's
+// logical bytes as they will be unstuffed: STX, data, ETX and the check byte (which is
+// never stuffed, so a check byte of DLE or ETX counts once).
 class FrameTracker {
  public:
   void Add(uint8_t b) {
     if (complete_) return;
-    if (++seen_ == 1) return;  // STX
-    if (afterEtx_) {
+    if (logical_ == 0) {  // STX
+      ++logical_;
+      return;
+    }
+    if (afterEtx_) {  // the check byte
+      ++logical_;
       complete_ = true;
       return;
     }
     if (pendingDle_) {
       pendingDle_ = false;
-      if (b == DLE || b == ETX) return;  // stuffed data byte
+      if (b == DLE || b == ETX) {  // stuffed data byte
+        ++logical_;
+        return;
+      }
+      ++logical_;  // the DLE was data itself
     } else if (b == DLE) {
       pendingDle_ = true;
       return;
     }
+    ++logical_;
     if (b == ETX) afterEtx_ = true;
   }
   bool complete() const { return complete_; }
+  size_t logical() const { return logical_; }
 
  private:
-  size_t seen_ = 0;
+  size_t logical_ = 0;
   bool pendingDle_ = false;
   bool afterEtx_ = false;
   bool complete_ = false;
@@ -158,7 +170,6 @@ bool SerialPort::TimedWrite(const uint8_t* buffer, size_t length, uint32_t limit
 
 bool SerialPort::ReadFrame(uint8_t* buffer, size_t capacity, size_t minLogical, uint32_t limitMs,
                            size_t* rawCount) {
-  LogicalCounter counter;
   FrameTracker frame;
   size_t raw = 0;
   if (rawCount) *rawCount = 0;
@@ -174,13 +185,12 @@ bool SerialPort::ReadFrame(uint8_t* buffer, size_t capacity, size_t minLogical, 
     if (status == ReadStatus::Timeout) continue;  // a pause: keep what arrived
     buffer[raw++] = b;
     if (rawCount) *rawCount = raw;
-    counter.Add(b);
     frame.Add(b);
     if (buffer[0] != STX) break;  // not a frame: nothing more can make it one
     if (frame.complete()) break;
   }
   ClearPortErrors();
-  return frame.complete() && counter.count >= minLogical;
+  return frame.complete() && frame.logical() >= minLogical;
 }
 
 }  // namespace ptk

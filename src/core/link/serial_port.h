@@ -45,7 +45,7 @@ class SerialPort {
   // buffer[0..capacity), accumulating bytes across the 2 ms polls. Ends as soon as the
   // frame is complete, when the first byte is not STX, when the buffer is full, or when
   // limitMs passed. True when the frame is complete and holds at least minLogical logical
-  // bytes (counted as ReadPort counts them). rawCount: bytes stored.
+  // bytes (its unstuffed length, STX to the check byte). rawCount: bytes stored.
   bool ReadFrame(uint8_t* buffer, size_t capacity, size_t minLogical, uint32_t limitMs,
                  size_t* rawCount);
 
