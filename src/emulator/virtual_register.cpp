@@ -130,16 +130,15 @@ void VirtualRegister::OpenDrawer(uint32_t now) {
 }
 
 Reply VirtualRegister::Ok(std::initializer_list<uint8_t> data) {
-  Reply reply;
-  reply.payload = {kAnswerMarker, rc::kOk};
-  reply.payload.insert(reply.payload.end(), data.begin(), data.end());
-  return reply;
+  return Ok(std::vector<uint8_t>(data));
 }
 
 Reply VirtualRegister::Ok(std::vector<uint8_t> data) {
   Reply reply;
-  reply.payload = {kAnswerMarker, rc::kOk};
-  reply.payload.insert(reply.payload.end(), data.begin(), data.end());
+  reply.payload.reserve(data.size() + 2);
+  reply.payload.push_back(kAnswerMarker);
+  reply.payload.push_back(rc::kOk);
+  for (uint8_t b : data) reply.payload.push_back(b);
   return reply;
 }
 
