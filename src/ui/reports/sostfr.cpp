@@ -1,0 +1,82 @@
+#include "ui/reports/sostfr.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
+
+namespace ptk::ui {
+
+QColor DesktopColour() {
+  return QColor(0x3A, 0x6E, 0xA5);
+}
+
+Tfm_SostFR::Tfm_SostFR(AppContext& context) : QWidget(nullptr), context_(context) {
+  setObjectName("fm_SostFR");
+  setWindowTitle(QStringLiteral("Состояние ПТК"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFixedSize(450, 371);
+
+  pn_SostFR = new QFrame(this);
+  pn_SostFR->setObjectName("pn_SostFR");
+  pn_SostFR->setFrameShape(QFrame::StyledPanel);
+  pn_SostFR->setFrameShadow(QFrame::Raised);
+  pn_SostFR->setGeometry(8, 8, 249, 345);
+
+  mem_SostFR = new QPlainTextEdit(pn_SostFR);
+  mem_SostFR->setObjectName("mem_SostFR");
+  mem_SostFR->setReadOnly(true);
+  mem_SostFR->setGeometry(4, 4, 241, 337);
+  QPalette palette = mem_SostFR->palette();
+  palette.setColor(QPalette::Base, DesktopColour());
+  palette.setColor(QPalette::Text, Qt::white);
+  mem_SostFR->setPalette(palette);
+  QFont font = mem_SostFR->font();
+  font.setBold(true);
+  mem_SostFR->setFont(font);
+  mem_SostFR->setPlainText(QString("\n") + QString(42, QLatin1Char('-')));
+
+  bt_SostFRExit = new QPushButton(QStringLiteral("&Закрыть"), this);
+  bt_SostFRExit->setObjectName("bt_SostFRExit");
+  bt_SostFRExit->setToolTip(QStringLiteral("Выйти из режима"));
+  bt_SostFRExit->setGeometry(300, 325, 130, 28);
+  connect(bt_SostFRExit, &QPushButton::clicked, this, &Tfm_SostFR::bt_SostFRExitClick);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &Tfm_SostFR::bt_SostFRExitClick);
+}
+
+void Tfm_SostFR::SetLines(const std::vector<std::string>& lines) {
+  QStringList text;
+  for (const std::string& line : lines) text << Qs(line);
+  mem_SostFR->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+QStringList Tfm_SostFR::Lines() const {
+  return mem_SostFR->toPlainText().split(QLatin1Char('\n'));
+}
+
+void Tfm_SostFR::Open() {
+  CentreOnScreen(this);
+  show();
+  raise();
+  activateWindow();
+  bt_SostFRExit->setFocus();
+}
+
+void Tfm_SostFR::bt_SostFRExitClick() {
+  close();
+}
+
+void Tfm_SostFR::closeEvent(QCloseEvent* event) {
+  if (context_.forms.fm_MainFr) context_.forms.fm_MainFr->ChildWindowClosed();
+  event->accept();
+}
+
+}  // namespace ptk::ui

@@ -1,0 +1,56 @@
+#include "ui/shell/app_context.h"
+
+#include <fstream>
+
+#include "core/link/serial_device.h"
+#include "core/link/trace_device.h"
+
+namespace ptk::ui {
+
+AppContext::AppContext(UserInterface& ui_, std::unique_ptr<PortDevice> device, Clock& clock_)
+    : ui(ui_),
+      clock(clock_),
+      device_(std::move(device)),
+      port(*device_, clock_, ui_),
+      link(port, ui_, settings) {}
+
+AppContext::~AppContext() {
+  DestroyWindows();
+  port.ClosePort();
+  if (emulator_) emulator_->Stop();
+}
+
+void AppContext::DestroyWindows() {
+  forms = Forms{};
+  // Newest first: later windows may refer to the ones made before them.
+  while (!windows_.empty()) windows_.pop_back();
+}
+
+bool AppContext::EnableTrace(const std::string& path) {
+  if (traced_ || path.empty()) return false;
+  {
+    // Checked first: a trace that cannot be created must not cost us the device.
+    std::ofstream probe(path, std::ios::out | std::ios::app);
+    if (!probe) return false;
+  }
+  traced_ = TracingPortDevice::ToFile(std::move(device_), clock, path);
+  if (!traced_) {
+    device_ = CreateSystemPortDevice();
+    port.set_device(*device_);
+    return false;
+  }
+  port.set_device(*traced_);
+  return true;
+}
+
+bool AppContext::StartEmulator(const emu::EmulatorOptions& options) {
+  if (!emulator_) emulator_ = std::make_unique<emu::EmulatorHost>(options);
+  if (!emulator_->Start()) {
+    emulator_.reset();
+    return false;
+  }
+  portOverride = emulator_->SlavePath();
+  return true;
+}
+
+}  // namespace ptk::ui

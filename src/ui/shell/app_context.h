@@ -1,0 +1,89 @@
+// Everything one run of the program shares: the connection settings, the serial device
+// (optionally behind the line trace), the port and the link, the in-process virtual
+// register when asked for, the person-facing interface, the stop request, and the windows.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/frame_exchange.h"
+#include "core/link/port_device.h"
+#include "core/link/serial_port.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+#include "emulator/emulator_host.h"
+
+namespace ptk::ui {
+
+class Tfm_MainFr;
+class Tfm_Help;
+class Tfm_Process;
+class Tfm_SostFR;
+class Tfm_Ver;
+class Tfm_Tape;
+class Tprogress;
+
+// The program's windows, created hidden at start-up; a window that is not built yet
+// stays null.
+struct Forms {
+  Tfm_MainFr* fm_MainFr = nullptr;
+  Tfm_Help* fm_Help = nullptr;
+  Tfm_Process* fm_Process = nullptr;
+  Tfm_SostFR* fm_SostFR = nullptr;
+  Tfm_Ver* fm_Ver = nullptr;
+  Tprogress* progress = nullptr;
+  Tfm_Tape* fm_Tape = nullptr;  // the virtual register's paper tape (with --emulator)
+};
+
+class AppContext {
+ public:
+  // device: the closed serial device of this run (the system's, or any other backend).
+  AppContext(UserInterface& ui, std::unique_ptr<PortDevice> device, Clock& clock = SystemClock());
+  ~AppContext();
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  // Wraps the device in the line trace written to path; false when it cannot be written.
+  bool EnableTrace(const std::string& path);
+
+  // Starts the in-process virtual register; its pseudo-terminal becomes this run's port
+  // (in memory only: the settings files keep their port).
+  bool StartEmulator(const emu::EmulatorOptions& options = {});
+  emu::EmulatorHost* emulator() { return emulator_.get(); }
+
+  // Takes a window into the context; windows live until the context ends and are
+  // destroyed before the link they use.
+  template <class W>
+  W* Adopt(std::unique_ptr<W> window) {
+    W* raw = window.get();
+    windows_.push_back(std::move(window));
+    return raw;
+  }
+  void DestroyWindows();
+
+  UserInterface& ui;
+  Clock& clock;
+  Settings settings;
+  // Replaces the port name of the settings file for this run only, when not empty.
+  std::string portOverride;
+  // Set by the stop buttons; long loops test it between commands.
+  bool stopRequested = false;
+  Forms forms;
+
+ private:
+  std::unique_ptr<emu::EmulatorHost> emulator_;
+  std::unique_ptr<PortDevice> device_;
+  std::unique_ptr<PortDevice> traced_;
+
+ public:
+  SerialPort port;
+  Link link;
+
+ private:
+  std::vector<std::unique_ptr<QWidget>> windows_;
+};
+
+}  // namespace ptk::ui

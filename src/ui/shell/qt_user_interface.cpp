@@ -1,0 +1,102 @@
+#include "ui/shell/qt_user_interface.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace ptk::ui {
+
+QtUserInterface::QtUserInterface() {
+  if (QCoreApplication::instance()) {
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                     [this] { quitting_ = true; });
+  }
+}
+
+QWidget* BoxParent() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  QWidget* active = QApplication::activeWindow();
+  if (active && active->isEnabled() && active->isVisible()) return active;
+  return nullptr;
+}
+
+Answer QtUserInterface::ShowBox(std::string_view caption, std::string_view text, Icon icon,
+                                Buttons buttons) {
+  QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
+  switch (icon) {
+    case Icon::Error:
+      boxIcon = QMessageBox::Critical;
+      break;
+    case Icon::Information:
+      boxIcon = QMessageBox::Information;
+      break;
+    case Icon::Question:
+      boxIcon = QMessageBox::Question;
+      break;
+    case Icon::Warning:
+      boxIcon = QMessageBox::Warning;
+      break;
+  }
+  QMessageBox box(boxIcon, Qs(caption), Qs(text), QMessageBox::NoButton, BoxParent());
+  box.setWindowModality(Qt::ApplicationModal);
+  QAbstractButton* yes = nullptr;
+  QAbstractButton* no = nullptr;
+  QAbstractButton* ok = nullptr;
+  QAbstractButton* cancel = nullptr;
+  switch (buttons) {
+    case Buttons::Ok:
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      box.setDefaultButton(static_cast<QPushButton*>(ok));
+      box.setEscapeButton(ok);
+      break;
+    case Buttons::YesNo:
+      yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+      no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+      box.setDefaultButton(static_cast<QPushButton*>(yes));
+      box.setEscapeButton(no);
+      break;
+    case Buttons::OkCancel:
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+      box.setDefaultButton(static_cast<QPushButton*>(ok));
+      box.setEscapeButton(cancel);
+      break;
+  }
+  box.exec();
+  QAbstractButton* pressed = box.clickedButton();
+  switch (buttons) {
+    case Buttons::Ok:
+      return Answer::Ok;
+    case Buttons::YesNo:
+      return pressed == yes ? Answer::Yes : Answer::No;
+    case Buttons::OkCancel:
+      return pressed == ok ? Answer::Ok : Answer::Cancel;
+  }
+  return Answer::Cancel;
+}
+
+void QtUserInterface::SetResult(std::string_view text) {
+  result_ = std::string(text);
+  if (resultLine_) {
+    resultLine_->setText(Qs(text));
+    resultLine_->setCursorPosition(0);
+  }
+}
+
+std::string QtUserInterface::Result() const {
+  return result_;
+}
+
+bool QtUserInterface::PumpMessages() {
+  if (quitting_) return false;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  return !quitting_;
+}
+
+void QtUserInterface::AttachResultLine(QLineEdit* line) {
+  resultLine_ = line;
+  if (resultLine_) resultLine_->setText(Qs(result_));
+}
+
+}  // namespace ptk::ui

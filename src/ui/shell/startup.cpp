@@ -1,0 +1,28 @@
+#include "ui/shell/startup.h"
+
+#include <memory>
+
+#include "ui/reports/sostfr.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/help.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/process.h"
+#include "ui/shell/progress.h"
+#include "ui/shell/tape.h"
+#include "ui/shell/ver.h"
+
+namespace ptk::ui {
+
+void CreateWindows(AppContext& context) {
+  Forms& f = context.forms;
+  f.fm_MainFr = context.Adopt(std::make_unique<Tfm_MainFr>(context));
+  f.fm_Help = context.Adopt(std::make_unique<Tfm_Help>(context));
+  f.fm_Process = context.Adopt(std::make_unique<Tfm_Process>(context));
+  f.fm_SostFR = context.Adopt(std::make_unique<Tfm_SostFR>(context));
+  f.fm_Ver = context.Adopt(std::make_unique<Tfm_Ver>(context));
+  if (context.emulator())
+    f.fm_Tape = context.Adopt(std::make_unique<Tfm_Tape>(*context.emulator()));
+  f.progress = context.Adopt(std::make_unique<Tprogress>(context));
+}
+
+}  // namespace ptk::ui

@@ -1,0 +1,39 @@
+// The window "Получение версии": asks the register for the version of one of its two
+// processors.
+#pragma once
+
+#include <QWidget>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ptk::ui {
+
+class AppContext;
+class TRadioGroup;
+
+class Tfm_Ver : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Tfm_Ver(AppContext& context);
+
+  // Opening from the menu: the first source chosen, the memo emptied, "Выполнить" focused.
+  void Open();
+  void bt_VerOkClick();
+
+  TRadioGroup* rg_Istoch;
+  QPlainTextEdit* mem_Ver;
+  QPushButton* bt_VerOk;
+  QPushButton* bt_VerExit;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void SetControlsEnabled(bool enabled);
+
+  AppContext& context_;
+  bool running_ = false;
+};
+
+}  // namespace ptk::ui
