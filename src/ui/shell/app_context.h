@@ -24,6 +24,9 @@ class Tfm_Process;
 class Tfm_SostFR;
 class Tfm_Ver;
 class Tfm_Tape;
+class Tfm_RegComm;
+class Tfm_PrnStr;
+class Tfm_PrnField;
 class Tprogress;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -36,6 +39,9 @@ struct Forms {
   Tfm_Ver* fm_Ver = nullptr;
   Tprogress* progress = nullptr;
   Tfm_Tape* fm_Tape = nullptr;  // the virtual register's paper tape (with --emulator)
+  Tfm_RegComm* fm_RegComm = nullptr;
+  Tfm_PrnStr* fm_PrnStr = nullptr;
+  Tfm_PrnField* fm_PrnField = nullptr;
 };
 
 class AppContext {

@@ -8,6 +8,7 @@
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
 #include "ui/shell/progress.h"
+#include "ui/shell/regcomm.h"
 #include "ui/shell/tape.h"
 #include "ui/shell/ver.h"
 
@@ -23,6 +24,7 @@ void CreateWindows(AppContext& context) {
   if (context.emulator())
     f.fm_Tape = context.Adopt(std::make_unique<Tfm_Tape>(*context.emulator()));
   f.progress = context.Adopt(std::make_unique<Tprogress>(context));
+  InstallModeEntryAndPrinting(context);
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,210 @@
+#include "ui/shell/regcomm.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+#include "core/link/direct_command.h"
+#include "core/link/result_codes.h"
+#include "core/reports/device_state.h"
+#include "core/shell/modes.h"
+#include "ui/programming/prnfield.h"
+#include "ui/programming/prnstr.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/qt_user_interface.h"
+
+namespace ptk::ui {
+namespace {
+
+constexpr int kModePasswordLength = 8;
+constexpr int kModeFiscalMemory = 5;
+constexpr int kModeProgramming = 4;
+
+}  // namespace
+
+Tfm_RegComm::Tfm_RegComm(AppContext& context) : QWidget(nullptr), context_(context) {
+  setObjectName("fm_RegComm");
+  setWindowTitle(QStringLiteral("Вход в режим"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+
+  lb_Pass = new QLabel(QStringLiteral("Введите пароль доступа :"), this);
+  lb_Pass->setObjectName("lb_Pass");
+  ed_Pass = new QLineEdit(this);
+  ed_Pass->setObjectName("ed_Pass");
+  ed_Pass->setMaxLength(kModePasswordLength);
+  ed_Pass->setEchoMode(QLineEdit::Password);
+  ed_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // '*'
+  // Mode passwords are eight decimal digits; anything else would be packed by its low
+  // four bits into a password the operator did not mean.
+  ed_Pass->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ed_Pass));
+  lb_Pass->setBuddy(ed_Pass);
+  bt_RegCommOk = new QPushButton(QStringLiteral("Применить"), this);
+  bt_RegCommOk->setObjectName("bt_RegCommOk");
+  bt_RegCommOk->setToolTip(QStringLiteral("Применить настройки"));
+  bt_RegCommOk->setDefault(true);
+  bt_RegCommNo = new QPushButton(QStringLiteral("Отменить"), this);
+  bt_RegCommNo->setObjectName("bt_RegCommNo");
+  bt_RegCommNo->setToolTip(QStringLiteral("Отменить настройки"));
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(bt_RegCommOk);
+  buttons->addWidget(bt_RegCommNo);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(lb_Pass);
+  layout->addWidget(ed_Pass);
+  layout->addLayout(buttons);
+  setMinimumWidth(340);
+
+  connect(bt_RegCommOk, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommOkClick);
+  connect(bt_RegCommNo, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommNoClick);
+  connect(ed_Pass, &QLineEdit::returnPressed, this, &Tfm_RegComm::bt_RegCommOkClick);
+}
+
+void Tfm_RegComm::SetModeWindowOpener(int mode, Opener opener) {
+  if (mode >= 1 && mode <= 6) openers_[static_cast<size_t>(mode)] = std::move(opener);
+}
+
+void Tfm_RegComm::OpenModeWindow(int mode) {
+  if (mode >= 1 && mode <= 6 && openers_[static_cast<size_t>(mode)]) {
+    openers_[static_cast<size_t>(mode)]();
+    return;
+  }
+  // No window for this mode yet: the register is in the mode; say so and give the main
+  // window back.
+  context_.ui.SetResult(ResultCodeText(0x00));
+  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
+}
+
+void Tfm_RegComm::ModeItemClick(int mode) {
+  const ModeInfo* info = FindMode(mode);
+  Tfm_MainFr* main = context_.forms.fm_MainFr;
+  if (!info || !main || busy_) return;
+  UserInterface& ui = context_.ui;
+  Link& link = context_.link;
+
+  ui.SetResult("");
+  main->SetMenuLock(true);
+  busy_ = true;
+  RequestedMode = mode;
+  const int result = QueryStateCode(link);
+  const int current = CurrentMode(link);
+  // The model is identified under the same lock: its wait pumps messages, and nothing
+  // else may start on the line meanwhile.
+  int identifyError = direct_error::kOk;
+  if (result == kExchangeOk && mode == kModeProgramming) identifyError = IdentifyModel(link);
+  busy_ = false;
+  main->SetMenuLock(false);
+  if (result != kExchangeOk) return;
+  if (identifyError != direct_error::kOk) {
+    ShowDirectError(ui, identifyError);
+    return;
+  }
+
+  ui.SetResult("");
+  main->setEnabled(false);
+  if (current == mode) {
+    hide();
+    OpenModeWindow(mode);
+    return;
+  }
+  setWindowTitle(Qs(info->regCommTitle));
+  ed_Pass->clear();
+  SetControlsEnabled(true);
+  show();
+  raise();
+  activateWindow();
+  ed_Pass->setFocus();
+}
+
+void Tfm_RegComm::SetControlsEnabled(bool enabled) {
+  setEnabled(enabled);
+  ed_Pass->setEnabled(enabled);
+  bt_RegCommOk->setEnabled(enabled);
+  bt_RegCommNo->setEnabled(enabled);
+}
+
+void Tfm_RegComm::bt_RegCommOkClick() {
+  if (busy_) return;
+  if (ed_Pass->text().size() < kModePasswordLength) {
+    ed_Pass->setFocus();
+    ed_Pass->selectAll();
+    return;
+  }
+  UserInterface& ui = context_.ui;
+  Link& link = context_.link;
+  ui.SetResult("");
+  SetControlsEnabled(false);
+  busy_ = true;
+  const int mode = RequestedMode;
+  // The fiscal-memory mode is entered without leaving the current mode first.
+  bool ok = mode == kModeFiscalMemory || ExitMode(link) == kExchangeOk;
+  if (ok) ok = EnterMode(link, mode, Std(ed_Pass->text())) == kExchangeOk;
+  busy_ = false;
+  SetControlsEnabled(true);
+  if (!ok) {
+    // The exchange has shown the reason; the window stays for another attempt.
+    ed_Pass->setFocus();
+    ed_Pass->selectAll();
+    return;
+  }
+  ui.SetResult("");
+  hide();
+  OpenModeWindow(mode);
+}
+
+void Tfm_RegComm::bt_RegCommNoClick() {
+  close();
+}
+
+void Tfm_RegComm::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    bt_RegCommNoClick();
+    return;
+  }
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    bt_RegCommOkClick();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void Tfm_RegComm::closeEvent(QCloseEvent* event) {
+  // Closing while the register is being answered would leave the main window enabled
+  // under a running command.
+  if (busy_) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
+}
+
+ModeAndPrintWindows InstallModeEntryAndPrinting(AppContext& context) {
+  ModeAndPrintWindows w;
+  w.fm_PrnField = context.Adopt(std::make_unique<Tfm_PrnField>(context));
+  w.fm_PrnStr = context.Adopt(std::make_unique<Tfm_PrnStr>(context));
+  w.fm_RegComm = context.Adopt(std::make_unique<Tfm_RegComm>(context));
+  context.forms.fm_RegComm = w.fm_RegComm;
+  context.forms.fm_PrnStr = w.fm_PrnStr;
+  context.forms.fm_PrnField = w.fm_PrnField;
+  if (Tfm_MainFr* main = context.forms.fm_MainFr) {
+    Tfm_RegComm* regComm = w.fm_RegComm;
+    main->SetModeEntry([regComm](int mode) { regComm->ModeItemClick(mode); });
+    Tfm_PrnStr* prnStr = w.fm_PrnStr;
+    main->SetItemHandler(main->mi_PrnStr, [prnStr] { prnStr->Open(); });
+    Tfm_PrnField* prnField = w.fm_PrnField;
+    main->SetItemHandler(main->mi_PrnField, [prnField] { prnField->Open(); });
+  }
+  return w;
+}
+
+}  // namespace ptk::ui
