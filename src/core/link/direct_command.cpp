@@ -295,6 +295,11 @@ int DirectErrorForResult(uint8_t resultCode) {
 
 int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
                   std::span<const uint8_t> params, uint8_t* answer, size_t* answerLength) {
+  if (answer != nullptr && answerLength == nullptr) return kInvalidParameter;
+  // Until an answer has been taken, the caller's buffer holds nothing.
+  const size_t capacity = answer != nullptr ? *answerLength : 0;
+  if (answer != nullptr) *answerLength = 0;
+
   std::array<uint8_t, 2> password = PasswordBytes(settings.AccessPassword);
   std::vector<uint8_t> payload{password[0], password[1], code};
   if (params.size() > kDirectAreaSize - payload.size()) return kTooLong;
@@ -303,12 +308,8 @@ int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
   // A command started from a window while another one waits would interleave with it
   // on the line.
   if (g_directBusy) return kPortUnavailable;
-  if (answer != nullptr && answerLength == nullptr) return kInvalidParameter;
   BusyGuard busy;
 
-  // Until an answer has been taken, the caller's buffer holds nothing.
-  const size_t capacity = answer != nullptr ? *answerLength : 0;
-  if (answer != nullptr) *answerLength = 0;
   int error = RunTransfer(port, BuildFrame(payload), code, answer, capacity, answerLength);
   if (error != kOk || answer == nullptr) return error;
   // A payload without a result code is no answer at all, not a success.
