@@ -55,6 +55,8 @@ class TestRegComm : public QObject {
   void noLinkStopsAfterTheQuery();
   void cancelAndFrameCloseEnableTheMainWindow();
   void modeWindowOpenerIsCalled();
+  void enterAppliesOnceEscapeCancels();
+  void exitCurrentModeAsksFirst();
 };
 
 void TestRegComm::modeItemsAreEnabled() {
@@ -251,6 +253,54 @@ void TestRegComm::modeWindowOpenerIsCalled() {
   QVERIFY(!w->isVisible());
   QVERIFY(!rig.main().isEnabled());  // until the mode window closes
   QVERIFY(rig.ui.result.empty());
+}
+
+void TestRegComm::enterAppliesOnceEscapeCancels() {
+  RegisterAppRig rig;
+  auto* w = rig.windows.fm_RegComm;
+  rig.main().mi_Reports->trigger();
+  QVERIFY(QTest::qWaitForWindowActive(w));
+  rig.device->Clear();
+  QTest::keyClicks(w->ed_Pass, "00000029");
+  QTest::keyClick(w->ed_Pass, Qt::Key_Return);
+  QCOMPARE(rig.device->Codes(), (Codes{0x52, 0x56}));
+  QVERIFY(!w->isVisible());
+  QCOMPARE(rig.RegisterMode(), 2);
+
+  rig.main().mi_Registr->trigger();
+  QVERIFY(w->isVisible());
+  rig.device->Clear();
+  QTest::keyClick(w->ed_Pass, Qt::Key_Escape);
+  QVERIFY(!w->isVisible());
+  QVERIFY(rig.main().isEnabled());
+  QVERIFY(rig.device->Commands().empty());
+}
+
+void TestRegComm::exitCurrentModeAsksFirst() {
+  RegisterAppRig rig;
+  auto* w = rig.windows.fm_RegComm;
+  rig.main().mi_Gash->trigger();
+  w->ed_Pass->setText(PasswordFor(3));
+  QTest::mouseClick(w->bt_RegCommOk, Qt::LeftButton);
+  QCOMPARE(rig.RegisterMode(), 3);
+
+  rig.device->Clear();
+  rig.ui.answers = {ptk::Answer::No};
+  rig.main().mi_ExitRegim->trigger();
+  QCOMPARE(rig.ui.boxes.size(), size_t{1});
+  QCOMPARE(QString::fromStdString(rig.ui.boxes[0].caption), QString("Вопрос"));
+  QCOMPARE(QString::fromStdString(rig.ui.boxes[0].text),
+           QString("Выйти из текущего режима и \nвернуться в состояние <<Выбор>> ?"));
+  QVERIFY(rig.ui.boxes[0].icon == ptk::Icon::Question);
+  QVERIFY(rig.ui.boxes[0].buttons == ptk::Buttons::YesNo);
+  QVERIFY(rig.device->Commands().empty());
+
+  rig.ui.answers = {ptk::Answer::Yes};
+  rig.main().mi_ExitRegim->trigger();
+  QCOMPARE(rig.device->Codes(), (Codes{0x52}));
+  QCOMPARE(QString::fromStdString(rig.ui.result), QString::fromUtf8(ptk::ResultCodeText(0)));
+  QVERIFY(rig.main().isEnabled());
+  QCOMPARE(rig.RegisterMode(), 0);
 }
 
 QTEST_MAIN(TestRegComm)

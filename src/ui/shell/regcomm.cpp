@@ -66,7 +66,6 @@ Tfm_RegComm::Tfm_RegComm(AppContext& context) : QWidget(nullptr), context_(conte
 
   connect(bt_RegCommOk, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommOkClick);
   connect(bt_RegCommNo, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommNoClick);
-  connect(ed_Pass, &QLineEdit::returnPressed, this, &Tfm_RegComm::bt_RegCommOkClick);
 }
 
 void Tfm_RegComm::SetModeWindowOpener(int mode, Opener opener) {
@@ -165,6 +164,8 @@ void Tfm_RegComm::bt_RegCommNoClick() {
   close();
 }
 
+// Enter is the default button "Применить" and Escape the cancel button "Отменить"; the
+// password edit passes both keys on to the window.
 void Tfm_RegComm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     bt_RegCommNoClick();
