@@ -95,10 +95,13 @@ TEST_F(CliDirect, AnswersAndTheirOutput) {
   }
 }
 
-TEST_F(CliDirect, SilentRegisterGivesNoLinkAfterFiveEnqs) {
-  peer.Run([](PtyPeer& p) { p.Drain(4500); });
+TEST_F(CliDirect, RefusedHandshakeGivesNoLinkAfterFiveEnqs) {
+  // NAK to every ENQ: the same end as silence, without waiting out five time-outs.
+  peer.Run([](PtyPeer& p) {
+    for (int i = 0; i < 5 && p.Expect(0x05, 2000); ++i) p.Send({0x15});
+  });
   const Output o = Cli(Args({"direct", "47"}));
-  peer.Stop();
+  peer.Join();
   EXPECT_EQ(o.out, "box: Ошибка: Нет связи\nrezult: \nerror: 196\n");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(peer.Received(), Bytes(5, 0x05));

@@ -89,13 +89,13 @@ void TestPrnWindows::stringFrames() {
 }
 
 void TestPrnWindows::stringRefusalKeepsTheWindowUsable() {
-  RegisterAppRig rig;
+  RegisterAppRig rig(0, "code=5E:6B");  // the register refuses to print
   auto* w = rig.windows.fm_PrnStr;
-  rig.context->emulator()->Stop();
   rig.main().mi_PrnStr->trigger();
   w->ed_PrnStr->setText("1");
   QTest::mouseClick(w->bt_PrnStr, Qt::LeftButton);
-  QCOMPARE(rig.ui.boxes.size(), size_t{1});  // the exchange's own message, nothing more
+  QCOMPARE(rig.ui.boxes.size(), size_t{1});  // the result code's own message, nothing more
+  QCOMPARE(QString::fromStdString(rig.ui.boxes[0].text), QString::fromStdString(rig.ui.result));
   QVERIFY(w->isVisible());
   QVERIFY(w->isEnabled());
   QVERIFY(w->ed_PrnStr->isEnabled());

@@ -32,13 +32,14 @@ std::vector<uint8_t> RecordingDevice::Codes() const {
   return codes;
 }
 
-RegisterAppRig::RegisterAppRig(int model) {
+RegisterAppRig::RegisterAppRig(int model, const std::string& faults) {
   auto recording = std::make_unique<RecordingDevice>(CreateSystemPortDevice());
   device = recording.get();
   context = std::make_unique<ui::AppContext>(ui, std::move(recording));
   context->settings.directory = dir.path().toStdString();
   emu::EmulatorOptions options;
   options.model = model;
+  options.faults = faults;
   context->StartEmulator(options);
   ui::CreateWindows(*context);
   windows = {context->forms.fm_RegComm, context->forms.fm_PrnStr, context->forms.fm_PrnField};

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "core/link/port_device.h"
@@ -48,7 +49,8 @@ class RecordingDevice final : public PortDevice {
 // windows installed. Settings files go to a temporary folder.
 class RegisterAppRig {
  public:
-  explicit RegisterAppRig(int model = 0);
+  // faults: as `ptk-emulator --faults`, in force from the start.
+  explicit RegisterAppRig(int model = 0, const std::string& faults = "");
   ~RegisterAppRig();
 
   RecordingUi ui;
