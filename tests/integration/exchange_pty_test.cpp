@@ -1,9 +1,16 @@
 // Whole exchanges over the termios device and a real pseudo-terminal, against a scripted
 // register on the far end, in real time.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "core/link/clock.h"
@@ -143,6 +150,59 @@ TEST_F(ExchangeOverPty, DeliveryWithoutAnswer) {
   EXPECT_EQ(link_->ExchangeNoAnswer(link_->CommandFrame(0x88, params)), kExchangeOk);
   peer_.Join();
   EXPECT_TRUE(delivered);
+}
+
+// The ptk-cli binary on the pty by its path, with an answer paused in the middle and a
+// trace file: the output lines, and the pause seen as two runs of read bytes.
+TEST(CliBinaryOverPty, ExchangeWithPausedAnswerAndTrace) {
+  const char* bin = std::getenv("PTK_BIN_DIR");
+  ASSERT_NE(bin, nullptr);
+  PtyPeer peer;
+  ASSERT_TRUE(peer.ok());
+  char dirTemplate[] = "/tmp/ptk-cli-pty-XXXXXX";
+  const char* dir = mkdtemp(dirTemplate);
+  ASSERT_NE(dir, nullptr);
+  const std::string trace = std::string(dir) + "/line.trace";
+  PtyPeer::ServeOptions options;
+  options.pauseAfter = 3;  // STX 55 00, 20 ms, 00 ETX check
+  options.pauseMs = 20;
+  std::optional<Bytes> command;
+  peer.Run([&](PtyPeer& p) { command = p.ServeCommand(Bytes{0x55, 0x00, 0x00}, options); });
+  const std::string line = "cd '" + std::string(dir) + "' && timeout 30 '" + bin +
+                           "/src/cli/ptk-cli' --port '" + peer.path() +
+                           "' --password 7391 --trace '" + trace + "' exchange 47 2>&1";
+  FILE* pipe = popen(line.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buf[1024];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, n);
+  const int rc = pclose(pipe);
+  peer.Join();
+  EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 0) << out;
+  EXPECT_EQ(out, std::string("rezult: ") + kNoErrors + "\nresult: 1\nanswer: 02 55 00 00 03 56\n");
+  EXPECT_EQ(command, (Bytes{0x73, 0x91, 0x47}));
+
+  // Each line: a time in milliseconds, then the direction and the bytes.
+  std::ifstream file(trace);
+  std::vector<std::string> events;
+  for (std::string l; std::getline(file, l);) {
+    const size_t mark = l.find(" ms  ");
+    ASSERT_NE(mark, std::string::npos) << l;
+    double ms = -1;
+    std::istringstream(l.substr(0, mark)) >> ms;
+    EXPECT_GE(ms, 0.0) << l;
+    const std::string event = l.substr(mark + 5);
+    if (event.rfind("----", 0) != 0) events.push_back(event);
+  }
+  const std::vector<std::string> expected = {
+      "PC->  05",       "<-PTK 06", "PC->  02 73 91 47 03 A6",
+      "<-PTK 06",       "PC->  04", "<-PTK 05",
+      "PC->  06",
+      "<-PTK 02 55 00",  // the pause ends the first run
+      "<-PTK 00 03 56", "PC->  06", "<-PTK 04",
+  };
+  EXPECT_EQ(events, expected);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
