@@ -46,6 +46,13 @@ Tfm_MainFr::Tfm_MainFr(AppContext& context) : QMainWindow(nullptr), context_(con
   FitWindowToScreen(this);
 }
 
+Tfm_MainFr::~Tfm_MainFr() {
+  // The menu bar and the two items refer to the submenus, which go before them.
+  delete MainMenu_Fr;
+  mi_Config->setMenu(static_cast<QMenu*>(nullptr));
+  mi_Zapros->setMenu(static_cast<QMenu*>(nullptr));
+}
+
 QAction* Tfm_MainFr::AddItem(QWidget* menu, const char* name, const char* caption) {
   auto* action = new QAction(QString::fromUtf8(caption), this);
   action->setObjectName(name);
@@ -58,11 +65,13 @@ void Tfm_MainFr::BuildMenu() {
   MainMenu_Fr->setObjectName("MainMenu_Fr");
   MainMenu_Fr->setNativeMenuBar(false);
 
-  mi_ConfigMenu = new QMenu(QStringLiteral("Конфигуратор"), this);
+  configMenu_ = std::make_unique<QMenu>(QStringLiteral("Конфигуратор"));
+  mi_ConfigMenu = configMenu_.get();
   mi_ConfigMenu->setObjectName("mi_Config");
-  mi_Config = mi_ConfigMenu->menuAction();
+  mi_Config = new QAction(mi_ConfigMenu->title(), this);
   mi_Config->setObjectName("mi_Config");
-  MainMenu_Fr->addMenu(mi_ConfigMenu);
+  mi_Config->setMenu(mi_ConfigMenu);
+  MainMenu_Fr->addAction(mi_Config);
   QMenu* c = mi_ConfigMenu;
   mi_Nastr = AddItem(c, "mi_Nastr", "Настройка ...");
   c->addSeparator();
@@ -84,11 +93,13 @@ void Tfm_MainFr::BuildMenu() {
   mi_TehnolNull = AddItem(c, "mi_TehnolNull", "Технологическое обнуление ");
   mi_InitTable = AddItem(c, "mi_InitTable", "Инициализация таблиц");
 
-  mi_ZaprosMenu = new QMenu(QStringLiteral("Запросы"), this);
+  zaprosMenu_ = std::make_unique<QMenu>(QStringLiteral("Запросы"));
+  mi_ZaprosMenu = zaprosMenu_.get();
   mi_ZaprosMenu->setObjectName("mi_Zapros");
-  mi_Zapros = mi_ZaprosMenu->menuAction();
+  mi_Zapros = new QAction(mi_ZaprosMenu->title(), this);
   mi_Zapros->setObjectName("mi_Zapros");
-  MainMenu_Fr->addMenu(mi_ZaprosMenu);
+  mi_Zapros->setMenu(mi_ZaprosMenu);
+  MainMenu_Fr->addAction(mi_Zapros);
   QMenu* z = mi_ZaprosMenu;
   mi_SostKKM = AddItem(z, "mi_SostKKM", "Состояние ПТК");
   mi_KodSostKKM = AddItem(z, "mi_KodSostKKM", "Код состояния ПТК");

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QSet>
 #include <functional>
+#include <memory>
 
 #include "core/shell/service_commands.h"
 
@@ -26,6 +27,7 @@ class Tfm_MainFr : public QMainWindow {
   Q_OBJECT
  public:
   explicit Tfm_MainFr(AppContext& context);
+  ~Tfm_MainFr() override;
 
   // The menu lock: disables (locked) or enables the main window and the ten top-level
   // items, in their order. Items without a function yet stay disabled.
@@ -130,6 +132,10 @@ class Tfm_MainFr : public QMainWindow {
   void EndCommand();
 
   AppContext& context_;
+  // The two submenus have no parent widget: a disabled main window would otherwise
+  // disable them and, through them, their items, which only the menu lock may change.
+  std::unique_ptr<QMenu> configMenu_;
+  std::unique_ptr<QMenu> zaprosMenu_;
   bool activated_ = false;
   bool activating_ = false;
   bool busy_ = false;
