@@ -13,7 +13,7 @@
 
 using ptk::Answer;
 using ptk::test::Peer;
-using ptk::test::RigOptions;
+using ptk::test::PeerOptions;
 using ptk::test::UiRig;
 using ptk::ui::Tfm_MainFr;
 
@@ -114,7 +114,7 @@ void TestMainWindow::firstActivationOpensPortAndSendsNothing() {
 }
 
 void TestMainWindow::unavailablePortShowsOnlyPortMessage() {
-  UiRig rig(RigOptions{.peer = Peer::Missing});
+  UiRig rig(PeerOptions(Peer::Missing));
   rig.Start();
   QCOMPARE(rig.ui.rec.BoxTexts(), std::vector<std::string>{"Порт недоступен!"});
   QCOMPARE(rig.ui.rec.boxes[0].caption, std::string("Ошибка"));
@@ -126,7 +126,7 @@ void TestMainWindow::unavailablePortShowsOnlyPortMessage() {
 }
 
 void TestMainWindow::secondActivationDoesNothing() {
-  UiRig rig(RigOptions{.peer = Peer::Missing});
+  UiRig rig(PeerOptions(Peer::Missing));
   rig.Start();
   QCOMPARE(rig.ui.rec.boxes.size(), size_t{1});
   rig.main().FormActivate();

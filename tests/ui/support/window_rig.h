@@ -64,6 +64,13 @@ struct RigOptions {
   uint32_t clockFactor = 1;  // >1: a ScaledClock
 };
 
+inline RigOptions PeerOptions(Peer peer, uint32_t clockFactor = 1) {
+  RigOptions o;
+  o.peer = peer;
+  o.clockFactor = clockFactor;
+  return o;
+}
+
 class UiRig {
  public:
   explicit UiRig(RigOptions options = {});
