@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 
 #include "core/link/port_names.h"
 #include "core/reports/device_state.h"
@@ -40,8 +41,11 @@ Tfm_MainFr::Tfm_MainFr(AppContext& context) : QMainWindow(nullptr), context_(con
   BuildMenu();
   BuildClient();
   // Fixed border: the window keeps the size of its content.
+  // Wide enough for the whole menu bar on one line, so that no item hides behind the
+  // bar's overflow button.
   adjustSize();
-  setFixedSize(sizeHint().expandedTo(QSize(kClientWidth, 0)));
+  const int width = std::max(kClientWidth, MainMenu_Fr->sizeHint().width() + 8);
+  setFixedSize(sizeHint().expandedTo(QSize(width, 0)));
   CentreOnScreen(this);
   FitWindowToScreen(this);
 }
