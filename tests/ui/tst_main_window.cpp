@@ -48,6 +48,7 @@ class TestMainWindow : public QObject {
   void exitAnsweredNoKeepsProgramOpen();
   void exitAnsweredYesClosesPort();
   void itemHooksEnableTheirItems();
+  void closeDuringExchangeWaitsForIt();
 };
 
 void TestMainWindow::menuHasEveryItemInOrder() {
@@ -262,6 +263,29 @@ void TestMainWindow::itemHooksEnableTheirItems() {
   m.SetMenuLock(false);
   QVERIFY(m.mi_Registr->isEnabled());
   QVERIFY(!m.mi_FiskPam->isVisible());
+}
+
+void TestMainWindow::closeDuringExchangeWaitsForIt() {
+  UiRig rig;
+  rig.Start();
+  Tfm_MainFr& m = rig.main();
+  QSignalSpy closed(&m, &Tfm_MainFr::closed);
+  bool refused = false;
+  bool tried = false;
+  rig.ui.onPump = [&] {
+    if (tried) return;
+    tried = true;
+    refused = !m.close();
+  };
+  m.mi_OpenManeyBox->trigger();
+  rig.ui.onPump = nullptr;
+  QVERIFY(tried);
+  QVERIFY(refused);
+  // The command ended normally; then the window closes and takes the port with it.
+  QCOMPARE(QString::fromStdString(rig.ui.rec.result), QString::fromUtf8(kOk));
+  QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 2000);
+  QVERIFY(!m.isVisible());
+  QVERIFY(!rig.context->port.IsOpen());
 }
 
 QTEST_MAIN(TestMainWindow)
