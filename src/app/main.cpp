@@ -11,6 +11,7 @@
 
 #include "core/link/serial_device.h"
 #include "ui/shell/app_context.h"
+#include "ui/shell/application.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/startup.h"
@@ -45,7 +46,7 @@ class PaintProbe : public QObject {
 int main(int argc, char* argv[]) {
   QElapsedTimer since;
   since.start();
-  QApplication app(argc, argv);
+  ptk::ui::TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ptk-tester"));
   QApplication::setApplicationVersion(QStringLiteral("1.0"));
 
@@ -66,6 +67,7 @@ int main(int argc, char* argv[]) {
   parser.process(app);
 
   ptk::ui::QtUserInterface ui;
+  app.SetUserInterface(&ui);
   ptk::ui::AppContext context(ui, ptk::CreateSystemPortDevice());
   if (parser.isSet(traceOption)) {
     const std::string path = parser.value(traceOption).toStdString();
@@ -88,5 +90,6 @@ int main(int argc, char* argv[]) {
   main->show();
   const int status = app.exec();
   context.DestroyWindows();
+  app.SetUserInterface(nullptr);
   return status;
 }

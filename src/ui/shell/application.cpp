@@ -1,0 +1,32 @@
+#include "ui/shell/application.h"
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+namespace ptk::ui {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  } catch (...) {
+    ShowException("Неизвестная ошибка");
+  }
+  return false;
+}
+
+void TApplication::ShowException(const char* text) {
+  if (!ui_ || showing_) {
+    std::fprintf(stderr, "ptk-tester: %s\n", text);
+    return;
+  }
+  showing_ = true;
+  ShowError(*ui_, text);
+  showing_ = false;
+}
+
+}  // namespace ptk::ui
