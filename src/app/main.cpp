@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/link/serial_device.h"
 #include "ui/shell/app_context.h"
@@ -86,7 +85,7 @@ int main(int argc, char* argv[]) {
   QObject::connect(main, &ptk::ui::Tfm_MainFr::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   PaintProbe probe(since, app);
-  if (std::getenv("PTK_STARTUP_PROBE")) main->installEventFilter(&probe);
+  if (qEnvironmentVariableIsSet("PTK_STARTUP_PROBE")) main->installEventFilter(&probe);
   main->show();
   const int status = app.exec();
   context.DestroyWindows();
