@@ -101,12 +101,16 @@ void ProtocolEngine::Feed(uint8_t b, uint32_t now) {
       return;
     case EngineState::AwaitEot:
       if (b == EOT) {
-        Execute(now);
+        Execute(now, /*answer=*/true);
       } else if (b == STX) {
         // The PC missed our ACK and sends the frame again: it replaces the first.
         frame_.assign(1, STX);
         Enter(EngineState::InFrame, now + limits_.interByte);
       } else if (b == ENQ) {
+        // The PC had our ACK and went on to its next command: its EOT was lost (a PC
+        // purges its output queue before every write, which can swallow a byte not yet
+        // on the line). The command was delivered, so it is carried out, unanswered.
+        Execute(now, /*answer=*/false);
         OnEnq(now);
       }
       return;
@@ -137,11 +141,11 @@ void ProtocolEngine::Feed(uint8_t b, uint32_t now) {
   }
 }
 
-void ProtocolEngine::Execute(uint32_t now) {
+void ProtocolEngine::Execute(uint32_t now, bool answer) {
   ++stats_.commandsExecuted;
   Reply reply = executor_->Execute(command_);
   command_.clear();
-  if (reply.noAnswer || reply.payload.empty()) {
+  if (!answer || reply.noAnswer || reply.payload.empty()) {
     Enter(EngineState::Idle, 0);
     return;
   }
@@ -200,6 +204,10 @@ void ProtocolEngine::Tick(uint32_t now) {
     case EngineState::AwaitFrameAck:
       Abandon();
       Enter(EngineState::Idle, 0);
+      return;
+    case EngineState::AwaitEot:
+      // An acknowledged command counts as accepted even when its EOT never comes.
+      Execute(now, /*answer=*/false);
       return;
     default:
       frame_.clear();

@@ -5,6 +5,7 @@
 //   PC: ENQ          -> ACK
 //   PC: frame        -> ACK (NAK on a wrong check byte or a broken frame; wait for it again)
 //   PC: EOT          -> execute; ENQ, wait for ACK; answer frame; again after NAK; EOT after ACK
+//   PC: ENQ instead of EOT -> the acknowledged command is executed without an answer
 //
 // Bytes outside a transfer are ignored. Every wait has a time limit, so a PC that
 // vanishes in the middle leaves the engine idle again; an ENQ from the PC while the
@@ -105,7 +106,7 @@ class ProtocolEngine {
   void Enter(EngineState state, uint32_t deadline);
   void OnEnq(uint32_t now);
   void OnFrameByte(uint8_t b, uint32_t now);
-  void Execute(uint32_t now);
+  void Execute(uint32_t now, bool answer);
   void SendAnswerFrame(uint32_t now);
   void Abandon();
   uint32_t LastOutAt(uint32_t now) const;

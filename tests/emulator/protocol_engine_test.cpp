@@ -177,13 +177,22 @@ TEST_F(EngineTest, EnqFromThePcAbandonsThePendingAnswer) {
   EXPECT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});
 }
 
-TEST_F(EngineTest, TransferTimesOutWithoutEot) {
+TEST_F(EngineTest, EnqInsteadOfEotStillExecutesTheCommandUnanswered) {
   ASSERT_EQ(Put({ENQ}), Bytes{ACK});
   ASSERT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});
-  Wait(engine.limits().eot);
+  EXPECT_EQ(Put({ENQ}), Bytes{ACK});  // no ENQ of an answer transfer
+  EXPECT_EQ(recorder.commands.size(), 1u);
+  EXPECT_EQ(engine.state(), EngineState::AwaitFrame);
+}
+
+TEST_F(EngineTest, TransferTimesOutWithoutEotButTheCommandIsCarriedOut) {
+  ASSERT_EQ(Put({ENQ}), Bytes{ACK});
+  ASSERT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});
+  EXPECT_EQ(Wait(engine.limits().eot), Bytes{});
   EXPECT_EQ(engine.state(), EngineState::Idle);
-  EXPECT_EQ(Put({EOT}), Bytes{});
-  EXPECT_TRUE(recorder.commands.empty());
+  EXPECT_EQ(recorder.commands.size(), 1u);
+  EXPECT_EQ(Put({EOT}), Bytes{});  // a late EOT is ignored
+  EXPECT_EQ(recorder.commands.size(), 1u);
 }
 
 TEST_F(EngineTest, CommandWithoutAnswerTransferStaysQuiet) {
