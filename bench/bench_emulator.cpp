@@ -1,0 +1,131 @@
+// Exchanges of the program's link against the virtual register with wire pacing: each
+// byte in either direction takes its ten bit times on the simulated line. For each
+// command: time per exchange as a ratio to (wire time + the exchange's own delay), where
+// wire time counts every byte of both transfers (ENQ, ACK, frames, EOT) at the line speed.
+// Usage: bench_emulator [exchanges] [baud]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/frame_exchange.h"
+#include "core/link/framing.h"
+#include "core/link/serial_device.h"
+#include "core/link/serial_port.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+#include "emulator/emulator_host.h"
+
+namespace {
+
+using namespace ptk;
+using Bytes = std::vector<uint8_t>;
+using Steady = std::chrono::steady_clock;
+
+class QuietUi final : public UserInterface {
+ public:
+  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
+    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return Answer::Ok;
+  }
+  void SetResult(std::string_view) override {}
+  std::string Result() const override { return {}; }
+  bool PumpMessages() override { return true; }
+};
+
+int BaudIndexFor(int baud) {
+  const int table[] = {9600, 19200, 38400, 57600, 115200};
+  for (int i = 0; i < 5; ++i) {
+    if (table[i] == baud) return i;
+  }
+  return 4;
+}
+
+struct Case {
+  const char* name;
+  uint8_t code;
+  Bytes params;
+  int allowShort;
+  int answerLength;
+  int decodeResult;
+  uint32_t delayMs;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int exchanges = argc > 1 ? std::atoi(argv[1]) : 50;
+  int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
+  if (exchanges < 1) exchanges = 1;
+
+  emu::EmulatorOptions options;
+  options.wireSpeed = std::getenv("NOPACE") == nullptr;
+  options.wireBaud = baud;
+  emu::EmulatorHost host(options);
+  if (!host.Start()) {
+    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
+    return 1;
+  }
+  QuietUi ui;
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  SerialPort port(*device, SystemClock(), ui);
+  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
+    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
+    return 1;
+  }
+  Settings settings;
+  settings.AccessPassword = "7391";
+  Link link(port, ui, settings);
+
+  const Case cases[] = {
+      {"0x52 ExitMode (delay 0)", 0x52, {}, 0, 6, 1, 0},
+      {"0x75 cut (delay 50)", 0x75, {0x00}, 0, 6, 1, 50},
+      {"0x80 drawer (delay 100)", 0x80, {}, 0, 6, 1, 100},
+      {"0x45 state code (delay 200)", 0x45, {}, 1, 55, 0, 200},
+      {"0x3F device state (delay 200)", 0x3F, {}, 1, 55, 1, 200},
+  };
+  const double byteMs = 10.0 * 1000.0 / baud;
+  std::printf("virtual register at %d bit/s (%.4f ms per byte), %d exchanges per command\n", baud,
+              byteMs, exchanges);
+  std::printf("%-32s %10s %10s %10s %8s\n", "command", "floor ms", "mean ms", "worst ms", "ratio");
+  double worstRatio = 0;
+  for (const Case& c : cases) {
+    Bytes frame = link.CommandFrame(c.code, c.params);
+    double total = 0, worst = 0, floorMs = 0;
+    for (int i = 0; i < exchanges; ++i) {
+      Steady::time_point start = Steady::now();
+      int result = link.ExchangeWithAnswer(frame, c.allowShort, c.answerLength, c.decodeResult,
+                                           Timeouts{}, c.delayMs);
+      double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+      if (result != kExchangeOk) {
+        std::fprintf(stderr, "%s: exchange failed (%d)\n", c.name, result);
+        return 1;
+      }
+      // PC: ENQ, frame, EOT, ACK to the register's ENQ, ACK to its frame.
+      // Register: ACK, ACK, ENQ, answer frame, EOT. The register sends its answer frame
+      // while the PC sleeps its delay, so the two overlap: the least time the exchange
+      // can take is the wire time up to the PC's ACK to the register's ENQ, then the
+      // longer of the delay and the answer frame, then the PC's ACK and the EOT.
+      Bytes answer(link.AnswerBuffer.begin() + 1,
+                   link.AnswerBuffer.begin() + (link.AnswerLength - 2));
+      size_t before = 6 + BuildFrame(frame).size();
+      double answerMs = BuildFrame(answer).size() * byteMs;
+      floorMs = before * byteMs + std::max<double>(c.delayMs, answerMs) + 2 * byteMs;
+      total += ms;
+      if (ms > worst) worst = ms;
+    }
+    double mean = total / exchanges;
+    double ratio = mean / floorMs;
+    if (ratio > worstRatio) worstRatio = ratio;
+    std::printf("%-32s %10.3f %10.3f %10.3f %8.3f\n", c.name, floorMs, mean, worst, ratio);
+  }
+  std::printf("worst ratio %.3f (goal <= 1.05)\n", worstRatio);
+  port.ClosePort();
+  host.Stop();
+  return 0;
+}
