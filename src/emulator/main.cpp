@@ -1,8 +1,7 @@
 // ptk-emulator: the virtual register on a pseudo-terminal. Prints the slave device path
 // alone on the first line, then serves until SIGINT or SIGTERM.
-#include <signal.h>
-
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -62,6 +61,14 @@ int Usage(const std::string& message) {
 
 }  // namespace
 
+#ifdef _WIN32
+// The virtual register serves a POSIX pseudo-terminal; on Windows use it from a Linux
+// machine (or WSL) through a serial cable or a forwarded port.
+int main() {
+  std::cerr << "ptk-emulator: the virtual register needs a POSIX pseudo-terminal\n";
+  return 1;
+}
+#else
 int main(int argc, char** argv) {
   ptk::emu::EmulatorOptions options;
   for (int i = 1; i < argc; ++i) {
@@ -127,3 +134,4 @@ int main(int argc, char** argv) {
   host.Stop();
   return 0;
 }
+#endif
