@@ -291,6 +291,10 @@ std::vector<std::string> EmulatorHost::TapeLines() const {
   return impl_->reg().tape().Lines();
 }
 
+std::vector<std::string> EmulatorHost::TapeLinesFrom(size_t first) const {
+  return impl_->reg().tape().LinesFrom(first);
+}
+
 void EmulatorHost::WithRegister(const std::function<void(VirtualRegister&)>& fn) {
   std::lock_guard lock(impl_->mutex);
   fn(impl_->reg());

@@ -3,6 +3,7 @@
 // integration tests. The program opens SlavePath() like any serial device.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,8 @@ class EmulatorHost {
 
   // Thread-safe snapshot of everything printed so far, one entry per tape line.
   std::vector<std::string> TapeLines() const;
+  // Only the lines from index first on, for a viewer that appends what is new.
+  std::vector<std::string> TapeLinesFrom(size_t first) const;
 
   // Runs fn on the live register (state, faults, tape) while the line thread holds off.
   // Usable before Start() and after Stop() too.

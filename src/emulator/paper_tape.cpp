@@ -28,6 +28,13 @@ std::vector<std::string> PaperTape::Lines() const {
   return lines_;
 }
 
+std::vector<std::string> PaperTape::LinesFrom(size_t first) const {
+  std::lock_guard lock(mutex_);
+  if (first >= lines_.size()) return {};
+  return std::vector<std::string>(lines_.begin() + static_cast<std::ptrdiff_t>(first),
+                                  lines_.end());
+}
+
 size_t PaperTape::LineCount() const {
   std::lock_guard lock(mutex_);
   return lines_.size();

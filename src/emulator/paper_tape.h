@@ -2,6 +2,7 @@
 // mirrored into a file, one line appended and flushed as it is printed.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -22,6 +23,9 @@ class PaperTape {
 
   void Print(std::string line);
   std::vector<std::string> Lines() const;
+  // The lines from index first on (empty when there are no more): lets a viewer that
+  // polls the tape copy only what is new.
+  std::vector<std::string> LinesFrom(size_t first) const;
   size_t LineCount() const;
   void Clear();
 

@@ -241,6 +241,8 @@ TEST_F(EmulatorLink, PrintedTextReachesTheTape) {
   std::vector<std::string> tape = host_.TapeLines();
   ASSERT_FALSE(tape.empty());
   EXPECT_EQ(tape.back(), "№1");
+  EXPECT_EQ(host_.TapeLinesFrom(tape.size() - 1), std::vector<std::string>{"№1"});
+  EXPECT_TRUE(host_.TapeLinesFrom(tape.size()).empty());
 }
 
 }  // namespace

@@ -23,9 +23,12 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using namespace ptk;
 
+// The build folder: PTK_BIN_DIR under ctest, else two levels above this test binary.
 std::string EmulatorPath() {
   const char* dir = std::getenv("PTK_BIN_DIR");
-  return std::string(dir ? dir : ".") + "/src/emulator/ptk-emulator";
+  if (dir) return std::string(dir) + "/src/emulator/ptk-emulator";
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  return (self.parent_path().parent_path() / "src/emulator/ptk-emulator").string();
 }
 
 struct Child {
