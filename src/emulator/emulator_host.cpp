@@ -200,8 +200,12 @@ void EmulatorHost::Impl::Serve() {
     {
       std::lock_guard lock(mutex);
       uint32_t nowMs = clock.TickCount();
+      // A reply starts on the line when the byte that caused it was complete, as a
+      // register's UART would have it, not when this thread woke up to notice.
+      Steady::time_point reactAt = now;
       while (!rx_.empty() && rx_.front().due <= now) {
         engine_.Feed(rx_.front().byte, nowMs);
+        reactAt = rx_.front().due;
         rx_.pop_front();
       }
       engine_.Tick(nowMs);
@@ -210,7 +214,7 @@ void EmulatorHost::Impl::Serve() {
         for (uint8_t b : chunk.bytes) {
           Steady::time_point due = now;
           if (byteTime_.count() > 0) {
-            Steady::time_point start = std::max(now, txFree_);
+            Steady::time_point start = std::max(reactAt, txFree_);
             txFree_ = start + byteTime_;
             due = txFree_;
           }
