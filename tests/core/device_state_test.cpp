@@ -320,7 +320,7 @@ std::vector<uint8_t> TypePayload(std::vector<uint8_t> name) {
       0x00,                          // [9] language table
       0x05, 0x00,                    // [10..11] subversion 5
   };
-  p.insert(p.end(), name.begin(), name.end());
+  for (uint8_t b : name) p.push_back(b);
   return p;
 }
 
