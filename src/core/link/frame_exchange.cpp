@@ -41,6 +41,20 @@ bool ReadReply(SerialPort& port, uint32_t limitMs, uint8_t& reply) {
   return true;
 }
 
+// Waits for the register to open its answer transfer. The wait may last T6 (seconds to
+// minutes), so the device polls in 10 ms slices instead of 2 ms ones: a byte still ends
+// the wait at once, but the program wakes five times less often while the register works.
+// The per-byte time-out is put back for the answer frame.
+bool WaitForOpening(SerialPort& port, uint32_t limitMs, uint8_t& reply) {
+  constexpr uint32_t kSliceMs = 10;
+  PortDevice& device = port.device();
+  const uint32_t previous = device.ReadTimeout();
+  const bool sliced = previous < kSliceMs && device.SetReadTimeout(kSliceMs);
+  const bool ok = ReadReply(port, limitMs, reply);
+  if (sliced) device.SetReadTimeout(previous);
+  return ok;
+}
+
 bool WriteByte(SerialPort& port, uint8_t b, uint32_t limitMs) {
   return port.TimedWrite(&b, 1, limitMs);
 }
@@ -136,7 +150,7 @@ int Link::ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswe
   // Close our transfer and turn the line: the register opens its answer transfer with
   // ENQ (its value is not examined) once the command has executed, within T6.
   uint8_t opening = 0;
-  if (!WriteByte(*port_, EOT, t.t5) || !ReadReply(*port_, t.t6, opening) ||
+  if (!WriteByte(*port_, EOT, t.t5) || !WaitForOpening(*port_, t.t6, opening) ||
       !WriteByte(*port_, ACK, t.t1)) {
     return ReportState(*ui_, LinkState::NoAnswer, kExchangeLinkFailure);
   }
