@@ -17,7 +17,7 @@ struct EngineStats;
 struct EmulatorOptions {
   std::string stateFile;   // load at start and save at stop when not empty
   std::string tapeFile;    // the paper tape as UTF-8 text, when not empty
-  std::string faults;      // fault specification, as `ptk-emulator --faults`
+  std::string faults;      // fault list, as `ptk-emulator --faults`
   bool wireSpeed = false;  // pace bytes at the line speed (115200 bit/s unless set)
   int wireBaud = 115200;
   int model = 0;  // 0: the default model
@@ -45,7 +45,7 @@ class EmulatorHost {
   void WithRegister(const std::function<void(VirtualRegister&)>& fn);
   // Counters of the protocol engine (frames accepted and refused, answers sent, ...).
   EngineStats Stats() const;
-  // Why Start() failed (a bad fault specification, an unreadable state file, no pty).
+  // Why Start() failed (a bad fault list, an unreadable state file, no pty).
   std::string LastError() const;
   // Saves the state now when a state file is set (Stop() saves it too).
   bool SaveStateNow();

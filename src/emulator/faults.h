@@ -48,7 +48,7 @@ struct Faults {
   void Clear() { *this = Faults{}; }
 };
 
-// Applies a fault specification (items separated by ',' or blanks):
+// Applies a fault list (items separated by ',' or blanks):
 //   nak=N  badcheck=N  silent=N  noanswer=N
 //   delay=MS[/N]  pause=MS[/N]          (without /N: every time)
 //   code=CC:RR[/N]                      (hex command and result code; without /N: every time)

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--tape") {
       if (!value(options.tapeFile)) return Usage("--tape needs a file");
     } else if (arg == "--faults") {
-      if (!value(options.faults)) return Usage("--faults needs a specification");
+      if (!value(options.faults)) return Usage("--faults needs a list of faults");
       ptk::emu::Faults check;
       std::string error;
       if (!ptk::emu::ApplyFaultSpec(options.faults, check, &error)) return Usage(error);

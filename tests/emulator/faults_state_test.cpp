@@ -1,4 +1,4 @@
-// The fault specification and the state file.
+// The fault list and the state file.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "core/link/encoding.h"
+
 namespace ptk {
 namespace {
 
@@ -33,24 +35,6 @@ std::u32string Decode(std::string_view text) {
     }
   }
   return out;
-}
-
-void Encode(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // The literal separator of the fixed texts: ',' on a comma locale, '.' otherwise.
@@ -137,7 +121,7 @@ std::string NormalizeNumberText(NumberFieldKind kind, std::string_view utf8, cha
   }
 
   std::string out;
-  for (char32_t c : text) Encode(c, out);
+  for (char32_t c : text) AppendUtf8(out, c);
   return out;
 }
 

@@ -34,6 +34,9 @@ std::vector<uint8_t> Utf8ToCp1251(std::string_view text);  // unmappable -> '?'
 std::vector<uint8_t> ToDeviceText(std::string_view utf8);
 std::string FromDeviceText(std::span<const uint8_t> bytes);
 
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // Upper-case two-digit hex bytes separated by single blanks ("02 55 00").
 std::string HexBytes(std::span<const uint8_t> bytes);
 
