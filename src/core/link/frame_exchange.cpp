@@ -78,28 +78,18 @@ Offer OfferUntilAcked(SerialPort& port, std::span<const uint8_t> bytes, uint32_t
 // (the frame was acknowledged, or 100 refusals); state becomes NoLink on any failure.
 bool SendTransfer(SerialPort& port, std::span<const uint8_t> command, const Timeouts& t,
                   GiveUp enqGiveUp, GiveUp frameGiveUp, LinkState& state) {
+  // Gave up: no EOT follows. Refused 100 times: the line is still closed with EOT.
+  auto failed = [&state](Offer offer) {
+    if (offer != Offer::Acked) state = LinkState::NoLink;
+    return offer != Offer::Acked;
+  };
   const uint8_t enq = ENQ;
-  switch (OfferUntilAcked(port, std::span<const uint8_t>(&enq, 1), t.t1, t.t2, enqGiveUp)) {
-    case Offer::GaveUp:
-      state = LinkState::NoLink;
-      return false;
-    case Offer::Refused:
-      state = LinkState::NoLink;
-      return true;
-    case Offer::Acked:
-      break;
-  }
+  const Offer opened =
+      OfferUntilAcked(port, std::span<const uint8_t>(&enq, 1), t.t1, t.t2, enqGiveUp);
+  if (failed(opened)) return opened == Offer::Refused;
   const std::vector<uint8_t> frame = BuildFrame(command);
-  switch (OfferUntilAcked(port, frame, t.t3, t.t4, frameGiveUp)) {
-    case Offer::GaveUp:
-      state = LinkState::NoLink;
-      return false;
-    case Offer::Refused:
-      state = LinkState::NoLink;
-      return true;
-    case Offer::Acked:
-      break;
-  }
+  const Offer sent = OfferUntilAcked(port, frame, t.t3, t.t4, frameGiveUp);
+  if (failed(sent)) return sent == Offer::Refused;
   return true;
 }
 
