@@ -33,6 +33,7 @@ class QuietUi final : public UserInterface {
                  static_cast<int>(text.size()), text.data());
     return Answer::Ok;
   }
+  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
   void SetResult(std::string_view) override {}
   std::string Result() const override { return {}; }
   bool PumpMessages() override { return true; }

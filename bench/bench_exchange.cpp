@@ -46,6 +46,7 @@ class QuietUi final : public UserInterface {
                  static_cast<int>(text.size()), text.data());
     return Answer::Ok;
   }
+  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
   void SetResult(std::string_view text) override { result_ = std::string(text); }
   std::string Result() const override { return result_; }
   bool PumpMessages() override { return true; }

@@ -1,21 +1,34 @@
 // ptk-tester: the test and service program for the register.
-//   ptk-tester [--emulator] [--port NAME] [--trace FILE]
+//   ptk-tester [--emulator | --port NAME] [--card-reader NAME] [--trace FILE]
+//              [--script FILE] [--faults SPEC] [--clock "DD.MM.YYYY HH:MM:SS"] [--model N]
 // --emulator runs the virtual register in this process and connects to it for this run;
-// --port uses another port for this run; neither changes the settings files.
+// --port uses another port for this run; neither changes the settings files. --script
+// performs the steps of a script and prints a transcript instead of waiting for a person.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTimeZone>
 #include <QTimer>
 #include <cstdio>
+#include <iostream>
+#include <optional>
 
+#include "core/link/port_names.h"
 #include "core/link/serial_device.h"
+#include "core/shell/script.h"
+#include "emulator/virtual_register.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/application.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/script_runner.h"
 #include "ui/shell/startup.h"
 
 namespace {
+
+constexpr int kUsageError = 2;
 
 // With PTK_STARTUP_PROBE set, prints the milliseconds from the start of main() to the
 // main window's first paint and ends the program: a measurement aid.
@@ -40,6 +53,15 @@ class PaintProbe : public QObject {
   bool done_ = false;
 };
 
+int Usage(const QString& message) {
+  std::cerr << "ptk-tester: " << message.toStdString() << " (см. --help)\n";
+  return kUsageError;
+}
+
+bool ValidPortName(const std::string& name) {
+  return ptk::ComNumber(name).has_value() || ptk::IsDevicePath(name);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -51,34 +73,116 @@ int main(int argc, char* argv[]) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Тестовая программа для ПТК"));
-  parser.addHelpOption();
+  const QCommandLineOption helpOption = parser.addHelpOption();
   const QCommandLineOption emulatorOption(
       QStringLiteral("emulator"), QStringLiteral("Работать с виртуальным ПТК в этом процессе."));
   const QCommandLineOption portOption(QStringLiteral("port"),
                                       QStringLiteral("Порт на этот запуск (COMn или путь)."),
                                       QStringLiteral("NAME"));
+  const QCommandLineOption cardOption(
+      QStringLiteral("card-reader"),
+      QStringLiteral("Порт считывателя карт на этот запуск (COMn или путь)."),
+      QStringLiteral("NAME"));
   const QCommandLineOption traceOption(QStringLiteral("trace"),
                                        QStringLiteral("Записывать обмен по линии в файл."),
                                        QStringLiteral("FILE"));
-  parser.addOption(emulatorOption);
-  parser.addOption(portOption);
-  parser.addOption(traceOption);
-  parser.process(app);
+  const QCommandLineOption scriptOption(
+      QStringLiteral("script"),
+      QStringLiteral("Выполнить сценарий и напечатать протокол (без участия человека)."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption faultsOption(
+      QStringLiteral("faults"),
+      QStringLiteral("Неисправности виртуального ПТК (как у ptk-emulator)."),
+      QStringLiteral("SPEC"));
+  const QCommandLineOption clockOption(
+      QStringLiteral("clock"),
+      QStringLiteral("Часы виртуального ПТК стоят на этом времени: \"ДД.ММ.ГГГГ ЧЧ:ММ:СС\"."),
+      QStringLiteral("TIME"));
+  const QCommandLineOption modelOption(
+      QStringLiteral("model"), QStringLiteral("Код модели виртуального ПТК."), QStringLiteral("N"));
+  for (const QCommandLineOption* o : {&emulatorOption, &portOption, &cardOption, &traceOption,
+                                      &scriptOption, &faultsOption, &clockOption, &modelOption})
+    parser.addOption(*o);
+  if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
+  if (parser.isSet(helpOption)) {
+    std::cout << parser.helpText().toStdString();
+    return 0;
+  }
+  if (!parser.positionalArguments().isEmpty())
+    return Usage(QStringLiteral("лишние аргументы: ") + parser.positionalArguments().join(' '));
+  const bool emulator = parser.isSet(emulatorOption);
+  if (emulator && parser.isSet(portOption))
+    return Usage(QStringLiteral("--emulator и --port нельзя задать вместе"));
+  if (!emulator &&
+      (parser.isSet(faultsOption) || parser.isSet(clockOption) || parser.isSet(modelOption)))
+    return Usage(QStringLiteral("--faults, --clock и --model относятся к --emulator"));
+  const std::string port = parser.value(portOption).toStdString();
+  if (parser.isSet(portOption) && !ValidPortName(port))
+    return Usage(QStringLiteral("порт должен быть COMn или путь к устройству: ") +
+                 parser.value(portOption));
+  const std::string cardReader = parser.value(cardOption).toStdString();
+  if (parser.isSet(cardOption) && !ValidPortName(cardReader))
+    return Usage(QStringLiteral("порт считывателя должен быть COMn или путь к устройству: ") +
+                 parser.value(cardOption));
+
+  ptk::emu::EmulatorOptions emulatorOptions;
+  emulatorOptions.faults = parser.value(faultsOption).toStdString();
+  if (parser.isSet(modelOption)) {
+    bool ok = false;
+    emulatorOptions.model = parser.value(modelOption).toInt(&ok);
+    if (!ok || emulatorOptions.model <= 0) return Usage(QStringLiteral("неверный код модели"));
+  }
+  std::optional<int64_t> frozenClock;
+  if (parser.isSet(clockOption)) {
+    QDateTime t =
+        QDateTime::fromString(parser.value(clockOption), QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    if (!t.isValid()) return Usage(QStringLiteral("время должно быть ДД.ММ.ГГГГ ЧЧ:ММ:СС"));
+    t.setTimeZone(QTimeZone::utc());
+    frozenClock = t.toSecsSinceEpoch();
+  }
+
+  std::vector<ptk::ScriptStep> steps;
+  const bool scripted = parser.isSet(scriptOption);
+  if (scripted) {
+    QFile file(parser.value(scriptOption));
+    if (!file.open(QIODevice::ReadOnly)) {
+      std::cerr << "ptk-tester: не удалось прочитать сценарий "
+                << parser.value(scriptOption).toStdString() << "\n";
+      return kUsageError;
+    }
+    const QByteArray text = file.readAll();
+    steps = ptk::ParseScript(std::string_view(text.constData(), static_cast<size_t>(text.size())));
+  }
 
   ptk::ui::QtUserInterface ui;
   app.SetUserInterface(&ui);
   ptk::ui::AppContext context(ui, ptk::CreateSystemPortDevice());
+  std::optional<ptk::ui::ScriptRunner> runner;
+  if (scripted) runner.emplace(context, ui, std::move(steps), std::cout);
+
   if (parser.isSet(traceOption)) {
     const std::string path = parser.value(traceOption).toStdString();
     if (!context.EnableTrace(path)) {
       ptk::ShowError(ui, "Не удалось создать файл трассировки " + path + "!");
     }
   }
-  if (parser.isSet(emulatorOption) && !context.StartEmulator()) {
-    ptk::ShowError(ui, "Не удалось запустить виртуальный ПТК!");
-    return 1;
+  if (emulator) {
+    if (!context.StartEmulator(emulatorOptions)) {
+      ptk::ShowError(ui, "Не удалось запустить виртуальный ПТК!");
+      return 1;
+    }
+    if (frozenClock) {
+      const int64_t seconds = *frozenClock;
+      context.emulator()->WithRegister([seconds](ptk::emu::VirtualRegister& r) {
+        r.SetHostTime([seconds] { return seconds; });
+      });
+    }
   }
-  if (parser.isSet(portOption)) context.portOverride = parser.value(portOption).toStdString();
+  if (parser.isSet(portOption)) context.portOverride = port;
+  if (parser.isSet(cardOption)) {
+    context.settings.CardReaderPort = ptk::ComNumber(cardReader).value_or(0);
+    context.cardReaderOverride = cardReader;
+  }
 
   ptk::ui::CreateWindows(context);
   ptk::ui::Tfm_MainFr* main = context.forms.fm_MainFr;
@@ -86,8 +190,13 @@ int main(int argc, char* argv[]) {
                    Qt::QueuedConnection);
   PaintProbe probe(since, app);
   if (qEnvironmentVariableIsSet("PTK_STARTUP_PROBE")) main->installEventFilter(&probe);
+  if (runner) {
+    // The runner answers the boxes from here on, the first activation's included.
+    runner->Start();
+  }
   main->show();
-  const int status = app.exec();
+  int status = app.exec();
+  if (runner) status = runner->exitCode();
   context.DestroyWindows();
   app.SetUserInterface(nullptr);
   return status;

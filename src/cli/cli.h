@@ -3,6 +3,7 @@
 // library, so every verb file is always linked.
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,9 +20,14 @@ class CliUi final : public UserInterface {
  public:
   Answer ShowBox(std::string_view caption, std::string_view text, Icon icon,
                  Buttons buttons) override;
+  // A verb that needs a file names it on its command line: it is given here, and the
+  // dialog is cancelled when none was.
+  std::optional<std::string> AskFile(const FileRequest& /*request*/) override { return fileAnswer; }
   void SetResult(std::string_view text) override { result_ = std::string(text); }
   std::string Result() const override { return result_; }
   bool PumpMessages() override { return true; }
+
+  std::optional<std::string> fileAnswer;
 
   // "box: <caption>: <text>" per box, in order.
   void PrintBoxes(std::ostream& out) const;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ class RecordingUi final : public UserInterface {
     }
     return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
   }
+  std::optional<std::string> AskFile(const FileRequest& request) override {
+    fileRequests.push_back(request);
+    if (files.empty()) return std::nullopt;
+    std::optional<std::string> path = files.front();
+    files.pop_front();
+    return path;
+  }
   void SetResult(std::string_view text) override {
     result = std::string(text);
     resultHistory.push_back(result);
@@ -47,6 +55,8 @@ class RecordingUi final : public UserInterface {
 
   std::vector<RecordedBox> boxes;
   std::deque<Answer> answers;  // scripted answers to Yes/No and Ok/Cancel boxes
+  std::vector<FileRequest> fileRequests;
+  std::deque<std::optional<std::string>> files;  // scripted dialog answers (nullopt: cancel)
   std::string result;
   std::vector<std::string> resultHistory;
   int pumps = 0;

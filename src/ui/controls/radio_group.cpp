@@ -18,6 +18,9 @@ TRadioGroup::TRadioGroup(const QString& name, const QString& title, const QStrin
     layout->addWidget(button);
   }
   if (!items.isEmpty()) group_->button(0)->setChecked(true);
+  connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) emit itemIndexChanged(id);
+  });
 }
 
 int TRadioGroup::itemIndex() const {

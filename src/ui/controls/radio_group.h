@@ -21,6 +21,10 @@ class TRadioGroup : public QGroupBox {
   int count() const;
   QRadioButton* item(int index) const;
 
+ signals:
+  // A new item was chosen, by a click or by setItemIndex (the group's OnClick).
+  void itemIndexChanged(int index);
+
  private:
   QButtonGroup* group_;
 };

@@ -1,6 +1,7 @@
 #include "ui/shell/qt_user_interface.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -23,6 +24,7 @@ QWidget* BoxParent() {
 
 Answer QtUserInterface::ShowBox(std::string_view caption, std::string_view text, Icon icon,
                                 Buttons buttons) {
+  if (responder_) return responder_->Box(caption, text, icon, buttons);
   QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
   switch (icon) {
     case Icon::Error:
@@ -76,7 +78,33 @@ Answer QtUserInterface::ShowBox(std::string_view caption, std::string_view text,
   return Answer::Cancel;
 }
 
+std::optional<std::string> QtUserInterface::AskFile(const FileRequest& request) {
+  if (responder_) return responder_->File(request);
+  const QString caption = Qs(request.caption);
+  QString start = Qs(request.directory);
+  if (!request.fileName.empty()) {
+    start =
+        start.isEmpty() ? Qs(request.fileName) : start + QLatin1Char('/') + Qs(request.fileName);
+  }
+  const QString filter = Qs(request.filter);
+  QString path;
+  switch (request.kind) {
+    case FileDialogKind::Open:
+      path = QFileDialog::getOpenFileName(BoxParent(), caption, start, filter);
+      break;
+    case FileDialogKind::Save:
+      path = QFileDialog::getSaveFileName(BoxParent(), caption, start, filter);
+      break;
+    case FileDialogKind::Folder:
+      path = QFileDialog::getExistingDirectory(BoxParent(), caption, start);
+      break;
+  }
+  if (path.isEmpty()) return std::nullopt;
+  return Std(path);
+}
+
 void QtUserInterface::SetResult(std::string_view text) {
+  ++resultWrites_;
   result_ = std::string(text);
   if (resultLine_) {
     resultLine_->setText(Qs(text));

@@ -1,10 +1,13 @@
 // The program's one implementation of the person-facing interface: modal message boxes
-// with the conventional captions and icons, the main window's result line, and pumping
-// window messages while the link waits.
+// with the conventional captions and icons, file dialogs, the main window's result line,
+// and pumping window messages while the link waits. A scripted run puts a responder in
+// front of the boxes and dialogs, which then answers them instead of the person.
 #pragma once
 
 #include <QPointer>
 #include <QString>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/shell/user_interface.h"
@@ -23,10 +26,20 @@ inline std::string Std(const QString& text) {
 
 class QtUserInterface final : public UserInterface {
  public:
+  // Answers boxes and dialogs in place of the person.
+  class Responder {
+   public:
+    virtual ~Responder() = default;
+    virtual Answer Box(std::string_view caption, std::string_view text, Icon icon,
+                       Buttons buttons) = 0;
+    virtual std::optional<std::string> File(const FileRequest& request) = 0;
+  };
+
   QtUserInterface();
 
   Answer ShowBox(std::string_view caption, std::string_view text, Icon icon,
                  Buttons buttons = Buttons::Ok) override;
+  std::optional<std::string> AskFile(const FileRequest& request) override;
   void SetResult(std::string_view text) override;
   std::string Result() const override;
   bool PumpMessages() override;
@@ -37,7 +50,13 @@ class QtUserInterface final : public UserInterface {
   void SetQuitting() { quitting_ = true; }
   bool quitting() const { return quitting_; }
 
+  void SetResponder(Responder* responder) { responder_ = responder; }
+  // Counts the writes of the result line, so that a caller can tell whether it was written.
+  uint64_t resultWrites() const { return resultWrites_; }
+
  private:
+  Responder* responder_ = nullptr;
+  uint64_t resultWrites_ = 0;
   QPointer<QLineEdit> resultLine_;
   std::string result_;
   bool quitting_ = false;

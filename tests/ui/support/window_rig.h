@@ -29,6 +29,9 @@ class ProbingUi final : public UserInterface {
                  Buttons buttons) override {
     return rec.ShowBox(caption, text, icon, buttons);
   }
+  std::optional<std::string> AskFile(const FileRequest& request) override {
+    return rec.AskFile(request);
+  }
   void SetResult(std::string_view text) override { rec.SetResult(text); }
   std::string Result() const override { return rec.Result(); }
   bool PumpMessages() override {

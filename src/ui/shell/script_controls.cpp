@@ -1,0 +1,276 @@
+#include "ui/shell/script_controls.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimeEdit>
+
+#include "ui/controls/radio_group.h"
+
+namespace ptk::ui {
+namespace {
+
+constexpr const char* kDateFormat = "dd.MM.yyyy";
+constexpr const char* kTimeFormat = "HH:mm:ss";
+
+QString OneLine(QString text) {
+  text.replace(QLatin1String("\r\n"), QLatin1String("\\n"));
+  text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  text.replace(QLatin1Char('\r'), QLatin1String("\\n"));
+  return text;
+}
+
+std::vector<std::pair<QString, QString>> Lines(const QStringList& lines) {
+  std::vector<std::pair<QString, QString>> out;
+  for (int i = 0; i < lines.size(); ++i) out.emplace_back(QStringLiteral("[%1]").arg(i), lines[i]);
+  return out;
+}
+
+QStringList MemoLines(const QString& text) {
+  if (text.isEmpty()) return {};
+  return text.split(QLatin1Char('\n'));
+}
+
+// The page of a page control (or a stacked widget) by its object name; -1 when none.
+template <class Pages>
+int PageIndex(Pages* pages, const QString& name) {
+  for (int i = 0; i < pages->count(); ++i)
+    if (pages->widget(i)->objectName() == name) return i;
+  return -1;
+}
+
+std::optional<int> ToInt(const QString& text) {
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok);
+  return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+QString Refused(const QString& value) {
+  return QStringLiteral("элемент не принимает значение «%1»").arg(value);
+}
+
+}  // namespace
+
+QString VisibleEnabled(bool visible, bool enabled) {
+  return QString::fromLatin1(visible ? "visible" : "hidden") + QLatin1String(", ") +
+         QString::fromLatin1(enabled ? "enabled" : "disabled");
+}
+
+QString ControlState(QWidget* control) {
+  return VisibleEnabled(control->isVisible(), control->isEnabled()) +
+         QLatin1String(control->hasFocus() ? ", focus" : ", nofocus");
+}
+
+std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
+  const auto one = [](const QString& text) {
+    return std::vector<std::pair<QString, QString>>{{QString(), OneLine(text)}};
+  };
+  if (auto* group = qobject_cast<TRadioGroup*>(control))
+    return one(QString::number(group->itemIndex()));
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) return one(edit->text());
+  if (auto* label = qobject_cast<QLabel*>(control)) return one(label->text());
+  if (auto* combo = qobject_cast<QComboBox*>(control)) return one(combo->currentText());
+  if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
+    return one(QLatin1String(button->isChecked() ? "1" : "0"));
+  if (auto* pages = qobject_cast<QTabWidget*>(control)) {
+    return one(pages->currentWidget() ? pages->currentWidget()->objectName() : QString());
+  }
+  if (auto* pages = qobject_cast<QStackedWidget*>(control)) {
+    return one(pages->currentWidget() ? pages->currentWidget()->objectName() : QString());
+  }
+  if (auto* date = qobject_cast<QDateEdit*>(control))
+    return one(date->date().toString(QLatin1String(kDateFormat)));
+  if (auto* time = qobject_cast<QTimeEdit*>(control))
+    return one(time->time().toString(QLatin1String(kTimeFormat)));
+  if (auto* spin = qobject_cast<QSpinBox*>(control)) return one(QString::number(spin->value()));
+  if (auto* bar = qobject_cast<QProgressBar*>(control)) {
+    return one(QStringLiteral("%1 / %2").arg(bar->value()).arg(bar->maximum()));
+  }
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+    return Lines(MemoLines(memo->toPlainText()));
+  if (auto* memo = qobject_cast<QTextEdit*>(control)) return Lines(MemoLines(memo->toPlainText()));
+  if (auto* list = qobject_cast<QListWidget*>(control)) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return Lines(items);
+  }
+  if (auto* grid = qobject_cast<QTableWidget*>(control)) {
+    QStringList rows;
+    for (int r = 0; r < grid->rowCount(); ++r) {
+      QStringList cells;
+      for (int c = 0; c < grid->columnCount(); ++c) {
+        const QTableWidgetItem* item = grid->item(r, c);
+        cells << OneLine(item ? item->text() : QString());
+      }
+      rows << cells.join(QLatin1Char('\t'));
+    }
+    return Lines(rows);
+  }
+  return one(ControlState(control));
+}
+
+QString SetControl(QWidget* control, const QString& value, int row, int column) {
+  if (row >= 0) {
+    auto* grid = qobject_cast<QTableWidget*>(control);
+    if (!grid) return QStringLiteral("элемент не таблица");
+    if (row >= grid->rowCount() || column >= grid->columnCount())
+      return QStringLiteral("нет ячейки [%1,%2]").arg(row).arg(column);
+    if (QTableWidgetItem* item = grid->item(row, column)) {
+      item->setText(value);
+    } else {
+      grid->setItem(row, column, new QTableWidgetItem(value));
+    }
+    return {};
+  }
+  if (auto* group = qobject_cast<TRadioGroup*>(control)) {
+    const std::optional<int> index = ToInt(value);
+    if (!index || *index < 0 || *index >= group->count()) return Refused(value);
+    group->setItemIndex(*index);
+    return {};
+  }
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    int index = -1;
+    if (value.startsWith(QLatin1Char('#'))) {
+      index = ToInt(value.mid(1)).value_or(-1);
+      if (index >= combo->count()) index = -1;
+    } else {
+      index = combo->findText(value, Qt::MatchExactly);
+    }
+    if (index < 0) {
+      if (!combo->isEditable() || value.startsWith(QLatin1Char('#'))) return Refused(value);
+      combo->setEditText(value);
+      return {};
+    }
+    combo->setCurrentIndex(index);
+    return {};
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable()) {
+    if (value != QLatin1String("1") && value != QLatin1String("0")) return Refused(value);
+    button->setChecked(value == QLatin1String("1"));
+    return {};
+  }
+  if (auto* pages = qobject_cast<QTabWidget*>(control)) {
+    const int index = PageIndex(pages, value);
+    if (index < 0) return QStringLiteral("нет страницы %1").arg(value);
+    pages->setCurrentIndex(index);
+    return {};
+  }
+  if (auto* pages = qobject_cast<QStackedWidget*>(control)) {
+    const int index = PageIndex(pages, value);
+    if (index < 0) return QStringLiteral("нет страницы %1").arg(value);
+    pages->setCurrentIndex(index);
+    return {};
+  }
+  if (auto* date = qobject_cast<QDateEdit*>(control)) {
+    const QDate d = QDate::fromString(value, QLatin1String(kDateFormat));
+    if (!d.isValid() || d < date->minimumDate() || d > date->maximumDate()) return Refused(value);
+    date->setDate(d);
+    return {};
+  }
+  if (auto* time = qobject_cast<QTimeEdit*>(control)) {
+    const QTime t = QTime::fromString(value, QLatin1String(kTimeFormat));
+    if (!t.isValid()) return Refused(value);
+    time->setTime(t);
+    return {};
+  }
+  if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+    const std::optional<int> number = ToInt(value);
+    if (!number || *number < spin->minimum() || *number > spin->maximum()) return Refused(value);
+    spin->setValue(*number);
+    return {};
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->setText(value);
+    return {};
+  }
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
+    memo->setPlainText(QString(value).replace(QLatin1String("\\n"), QLatin1String("\n")));
+    return {};
+  }
+  if (auto* memo = qobject_cast<QTextEdit*>(control)) {
+    memo->setPlainText(QString(value).replace(QLatin1String("\\n"), QLatin1String("\n")));
+    return {};
+  }
+  return QStringLiteral("элементу нельзя задать значение");
+}
+
+bool SelectAllText(QWidget* control) {
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->selectAll();
+    return true;
+  }
+  if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->lineEdit()) {
+    combo->lineEdit()->selectAll();
+    return true;
+  }
+  if (auto* spin = qobject_cast<QAbstractSpinBox*>(control)) {
+    spin->selectAll();
+    return true;
+  }
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
+    memo->selectAll();
+    return true;
+  }
+  if (auto* memo = qobject_cast<QTextEdit*>(control)) {
+    memo->selectAll();
+    return true;
+  }
+  return false;
+}
+
+int KeyForCharacter(char32_t character) {
+  if (character >= '0' && character <= '9') return Qt::Key_0 + static_cast<int>(character - '0');
+  if (character == ' ') return Qt::Key_Space;
+  // Letters report their capital; other printable characters their own code.
+  const QString text = QString::fromUcs4(&character, 1);
+  const QString upper = text.toUpper();
+  return upper.size() == 1 ? upper.at(0).unicode() : static_cast<int>(character);
+}
+
+std::optional<QKeyCombination> ParseKeyName(const QString& name) {
+  const QKeySequence sequence = QKeySequence::fromString(name, QKeySequence::PortableText);
+  if (sequence.count() != 1 || sequence[0].key() == Qt::Key_unknown) return std::nullopt;
+  return sequence[0];
+}
+
+QString TextForKey(QKeyCombination key) {
+  if (key.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    return {};
+  switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return QStringLiteral("\r");
+    case Qt::Key_Escape:
+      return QStringLiteral("\x1b");
+    case Qt::Key_Tab:
+      return QStringLiteral("\t");
+    case Qt::Key_Backspace:
+      return QStringLiteral("\b");
+    case Qt::Key_Delete:
+      return QStringLiteral("\x7f");
+    case Qt::Key_Space:
+      return QStringLiteral(" ");
+    default:
+      break;
+  }
+  const int code = static_cast<int>(key.key());
+  if (code >= 0x21 && code <= 0x7E) {
+    const QChar c(code);
+    return (key.keyboardModifiers() & Qt::ShiftModifier) ? QString(c) : QString(c).toLower();
+  }
+  return {};
+}
+
+}  // namespace ptk::ui

@@ -1,0 +1,39 @@
+// What a scripted run does to one control and reads from it, by the kind of control:
+// its content as `show` prints it, its state, setting it as pasting or a mouse choice
+// would, selecting its text before typing, and the keys a person presses.
+#pragma once
+
+#include <QKeyCombination>
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QWidget;
+
+namespace ptk::ui {
+
+// The lines `show` prints for a control: the suffix after its name ("" or "[i]") and the
+// text. A memo, list or grid gives one line per line, item or row (none when empty).
+std::vector<std::pair<QString, QString>> ControlContent(QWidget* control);
+
+// "visible|hidden, enabled|disabled, focus|nofocus", as a person sees the control.
+QString ControlState(QWidget* control);
+// "visible|hidden, enabled|disabled".
+QString VisibleEnabled(bool visible, bool enabled);
+
+// Sets the control to value (a grid cell when row >= 0). Empty on success, else why the
+// control cannot take the value.
+QString SetControl(QWidget* control, const QString& value, int row, int column);
+
+// Selects the whole text of an editable control; false when it has no text to type into.
+bool SelectAllText(QWidget* control);
+
+// The key a typed character comes from.
+int KeyForCharacter(char32_t character);
+// A key name ("Return", "F5", "Ctrl+L"); nullopt when it names no single key.
+std::optional<QKeyCombination> ParseKeyName(const QString& name);
+// The text a key produces ("\r" for Return, "" for the arrows).
+QString TextForKey(QKeyCombination key);
+
+}  // namespace ptk::ui
