@@ -1,13 +1,17 @@
-// The termios card reader over a real pseudo-terminal, against a scripted reader. Read
-// limits are the real 50 ms between characters; the total limit is cut down so that an
-// empty read does not take 5 s.
+// The termios card reader over a real pseudo-terminal, against a scripted reader and
+// against the virtual reader of the emulator. Read limits are the real 50 ms between
+// characters; the total limit is cut down so that an empty read does not take 5 s.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/link/card_reader.h"
+#include "core/settings/config.h"
+#include "emulator/card_reader_peer.h"
+#include "emulator/emulator_host.h"
 #include "support/pty_peer.h"
 
 namespace ptk {
@@ -124,6 +128,61 @@ TEST(PosixCardReader, PortsThatCannotBeReadGiveTheirCodes) {
   EXPECT_EQ(ReadCardBytes(*slow, peer.path(), bytes), kCardReadFailed);
   EXPECT_LT(ElapsedMs(start), 1000.0);
   peer.Join();
+}
+
+TEST(VirtualCardReader, SendsTheCurrentCardToEveryReadAndNothingWithoutACard) {
+  emu::VirtualCardReader reader;
+  ASSERT_TRUE(reader.Start()) << reader.LastError();
+  ASSERT_TRUE(reader.SwipesOnPurge());
+  reader.SetCard(";4000001234567899=2512?");
+  auto device = CreateSystemCardReaderDevice(kShort);
+  Bytes bytes;
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadOk);
+  EXPECT_EQ(bytes, ToBytes(";4000001234567899=2512?\r\n"));
+  // Read again: the terminal is at 9600 bit/s raw already and cannot take 7 bits.
+  reader.SetCard(";1234?");
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadOk);
+  EXPECT_EQ(bytes, ToBytes(";1234?\r\n"));
+  EXPECT_EQ(reader.CardsSent(), 2u);
+
+  // No card at the reader: the read waits in vain; a swipe while it waits delivers.
+  reader.SetCard("");
+  EXPECT_FALSE(reader.Swipe());
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadFailed);
+  ASSERT_TRUE(device->Open(reader.SlavePath()));
+  ASSERT_TRUE(device->Purge());
+  ASSERT_TRUE(device->Configure());
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the reader sees the purge
+  reader.SetCard(";5678=99?");
+  ASSERT_TRUE(reader.Swipe());
+  EXPECT_TRUE(device->Read(kCardReadMaxBytes, bytes));
+  EXPECT_EQ(bytes, ToBytes(";5678=99?\r\n"));
+  device->Close();
+  EXPECT_EQ(reader.CardsSent(), 3u);
+  reader.Stop();
+  EXPECT_FALSE(reader.Swipe());
+}
+
+TEST(VirtualCardReader, TheEmulatorHostRunsOneOnRequest) {
+  emu::EmulatorOptions options;
+  options.card = ";4000001234567899=2512?";
+  emu::EmulatorHost host(options);
+  ASSERT_TRUE(host.Start()) << host.LastError();
+  ASSERT_FALSE(host.CardReaderPath().empty());
+  EXPECT_NE(host.CardReaderPath(), host.SlavePath());
+  EXPECT_EQ(host.Card(), options.card);
+  Settings settings;
+  settings.cardReaderName = host.CardReaderPath();
+  Bytes bytes;
+  EXPECT_EQ(ReadCardBytes(settings, bytes), kCardReadOk);
+  EXPECT_EQ(bytes, ToBytes(options.card + "\r\n"));
+  host.Stop();
+
+  emu::EmulatorHost plain;
+  ASSERT_TRUE(plain.Start());
+  EXPECT_TRUE(plain.CardReaderPath().empty());
+  EXPECT_FALSE(plain.SetCard(";1?"));
+  EXPECT_FALSE(plain.Swipe());
 }
 
 }  // namespace
