@@ -9,6 +9,7 @@
 #include <optional>
 #include <thread>
 
+#include "emulator/card_reader_peer.h"
 #include "emulator/protocol_engine.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
@@ -36,7 +37,12 @@ class EmulatorHost::Impl {
   explicit Impl(EmulatorOptions options)
       : options_(std::move(options)),
         register_(SystemClock(), static_cast<uint16_t>(options_.model)),
-        engine_(register_, register_.faults()) {}
+        engine_(register_, register_.faults()) {
+    if (options_.cardReader || !options_.card.empty()) {
+      cardReader = std::make_unique<VirtualCardReader>();
+      cardReader->SetCard(options_.card);
+    }
+  }
   ~Impl() { Stop(); }
 
   bool Start();
@@ -48,6 +54,8 @@ class EmulatorHost::Impl {
   ProtocolEngine& engine() { return engine_; }
   std::string slavePath;
   std::string lastError;
+  std::unique_ptr<VirtualCardReader> cardReader;  // null: no card reader
+  std::string cardReaderPath;
 
  private:
   struct TimedByte {
@@ -133,6 +141,17 @@ bool EmulatorHost::Impl::Start() {
   fcntl(wakeRead_, F_SETFL, O_NONBLOCK);
   fcntl(wakeRead_, F_SETFD, FD_CLOEXEC);
   fcntl(wakeWrite_, F_SETFD, FD_CLOEXEC);
+  if (cardReader) {
+    if (!cardReader->Start()) {
+      lastError = "card reader: " + cardReader->LastError();
+      for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
+        close(*fd);
+        *fd = -1;
+      }
+      return false;
+    }
+    cardReaderPath = cardReader->SlavePath();
+  }
   running_ = true;
   thread_ = std::thread([this] { Serve(); });
   return true;
@@ -146,6 +165,7 @@ void EmulatorHost::Impl::Stop() {
     (void)ignored;
     if (thread_.joinable()) thread_.join();
   }
+  if (cardReader) cardReader->Stop();
   for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
     if (*fd >= 0) close(*fd);
     *fd = -1;
@@ -314,6 +334,24 @@ std::string EmulatorHost::LastError() const {
 }
 bool EmulatorHost::SaveStateNow() {
   return impl_->SaveNow();
+}
+
+const std::string& EmulatorHost::CardReaderPath() const {
+  return impl_->cardReaderPath;
+}
+
+bool EmulatorHost::SetCard(const std::string& text) {
+  if (!impl_->cardReader) return false;
+  impl_->cardReader->SetCard(text);
+  return true;
+}
+
+std::string EmulatorHost::Card() const {
+  return impl_->cardReader ? impl_->cardReader->Card() : std::string();
+}
+
+bool EmulatorHost::Swipe() {
+  return impl_->cardReader && impl_->cardReader->Swipe();
 }
 
 }  // namespace ptk::emu

@@ -21,6 +21,10 @@ struct EmulatorOptions {
   bool wireSpeed = false;  // pace bytes at the line speed (115200 bit/s unless set)
   int wireBaud = 115200;
   int model = 0;  // 0: the default model
+  // A virtual card reader on a second pseudo-terminal (on when card is not empty too),
+  // with the card it sends when the program reads it.
+  bool cardReader = false;
+  std::string card;
 };
 
 class EmulatorHost {
@@ -49,6 +53,15 @@ class EmulatorHost {
   std::string LastError() const;
   // Saves the state now when a state file is set (Stop() saves it too).
   bool SaveStateNow();
+
+  // The virtual card reader's device; empty when the host has no card reader.
+  const std::string& CardReaderPath() const;
+  // The card the reader sends at each read of the program (empty: no card). Any thread;
+  // false when the host has no card reader.
+  bool SetCard(const std::string& text);
+  std::string Card() const;
+  // Sends the current card at once, as a swipe while the program waits.
+  bool Swipe();
 
   class Impl;
   Impl& impl() { return *impl_; }

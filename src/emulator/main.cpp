@@ -1,5 +1,6 @@
 // ptk-emulator: the virtual register on a pseudo-terminal. Prints the slave device path
-// alone on the first line, then serves until SIGINT or SIGTERM.
+// alone on the first line (with --card the card reader's on the second), then serves
+// until SIGINT or SIGTERM.
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -20,7 +21,7 @@ void OnSignal(int) {
 
 void PrintHelp(std::ostream& out) {
   out << "Usage: ptk-emulator [--state FILE] [--tape FILE] [--faults SPEC]\n"
-         "                    [--wire-speed [BAUD]] [--model N] [--help]\n"
+         "                    [--wire-speed [BAUD]] [--model N] [--card TEXT] [--help]\n"
          "\n"
          "Runs the virtual register on a pseudo-terminal: prints the device path of its\n"
          "slave side alone on the first line of standard output, then serves until\n"
@@ -35,6 +36,11 @@ void PrintHelp(std::ostream& out) {
       << ptk::kModelCodeThird << "; known: " << ptk::kModelCodeFirst << ", "
       << ptk::kModelCodeSecond << ", " << ptk::kModelCodeThird
       << ")\n"
+         "  --card TEXT         run a magnetic card reader on a second pseudo-terminal,\n"
+         "                      printed alone on the second line; every time the program\n"
+         "                      reads it (opens it and discards its queues) it sends\n"
+         "                      TEXT and CR LF 100 ms later, e.g. ';4000001234567899=2512?'\n"
+         "                      (an empty TEXT: a reader with no card)\n"
          "\n"
          "Defaults:\n"
          "  communication password 7391 (table 2, row 1, field 23)\n"
@@ -105,6 +111,9 @@ int main(int argc, char** argv) {
       if (!value(text) || !ParseInt(text, model) || model < 1 || model > 65535)
         return Usage("--model needs a number 1..65535");
       options.model = model;
+    } else if (arg == "--card") {
+      if (!value(options.card)) return Usage("--card needs the card's text");
+      options.cardReader = true;
     } else {
       return Usage("unknown option " + arg);
     }
@@ -129,7 +138,9 @@ int main(int argc, char** argv) {
     std::cerr << "ptk-emulator: " << host.LastError() << "\n";
     return 1;
   }
-  std::cout << host.SlavePath() << std::endl;
+  std::cout << host.SlavePath() << "\n";
+  if (!host.CardReaderPath().empty()) std::cout << host.CardReaderPath() << "\n";
+  std::cout << std::flush;
   while (!g_stop) sigsuspend(&previous);
   host.Stop();
   return 0;

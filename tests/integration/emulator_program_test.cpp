@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "core/link/card_reader.h"
 #include "core/link/framing.h"
 
 namespace {
@@ -222,7 +223,7 @@ TEST_F(EmulatorProgram, CommandLine) {
   const Row rows[] = {
       {{"--help"}, 0},       {{"--faults", "nak=x"}, 2},
       {{"--model", "0"}, 2}, {{"--wire-speed", "12"}, 2},
-      {{"--bogus"}, 2},
+      {{"--bogus"}, 2},      {{"--card"}, 2},
   };
   for (const Row& row : rows) {
     Child child = Spawn(row.args);
@@ -230,6 +231,23 @@ TEST_F(EmulatorProgram, CommandLine) {
     EXPECT_EQ(WaitExit(child.pid), row.status) << row.args[0];
     close(child.out);
   }
+}
+
+TEST_F(EmulatorProgram, CardReaderOnTheSecondLine) {
+  Child child = Spawn({"--card", ";4000001234567899=2512?"});
+  ASSERT_GT(child.pid, 0);
+  const std::string path = ReadLine(child.out);
+  const std::string reader = ReadLine(child.out);
+  ASSERT_EQ(reader.rfind("/dev/", 0), 0u) << reader;
+  EXPECT_NE(reader, path);
+  auto device = CreateSystemCardReaderDevice();
+  Bytes bytes;
+  EXPECT_EQ(ReadCardBytes(*device, reader, bytes), kCardReadOk);
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_EQ(text, ";4000001234567899=2512?\r\n");
+  kill(child.pid, SIGTERM);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  close(child.out);
 }
 
 TEST_F(EmulatorProgram, UnreadableStateFileIsNotOverwritten) {

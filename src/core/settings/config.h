@@ -24,6 +24,8 @@ struct Settings {
   std::string AccessPassword;   // empty until loaded: packs as 00 00
   std::string pendingPassword;  // the settings window's password field when applied
   int CardReaderPort = 0;       // 0: none; memory only
+  std::string cardReaderName;   // "COMn" or a device path chosen for one run; wins over
+                                // CardReaderPort when not empty; memory only
 };
 
 // which = 1 port, 2 speed, 3 password. Returns false (after a box) when the value was

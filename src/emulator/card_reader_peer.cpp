@@ -1,0 +1,258 @@
+#include "emulator/card_reader_peer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#ifndef _WIN32
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace ptk::emu {
+
+using Steady = std::chrono::steady_clock;
+
+class VirtualCardReader::Impl {
+ public:
+  ~Impl() { Stop(); }
+  bool Start();
+  void Stop();
+  void Wake();  // with the mutex held
+
+  mutable std::mutex mutex;  // guards everything below up to the descriptors
+  std::string card;
+  std::optional<Steady::time_point> due;  // when the next card goes out
+  size_t sent = 0;
+  std::string lastError;
+  std::string slavePath;
+  bool packetMode = false;
+  std::atomic<bool> running{false};
+
+ private:
+  void Serve();
+  // Reads what the terminal reports; true when the program discarded its input queue.
+  bool ReadMaster();
+
+  std::thread thread_;
+  std::string outbox_;  // the card's bytes not yet taken by the terminal
+  int master_ = -1;
+  int slave_ = -1;
+  int wakeRead_ = -1;
+  int wakeWrite_ = -1;
+};
+
+#ifndef _WIN32
+
+bool VirtualCardReader::Impl::Start() {
+  if (running) return true;
+  // Raw from the first byte: a fresh pty slave echoes and holds input until a newline.
+  termios raw{};
+  cfmakeraw(&raw);
+  raw.c_cflag |= CLOCAL | CREAD;
+  raw.c_cc[VMIN] = 0;
+  raw.c_cc[VTIME] = 0;
+  cfsetispeed(&raw, B9600);
+  cfsetospeed(&raw, B9600);
+  if (openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
+    std::lock_guard lock(mutex);
+    lastError = std::string("openpty: ") + strerror(errno);
+    return false;
+  }
+  // Keeping a slave descriptor open keeps the master free of hang-ups while the program
+  // opens and closes the device for each read.
+  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  // Packet mode reports the slave side's queue flushes to the master.
+  int on = 1;
+  const bool packet = ioctl(master_, TIOCPKT, &on) == 0;
+  const char* name = ptsname(master_);
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) {
+    std::lock_guard lock(mutex);
+    lastError = std::string("pipe: ") + strerror(errno);
+    close(master_);
+    close(slave_);
+    master_ = slave_ = -1;
+    return false;
+  }
+  wakeRead_ = pipeFds[0];
+  wakeWrite_ = pipeFds[1];
+  fcntl(wakeRead_, F_SETFL, O_NONBLOCK);
+  fcntl(wakeWrite_, F_SETFL, O_NONBLOCK);
+  fcntl(wakeRead_, F_SETFD, FD_CLOEXEC);
+  fcntl(wakeWrite_, F_SETFD, FD_CLOEXEC);
+  {
+    std::lock_guard lock(mutex);
+    slavePath = name ? name : "";
+    packetMode = packet;
+  }
+  running = true;
+  thread_ = std::thread([this] { Serve(); });
+  return true;
+}
+
+void VirtualCardReader::Impl::Stop() {
+  if (running) {
+    std::lock_guard lock(mutex);
+    running = false;
+    Wake();
+  }
+  if (thread_.joinable()) thread_.join();
+  std::lock_guard lock(mutex);  // Swipe() may be waking the thread from elsewhere
+  for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
+    if (*fd >= 0) close(*fd);
+    *fd = -1;
+  }
+}
+
+void VirtualCardReader::Impl::Wake() {
+  if (wakeWrite_ < 0) return;
+  const uint8_t b = 1;
+  [[maybe_unused]] ssize_t n = write(wakeWrite_, &b, 1);
+}
+
+bool VirtualCardReader::Impl::ReadMaster() {
+  bool flushed = false;
+  uint8_t buffer[256];
+  for (;;) {
+    const ssize_t n = read(master_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return flushed;
+    // In packet mode a read returns either one status byte or TIOCPKT_DATA followed by
+    // what the program wrote (a reader takes no input: dropped).
+    if (packetMode && buffer[0] != TIOCPKT_DATA && (buffer[0] & TIOCPKT_FLUSHREAD)) {
+      flushed = true;
+    }
+  }
+}
+
+void VirtualCardReader::Impl::Serve() {
+  bool writable = true;
+  while (running) {
+    const Steady::time_point now = Steady::now();
+    std::chrono::nanoseconds wait = std::chrono::seconds(1);
+    {
+      std::lock_guard lock(mutex);
+      if (due && *due <= now) {
+        due.reset();
+        if (!card.empty()) {
+          outbox_ = card + "\r\n";
+          ++sent;
+        }
+      } else if (due) {
+        wait = std::min<std::chrono::nanoseconds>(wait, *due - now);
+      }
+    }
+    while (!outbox_.empty()) {
+      const ssize_t n = write(master_, outbox_.data(), outbox_.size());
+      if (n > 0) {
+        outbox_.erase(0, static_cast<size_t>(n));
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      writable = !(n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+      if (writable) outbox_.clear();  // the line is gone: nothing to send to
+      break;
+    }
+    if (outbox_.empty()) writable = true;
+
+    const short events = static_cast<short>(POLLIN | POLLPRI | (writable ? 0 : POLLOUT));
+    pollfd fds[2] = {{master_, events, 0}, {wakeRead_, POLLIN, 0}};
+    const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
+    const int ready = poll(fds, 2, static_cast<int>(ms < 0 ? 0 : ms));
+    if (ready < 0) continue;  // EINTR
+    if (fds[1].revents & POLLIN) {
+      uint8_t drain[16];
+      while (read(wakeRead_, drain, sizeof drain) > 0) {
+      }
+    }
+    if (fds[0].revents & POLLOUT) writable = true;
+    if ((fds[0].revents & (POLLIN | POLLPRI)) && ReadMaster()) {
+      // The program has just discarded the line's queues to wait for a card: whatever
+      // of an earlier swipe is still unsent goes as well, and the current card follows.
+      outbox_.clear();
+      writable = true;
+      std::lock_guard lock(mutex);
+      if (!card.empty()) due = Steady::now() + std::chrono::milliseconds(kSwipeDelayMs);
+    }
+    if (fds[0].revents & (POLLHUP | POLLERR)) {
+      // Cannot happen while the slave is held open; do not spin on it.
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+}
+
+#else  // _WIN32: the virtual reader needs a pseudo-terminal.
+
+bool VirtualCardReader::Impl::Start() {
+  std::lock_guard lock(mutex);
+  lastError = "the virtual card reader needs a POSIX pseudo-terminal";
+  return false;
+}
+void VirtualCardReader::Impl::Stop() {}
+void VirtualCardReader::Impl::Wake() {}
+bool VirtualCardReader::Impl::ReadMaster() {
+  return false;
+}
+void VirtualCardReader::Impl::Serve() {}
+
+#endif
+
+VirtualCardReader::VirtualCardReader() : impl_(std::make_unique<Impl>()) {}
+VirtualCardReader::~VirtualCardReader() = default;
+
+bool VirtualCardReader::Start() {
+  return impl_->Start();
+}
+void VirtualCardReader::Stop() {
+  impl_->Stop();
+}
+const std::string& VirtualCardReader::SlavePath() const {
+  return impl_->slavePath;
+}
+std::string VirtualCardReader::LastError() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->lastError;
+}
+
+void VirtualCardReader::SetCard(const std::string& text) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->card = text;
+}
+
+std::string VirtualCardReader::Card() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->card;
+}
+
+bool VirtualCardReader::Swipe() {
+  std::lock_guard lock(impl_->mutex);
+  if (!impl_->running || impl_->card.empty()) return false;
+  impl_->due = Steady::now();
+  impl_->Wake();
+  return true;
+}
+
+size_t VirtualCardReader::CardsSent() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->sent;
+}
+
+bool VirtualCardReader::SwipesOnPurge() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->packetMode;
+}
+
+}  // namespace ptk::emu
