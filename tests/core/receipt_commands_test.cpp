@@ -36,90 +36,70 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
+// Exchange arguments: answer length, short answers allowed, T6, delay.
+struct Args {
+  int answerLength, allowShort;
+  uint32_t t6, delay;
+};
+constexpr Args kPlain{6, 0, 10000, 100};
+constexpr Args kItem{20, 1, 10000, 100};
+constexpr Args kLong{55, 1, 10000, 100};
+constexpr Args kClose{6, 0, 20000, 100};
+constexpr Args kRefused{};
+
 TEST(ReceiptCommands, FramesAndExchangeArguments) {
   using Build = std::function<std::optional<ReceiptCommand>(const Link&)>;
   struct Row {
     const char* what;
     Build build;
     Bytes frame;  // empty: refused before anything is sent
-    int answerLength, allowShort;
-    uint32_t t6, delay;
+    Args args;
   } rows[] = {
       {"open shift",
        [](const Link& l) { return OpenShiftCommand(l, M::Execute, "Смена 1"); },
        {0x73, 0x91, 0x9A, 0x00, 0x91, 0xAC, 0xA5, 0xAD, 0xA0, 0x20, 0x31},
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"open receipt, purchase return",
        [](const Link& l) { return OpenReceiptCommand(l, M::Execute, 5); },
        {0x73, 0x91, 0x92, 0x00, 0x05},
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"sale, check pass",
        [](const Link& l) { return RegisterItemCommand(l, M::CheckOnly, "1,11", "1", "1", ','); },
        {0x73, 0x91, 0x48, 0x01,        // password, code, check only
         0x00, 0x00, 0x00, 0x01, 0x11,  // price 1,11
         0x00, 0x00, 0x00, 0x10, 0x00,  // quantity 1,000
         0x01},                         // section 1
-       20,
-       1,
-       10000,
-       100},
+       kItem},
       {"storno",
        [](const Link& l) { return StornoItemCommand(l, M::Execute, "1,11", "1", "12", ','); },
        {0x73, 0x91, 0x4E, 0x00, 0x00, 0x00, 0x00, 0x01, 0x11, 0x00, 0x00, 0x00, 0x10, 0x00, 0x12},
-       20,
-       1,
-       10000,
-       100},
+       kItem},
       {"return: no section",
        [](const Link& l) { return ReturnItemCommand(l, M::Execute, "2,00", "3", ','); },
        {0x73, 0x91, 0x57, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00},
-       20,
-       1,
-       10000,
-       100},
+       kItem},
       {"annulment",
        [](const Link& l) { return AnnulItemCommand(l, M::CheckOnly, "1,11", "1", ','); },
        {0x73, 0x91, 0x41, 0x01, 0x00, 0x00, 0x00, 0x01, 0x11, 0x00, 0x00, 0x00, 0x10, 0x00},
-       20,
-       1,
-       10000,
-       100},
+       kItem},
       {"sale with a pasted price",
        [](const Link& l) { return RegisterItemCommand(l, M::Execute, "1,1a", "1", "1", ','); },
        {},
-       0,
-       0,
-       0,
-       0},
+       kRefused},
       {"sale with an eleven-digit quantity",
        [](const Link& l) {
          return RegisterItemCommand(l, M::Execute, "1", "12345678,9", "1", ',');
        },
        {},
-       0,
-       0,
-       0,
-       0},
+       kRefused},
       {"repeat sale",
        [](const Link& l) { return RepeatSaleCommand(l, M::CheckOnly); },
        {0x73, 0x91, 0x51, 0x01},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"whole-receipt annulment",
        [](const Link& l) { return AnnulReceiptCommand(l); },
        {0x73, 0x91, 0x59},
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"10 % off the receipt",
        [](const Link& l) {
          return DiscountSurchargeCommand(l, M::Execute, DiscountArea::Receipt,
@@ -129,10 +109,7 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
        {0x73, 0x91, 0x43, 0x00,  // execute
         0x00, 0x00, 0x00,        // whole receipt, percentage, discount
         0x00, 0x10, 0x00},       // 10,00
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"5,00 on the last operation",
        [](const Link& l) {
          return DiscountSurchargeCommand(l, M::Execute, DiscountArea::LastOperation,
@@ -140,10 +117,7 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
                                          ',');
        },
        {0x73, 0x91, 0x43, 0x00, 0x01, 0x01, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00},
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"percentage over 9999,99",
        [](const Link& l) {
          return DiscountSurchargeCommand(l, M::Execute, DiscountArea::Receipt,
@@ -151,66 +125,39 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
                                          ',');
        },
        {},
-       0,
-       0,
-       0,
-       0},
+       kRefused},
       {"cancel discount",
        [](const Link& l) { return CancelLastDiscountCommand(l); },
        {0x73, 0x91, 0x78},
-       6,
-       0,
-       10000,
-       100},
+       kPlain},
       {"subtotal",
        [](const Link& l) { return SubtotalCommand(l, M::Execute); },
        {0x73, 0x91, 0x53, 0x00},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"cash payment",
        [](const Link& l) { return PaymentCommand(l, M::Execute, 1, "1,11", "", ','); },
        {0x73, 0x91, 0x99, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x11},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"card payment with its number",
        [](const Link& l) { return PaymentCommand(l, M::Execute, 4, "1,11", "1234", ','); },
        {0x73, 0x91, 0x99, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x11, 0x31, 0x32, 0x33, 0x34},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"payment typed without leaving the field",
        [](const Link& l) { return PaymentCommand(l, M::Execute, 1, "5", "", ','); },
        {0x73, 0x91, 0x99, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"negative payment",
        [](const Link& l) { return PaymentCommand(l, M::Execute, 1, "-5,00", "", ','); },
        {},
-       0,
-       0,
-       0,
-       0},
+       kRefused},
       {"payment storno",
        [](const Link& l) { return PaymentStornoCommand(l, M::CheckOnly, 2, "0,50", ','); },
        {0x73, 0x91, 0x9B, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x50},
-       55,
-       1,
-       10000,
-       100},
+       kLong},
       {"closing with 0,00 in cash",
        [](const Link& l) { return CloseReceiptCommand(l, M::Execute, 1, "0,00", ','); },
        {0x73, 0x91, 0x4A, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00},
-       6,
-       0,
-       20000,
-       100},
+       kClose},
   };
   for (const Row& row : rows) {
     Rig r;
@@ -218,11 +165,11 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
     ASSERT_EQ(c.has_value(), !row.frame.empty()) << row.what;
     if (!c) continue;
     EXPECT_EQ(c->frame, row.frame) << row.what;
-    EXPECT_EQ(c->answerLength, row.answerLength) << row.what;
-    EXPECT_EQ(c->allowShortAnswer, row.allowShort) << row.what;
-    EXPECT_EQ(c->timeouts.t6, row.t6) << row.what;
+    EXPECT_EQ(c->answerLength, row.args.answerLength) << row.what;
+    EXPECT_EQ(c->allowShortAnswer, row.args.allowShort) << row.what;
+    EXPECT_EQ(c->timeouts.t6, row.args.t6) << row.what;
     EXPECT_EQ(c->timeouts.t3, 2000u) << row.what;
-    EXPECT_EQ(c->delayMs, row.delay) << row.what;
+    EXPECT_EQ(c->delayMs, row.args.delay) << row.what;
   }
 }
 
