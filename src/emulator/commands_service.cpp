@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/link/encoding.h"
+#include "emulator/receipt_book.h"
 #include "emulator/virtual_register.h"
 
 namespace ptk::emu {
@@ -74,12 +75,8 @@ Reply InitTables(VirtualRegister& reg, const Command&) {
 }
 
 Reply CancelReceipt(VirtualRegister& reg, const Command&) {
-  RegisterState& s = reg.state();
-  if (s.receiptState == 0) return VirtualRegister::Error(rc::kReceiptClosed);
-  s.receiptState = 0;
-  s.receiptSum = 0;
-  reg.Print("          ЧЕК АННУЛИРОВАН");
-  reg.Print("------------------------------------------");
+  if (reg.state().receiptState == 0) return VirtualRegister::Error(rc::kReceiptClosed);
+  AnnulOpenReceipt(reg);
   return VirtualRegister::Ok();
 }
 

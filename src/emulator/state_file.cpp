@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 
 #include "core/link/encoding.h"
 
@@ -54,8 +55,80 @@ const IntField kIntFields[] = {
     PTK_INT_FIELD(receiptSum),
     PTK_INT_FIELD(beeps),
     PTK_INT_FIELD(drawerOpenings),
+    PTK_INT_FIELD(shiftOpenedAt),
+    PTK_INT_FIELD(documentNumber),
+    PTK_INT_FIELD(cashInDrawer),
+    PTK_INT_FIELD(receipt.discounts),
+    PTK_INT_FIELD(receipt.surcharges),
+    PTK_INT_FIELD(receipt.receiptAdjustments),
+    PTK_INT_FIELD(receipt.lastCommand),
+    PTK_INT_FIELD(receipt.lastAdjustment),
+    PTK_INT_FIELD(receipt.lastAdjustmentOnLine),
+    PTK_INT_FIELD(shift.annulledReceipts),
+    PTK_INT_FIELD(shift.annulledSum),
 };
 #undef PTK_INT_FIELD
+
+// Fixed-size number arrays, one line each ("key v0 v1 ..."); nested arrays row by row.
+template <typename T, size_t N>
+void Flatten(const std::array<T, N>& a, std::vector<int64_t>& out) {
+  for (const T& v : a) {
+    if constexpr (std::is_arithmetic_v<T>)
+      out.push_back(static_cast<int64_t>(v));
+    else
+      Flatten(v, out);
+  }
+}
+
+template <typename T, size_t N>
+void Unflatten(std::array<T, N>& a, const std::vector<int64_t>& in, size_t& at) {
+  for (T& v : a) {
+    if constexpr (std::is_arithmetic_v<T>)
+      v = static_cast<T>(in[at++]);
+    else
+      Unflatten(v, in, at);
+  }
+}
+
+template <typename A>
+std::vector<int64_t> GetList(const A& a) {
+  std::vector<int64_t> out;
+  Flatten(a, out);
+  return out;
+}
+
+// False (and the array untouched) when the count of values does not fit.
+template <typename A>
+bool SetList(A& a, const std::vector<int64_t>& values) {
+  if (GetList(a).size() != values.size()) return false;
+  size_t at = 0;
+  Unflatten(a, values, at);
+  return true;
+}
+
+struct ListField {
+  const char* key;
+  std::vector<int64_t> (*get)(const RegisterState&);
+  bool (*set)(RegisterState&, const std::vector<int64_t>&);
+};
+
+#define PTK_LIST_FIELD(name)                                                               \
+  ListField {                                                                              \
+#name, [](const RegisterState&                                                         \
+                  s) { return GetList(s.name); }, [](RegisterState & s,                    \
+                                                     const std::vector <int64_t>&          \
+                                                         v) { return SetList(s.name, v); } \
+  }
+
+const ListField kListFields[] = {
+    PTK_LIST_FIELD(receipt.sections),        PTK_LIST_FIELD(receipt.payments),
+    PTK_LIST_FIELD(shift.registrations),     PTK_LIST_FIELD(shift.stornos),
+    PTK_LIST_FIELD(shift.registrationCount), PTK_LIST_FIELD(shift.stornoCount),
+    PTK_LIST_FIELD(shift.discounts),         PTK_LIST_FIELD(shift.surcharges),
+    PTK_LIST_FIELD(shift.receipts),          PTK_LIST_FIELD(shift.totals),
+    PTK_LIST_FIELD(shift.payments),          PTK_LIST_FIELD(shift.sections),
+};
+#undef PTK_LIST_FIELD
 
 struct TextField {
   const char* key;
@@ -70,6 +143,19 @@ const TextField kTextFields[] = {
 bool ParseInt(std::string_view text, int64_t& v) {
   auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
   return ec == std::errc() && ptr == text.data() + text.size();
+}
+
+// Numbers separated by single blanks.
+bool ParseInts(const std::string& text, std::vector<int64_t>& values) {
+  values.clear();
+  std::istringstream in(text);
+  std::string word;
+  while (in >> word) {
+    int64_t v = 0;
+    if (!ParseInt(word, v)) return false;
+    values.push_back(v);
+  }
+  return true;
 }
 
 bool ParseHex(std::string_view text, std::vector<uint8_t>& bytes) {
@@ -111,6 +197,20 @@ std::string SerializeState(const RegisterState& s) {
   out << kStateFileHeader << "\n";
   for (const IntField& f : kIntFields) out << f.key << " " << f.get(s) << "\n";
   for (const TextField& f : kTextFields) out << f.key << " " << OneLine(s.*f.field) << "\n";
+  for (const ListField& f : kListFields) {
+    out << f.key;
+    for (int64_t v : f.get(s)) out << " " << v;
+    out << "\n";
+  }
+  for (const ReceiptLine& l : s.receipt.lines) {
+    out << "receipt.line " << int{l.code} << " " << l.price << " " << l.quantity << " "
+        << int{l.section} << " " << l.amount << " " << l.adjustment << "\n";
+  }
+  for (size_t i = 0; i < s.receipt.card.size(); ++i) {
+    if (!s.receipt.card[i].empty())
+      out << "receipt.card " << i << " " << OneLine(s.receipt.card[i]) << "\n";
+  }
+  for (const std::string& note : s.receipt.notes) out << "receipt.note " << OneLine(note) << "\n";
   for (const std::string& line : s.headerLines) out << "header " << OneLine(line) << "\n";
   for (const std::string& line : s.endingLines) out << "ending " << OneLine(line) << "\n";
   for (const auto& [a, value] : s.tables.all()) {
@@ -132,6 +232,9 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   s.headerLines.clear();
   s.endingLines.clear();
   s.tables.Clear();
+  // Files written before receipts were kept have neither: an empty receipt book.
+  s.receipt = ReceiptState{};
+  s.shift = ShiftCounters{};
   int number = 1;
   while (std::getline(in, line)) {
     ++number;
@@ -162,7 +265,36 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
                    std::move(bytes));
       continue;
     }
+    if (key == "receipt.note") {
+      s.receipt.notes.push_back(value);
+      continue;
+    }
+    if (key == "receipt.card") {
+      const size_t blank2 = value.find(' ');
+      int64_t i = 0;
+      if (!ParseInt(value.substr(0, blank2), i) || i < 0 ||
+          i >= static_cast<int64_t>(s.receipt.card.size()))
+        return bad();
+      s.receipt.card[static_cast<size_t>(i)] =
+          blank2 == std::string::npos ? "" : value.substr(blank2 + 1);
+      continue;
+    }
+    if (key == "receipt.line") {
+      std::vector<int64_t> v;
+      if (!ParseInts(value, v) || v.size() != 6 || v[0] < 0 || v[0] > 255 || v[3] < 1 ||
+          v[3] > kSections)
+        return bad();
+      s.receipt.lines.push_back(
+          {static_cast<uint8_t>(v[0]), v[1], v[2], static_cast<uint8_t>(v[3]), v[4], v[5]});
+      continue;
+    }
     bool known = false;
+    for (const ListField& f : kListFields) {
+      if (key != f.key) continue;
+      std::vector<int64_t> v;
+      if (!ParseInts(value, v) || !f.set(s, v)) return bad();
+      known = true;
+    }
     for (const IntField& f : kIntFields) {
       if (key != f.key) continue;
       int64_t v = 0;

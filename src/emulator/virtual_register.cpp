@@ -101,6 +101,7 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterModeCommands(commands_);
   RegisterServiceCommands(commands_);
   RegisterPrintCommands(commands_);
+  RegisterReceiptCommands(commands_);
 }
 
 void VirtualRegister::Reset() {

@@ -13,6 +13,7 @@
 // with an exact answer length of 6 get them whole.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -49,7 +50,39 @@ inline constexpr uint8_t kWrongPassword = 0x8C;
 inline constexpr uint8_t kBadDate = 0x94;
 inline constexpr uint8_t kBadTime = 0x95;
 inline constexpr uint8_t kReceiptClosed = 0x9A;
+inline constexpr uint8_t kReceiptOpen = 0x9B;
 inline constexpr uint8_t kShiftOpen = 0x9C;
+// Receipts.
+inline constexpr uint8_t kBadPrice = 0x08;
+inline constexpr uint8_t kBadQuantity = 0x0A;
+inline constexpr uint8_t kCannotRepeat = 0x0E;
+inline constexpr uint8_t kSecondLineDiscount = 0x0F;
+inline constexpr uint8_t kNoLineForDiscount = 0x10;
+inline constexpr uint8_t kBadFormat = 0x13;
+inline constexpr uint8_t kReceiptBufferFull = 0x3F;
+inline constexpr uint8_t kStornoOverSale = 0x41;
+inline constexpr uint8_t kStornoNotSold = 0x43;
+inline constexpr uint8_t kBadReceiptType = 0x6A;
+inline constexpr uint8_t kPaymentStornoOverPaid = 0x70;
+inline constexpr uint8_t kNonCashOverSum = 0x71;
+inline constexpr uint8_t kPaymentsBelowSum = 0x72;
+inline constexpr uint8_t kAccumulationBelowAnnulment = 0x73;
+inline constexpr uint8_t kPaymentsOverflow = 0x75;
+inline constexpr uint8_t kBadDiscount = 0x7B;
+inline constexpr uint8_t kAfterReceiptDiscount = 0x7C;
+inline constexpr uint8_t kBadSection = 0x7D;
+inline constexpr uint8_t kBadPaymentType = 0x7E;
+inline constexpr uint8_t kMultiplyOverflow = 0x7F;
+inline constexpr uint8_t kReceiptTotalOverflow = 0x81;
+inline constexpr uint8_t kAnnulmentReceiptOpen = 0x82;
+inline constexpr uint8_t kHandedOverBelowSum = 0x86;
+inline constexpr uint8_t kReturnReceiptOpen = 0x87;
+inline constexpr uint8_t kShiftOver24Hours = 0x88;
+inline constexpr uint8_t kSaleReceiptOpen = 0x89;
+inline constexpr uint8_t kSectionBelowStorno = 0x96;
+inline constexpr uint8_t kNoCashToPayOut = 0x98;
+inline constexpr uint8_t kCannotCancelDiscount = 0xB2;
+inline constexpr uint8_t kCannotCloseWithType = 0xB3;
 }  // namespace rc
 
 // The model the register reports when none is chosen: the third known model code.
@@ -64,6 +97,59 @@ struct DateTime {
 bool ValidDate(int year, int month, int day);
 int64_t ToSeconds(const DateTime& t);  // seconds since 1970-01-01 00:00:00 (no time zone)
 DateTime FromSeconds(int64_t seconds);
+
+inline constexpr int kReceiptTypes = 6;  // sale, sale return, sale annulment, purchase, ...
+inline constexpr int kPaymentTypes = 4;  // cash, types 2 to 4
+inline constexpr int kSections = 16;
+
+// One line of the open receipt: a registration (a sale, return or annulment, as the
+// receipt's type says) or the storno of one.
+struct ReceiptLine {
+  uint8_t code = 0;        // the command: 0x48 sale or repeat, 0x57 return, 0x41 annulment,
+                           // 0x4E storno
+  int64_t price = 0;       // kopecks
+  int64_t quantity = 0;    // thousandths
+  uint8_t section = 1;     // 1..kSections
+  int64_t amount = 0;      // kopecks: price × quantity, rounded
+  int64_t adjustment = 0;  // its discount (negative) or surcharge (positive)
+  bool operator==(const ReceiptLine&) const = default;
+};
+
+// The open receipt beyond its type and sum (RegisterState::receiptState, receiptSum).
+struct ReceiptState {
+  std::vector<ReceiptLine> lines;
+  std::array<int64_t, kSections> sections{};  // the receipt's sum per section
+  std::array<int64_t, kPaymentTypes> payments{};
+  int64_t discounts = 0;  // on lines and on the whole receipt
+  int64_t surcharges = 0;
+  int receiptAdjustments = 0;  // discounts and surcharges on the whole receipt
+  uint8_t lastCommand = 0;     // the last operation that changed the receipt
+  int64_t lastAdjustment = 0;  // the cancellable discount (−) or surcharge (+)
+  bool lastAdjustmentOnLine = false;
+  std::vector<std::string> notes;  // card lines printed under the payments
+  // The payment card's number, authorisation code and reference number, handed over
+  // before a payment by card and printed with it.
+  std::array<std::string, 3> card;
+  bool operator==(const ReceiptState&) const = default;
+};
+
+// The shift's counters, by receipt type (index type − 1); kept from the shift's opening
+// to its closing.
+struct ShiftCounters {
+  std::array<int64_t, kReceiptTypes> registrations{};  // kopecks, before discounts
+  std::array<int64_t, kReceiptTypes> stornos{};
+  std::array<int, kReceiptTypes> registrationCount{};
+  std::array<int, kReceiptTypes> stornoCount{};
+  std::array<int64_t, kReceiptTypes> discounts{};
+  std::array<int64_t, kReceiptTypes> surcharges{};
+  std::array<int, kReceiptTypes> receipts{};    // closed receipts
+  std::array<int64_t, kReceiptTypes> totals{};  // closed receipts' sums
+  std::array<std::array<int64_t, kPaymentTypes>, kReceiptTypes> payments{};  // change deducted
+  std::array<std::array<int64_t, kSections>, kReceiptTypes> sections{};
+  int annulledReceipts = 0;
+  int64_t annulledSum = 0;
+  bool operator==(const ShiftCounters&) const = default;
+};
 
 // Everything the register keeps; saved and loaded as a whole.
 struct RegisterState {
@@ -97,7 +183,12 @@ struct RegisterState {
   int lastClosedShift = 0;
   int receiptNumber = 0;
   uint8_t receiptState = 0;  // 0 closed, 1 sale, 2 return, 3 annulment, 4 purchase, ...
-  int64_t receiptSum = 0;    // kopecks
+  int64_t receiptSum = 0;    // kopecks, discounts and surcharges included
+  ReceiptState receipt;
+  ShiftCounters shift;
+  int64_t shiftOpenedAt = 0;  // the register's local time, seconds since 1970
+  int documentNumber = 0;     // the last document printed (shift openings, receipts)
+  int64_t cashInDrawer = 0;   // kopecks; outlives the shift
 
   TableStore tables;
   std::vector<std::string> headerLines{"      ВИРТУАЛЬНЫЙ ПТК", "   ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
@@ -200,6 +291,8 @@ void RegisterStateCommands(CommandTable& table);    // 0x3F 0x45 0xA5 0x9D
 void RegisterModeCommands(CommandTable& table);     // 0x52 0x56
 void RegisterServiceCommands(CommandTable& table);  // 0x47 0x80 0x82 0x6B 0x71 0x59 0x64 0x4B
 void RegisterPrintCommands(CommandTable& table);    // 0x6C 0x73 0x5E 0x4C 0x87 0x75 0x88
+// 0x9A 0x92 0x48 0x51 0x4E 0x57 0x41 0x43 0x78 0x53 0x99 0x9B 0x4A 0xBF
+void RegisterReceiptCommands(CommandTable& table);
 
 // Converting numbers to packed BCD of a fixed number of digits (most significant first).
 std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);
