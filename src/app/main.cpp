@@ -180,8 +180,9 @@ int main(int argc, char* argv[]) {
   }
   if (parser.isSet(portOption)) context.portOverride = port;
   if (parser.isSet(cardOption)) {
+    // As the settings window would choose it; a device path is kept by its name.
     context.settings.CardReaderPort = ptk::ComNumber(cardReader).value_or(0);
-    context.cardReaderOverride = cardReader;
+    context.settings.cardReaderName = cardReader;
   }
 
   ptk::ui::CreateWindows(context);

@@ -75,8 +75,6 @@ class AppContext {
   Settings settings;
   // Replaces the port name of the settings file for this run only, when not empty.
   std::string portOverride;
-  // The card reader's port for this run (COMn or a device path), when not empty.
-  std::string cardReaderOverride;
   // Set by the stop buttons; long loops test it between commands.
   bool stopRequested = false;
   Forms forms;
