@@ -53,6 +53,16 @@ class PaintProbe : public QObject {
   bool done_ = false;
 };
 
+// The offscreen platform warns about every raise() and size hint it cannot honour; a
+// scripted run keeps its standard error for what matters.
+QtMessageHandler g_defaultMessageHandler = nullptr;
+void QuietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
+  if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+    return;
+  if (g_defaultMessageHandler) g_defaultMessageHandler(type, context, message);
+}
+
 int Usage(const QString& message) {
   std::cerr << "ptk-tester: " << message.toStdString() << " (см. --help)\n";
   return kUsageError;
@@ -144,6 +154,7 @@ int main(int argc, char* argv[]) {
   std::vector<ptk::ScriptStep> steps;
   const bool scripted = parser.isSet(scriptOption);
   if (scripted) {
+    g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenWarnings);
     QFile file(parser.value(scriptOption));
     if (!file.open(QIODevice::ReadOnly)) {
       std::cerr << "ptk-tester: не удалось прочитать сценарий "
