@@ -1,6 +1,5 @@
 #include "ui/programming/prnfield.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,18 +9,12 @@
 #include <QVBoxLayout>
 
 #include "ui/controls/radio_group.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 
-Tfm_PrnField::Tfm_PrnField(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_PrnField");
-  setWindowTitle(QStringLiteral("Печать поля"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-
+Tfm_PrnField::Tfm_PrnField(AppContext& context)
+    : TForm(context, "fm_PrnField", QStringLiteral("Печать поля")) {
   lb_Text = new QLabel(QStringLiteral("Текст"), this);
   lb_Text->setObjectName("lb_Text");
   ed_Text = new QLineEdit(this);
@@ -69,23 +62,21 @@ Tfm_PrnField::Tfm_PrnField(AppContext& context) : QWidget(nullptr), context_(con
   layout->addLayout(groups);
   layout->addLayout(buttons);
 
+  SetCommandControls({ed_Text, rg_HeightFont, rg_WidthFont, cb_IntensivFont, rg_VidOper,
+                      bt_PrnField, bt_PrnFieldExit});
   connect(bt_PrnField, &QPushButton::clicked, this, &Tfm_PrnField::bt_PrnFieldClick);
   connect(bt_PrnFieldExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void Tfm_PrnField::Open() {
-  context_.ui.SetResult("");
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->setEnabled(false);
+  ui().SetResult("");
   rg_VidOper->setItemIndex(0);
   rg_HeightFont->setItemIndex(0);
   rg_WidthFont->setItemIndex(0);
   cb_IntensivFont->setCurrentIndex(0);
   ed_Text->clear();
   SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  ed_Text->setFocus();
+  ShowFromMenu(ed_Text);
 }
 
 FieldFormat Tfm_PrnField::Format() const {
@@ -97,32 +88,9 @@ FieldFormat Tfm_PrnField::Format() const {
   return f;
 }
 
-void Tfm_PrnField::SetControlsEnabled(bool enabled) {
-  setEnabled(enabled);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{ed_Text, rg_HeightFont, rg_WidthFont, cb_IntensivFont,
-                                       rg_VidOper, bt_PrnField, bt_PrnFieldExit})
-    w->setEnabled(enabled);
-}
-
 void Tfm_PrnField::bt_PrnFieldClick() {
-  if (busy_) return;
-  context_.ui.SetResult("");
-  SetControlsEnabled(false);
-  busy_ = true;
-  PrintField(context_.link, Format(), Std(ed_Text->text()));
-  busy_ = false;
-  SetControlsEnabled(true);
+  RunCommand([this] { PrintField(link(), Format(), Std(ed_Text->text())); });
   ed_Text->setFocus();
-}
-
-void Tfm_PrnField::closeEvent(QCloseEvent* event) {
-  if (busy_) {
-    event->ignore();
-    return;
-  }
-  event->accept();
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
 }
 
 }  // namespace ptk::ui

@@ -2,9 +2,8 @@
 // only checked by the register.
 #pragma once
 
-#include <QWidget>
-
 #include "core/programming/print_commands.h"
+#include "ui/shell/form.h"
 
 class QComboBox;
 class QLabel;
@@ -16,7 +15,7 @@ namespace ptk::ui {
 class AppContext;
 class TRadioGroup;
 
-class Tfm_PrnField : public QWidget {
+class Tfm_PrnField : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_PrnField(AppContext& context);
@@ -37,15 +36,6 @@ class Tfm_PrnField : public QWidget {
   TRadioGroup* rg_VidOper;
   QPushButton* bt_PrnField;
   QPushButton* bt_PrnFieldExit;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void SetControlsEnabled(bool enabled);
-
-  AppContext& context_;
-  bool busy_ = false;
 };
 
 }  // namespace ptk::ui

@@ -1,6 +1,5 @@
 #include "ui/programming/prnstr.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,18 +7,12 @@
 #include <QVBoxLayout>
 
 #include "core/programming/print_commands.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 
-Tfm_PrnStr::Tfm_PrnStr(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_PrnStr");
-  setWindowTitle(QStringLiteral("Печать строки"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-
+Tfm_PrnStr::Tfm_PrnStr(AppContext& context)
+    : TForm(context, "fm_PrnStr", QStringLiteral("Печать строки")) {
   Label1 = new QLabel(QStringLiteral("ВВЕДИТЕ СТРОКУ:"), this);
   Label1->setObjectName("Label1");
   ed_PrnStr = new QLineEdit(this);
@@ -44,46 +37,21 @@ Tfm_PrnStr::Tfm_PrnStr(AppContext& context) : QWidget(nullptr), context_(context
   // Room for 42 characters.
   ed_PrnStr->setMinimumWidth(ed_PrnStr->fontMetrics().horizontalAdvance(QString(44, 'W')));
 
+  SetCommandControls({ed_PrnStr, bt_PrnStr, bt_SostEKLZExit});
   connect(bt_PrnStr, &QPushButton::clicked, this, &Tfm_PrnStr::bt_PrnStrClick);
   connect(bt_SostEKLZExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void Tfm_PrnStr::Open() {
-  context_.ui.SetResult("");
+  ui().SetResult("");
   ed_PrnStr->clear();
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->setEnabled(false);
   SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  ed_PrnStr->setFocus();
-}
-
-void Tfm_PrnStr::SetControlsEnabled(bool enabled) {
-  setEnabled(enabled);
-  ed_PrnStr->setEnabled(enabled);
-  bt_PrnStr->setEnabled(enabled);
-  bt_SostEKLZExit->setEnabled(enabled);
+  ShowFromMenu(ed_PrnStr);
 }
 
 void Tfm_PrnStr::bt_PrnStrClick() {
-  if (busy_) return;
-  context_.ui.SetResult("");
-  SetControlsEnabled(false);
-  busy_ = true;
-  PrintString(context_.link, Std(ed_PrnStr->text()), kCmdPrintString);
-  busy_ = false;
-  SetControlsEnabled(true);
+  RunCommand([this] { PrintString(link(), Std(ed_PrnStr->text()), kCmdPrintString); });
   ed_PrnStr->setFocus();
-}
-
-void Tfm_PrnStr::closeEvent(QCloseEvent* event) {
-  if (busy_) {
-    event->ignore();
-    return;
-  }
-  event->accept();
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
 }
 
 }  // namespace ptk::ui

@@ -1,7 +1,7 @@
 // "Печать строки": one line of text printed on the receipt tape outside a receipt.
 #pragma once
 
-#include <QWidget>
+#include "ui/shell/form.h"
 
 class QLabel;
 class QLineEdit;
@@ -11,7 +11,7 @@ namespace ptk::ui {
 
 class AppContext;
 
-class Tfm_PrnStr : public QWidget {
+class Tfm_PrnStr : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_PrnStr(AppContext& context);
@@ -24,15 +24,6 @@ class Tfm_PrnStr : public QWidget {
   QLineEdit* ed_PrnStr;
   QPushButton* bt_PrnStr;
   QPushButton* bt_SostEKLZExit;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void SetControlsEnabled(bool enabled);
-
-  AppContext& context_;
-  bool busy_ = false;
 };
 
 }  // namespace ptk::ui

@@ -1,15 +1,10 @@
 #include "ui/reports/sostfr.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 
-#include "ui/shell/app_context.h"
-#include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -17,11 +12,8 @@ QColor DesktopColour() {
   return QColor(0x3A, 0x6E, 0xA5);
 }
 
-Tfm_SostFR::Tfm_SostFR(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_SostFR");
-  setWindowTitle(QStringLiteral("Состояние ПТК"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+Tfm_SostFR::Tfm_SostFR(AppContext& context)
+    : TForm(context, "fm_SostFR", QStringLiteral("Состояние ПТК")) {
   setFixedSize(450, 371);
 
   pn_SostFR = new QFrame(this);
@@ -47,9 +39,8 @@ Tfm_SostFR::Tfm_SostFR(AppContext& context) : QWidget(nullptr), context_(context
   bt_SostFRExit->setObjectName("bt_SostFRExit");
   bt_SostFRExit->setToolTip(QStringLiteral("Выйти из режима"));
   bt_SostFRExit->setGeometry(300, 325, 130, 28);
-  connect(bt_SostFRExit, &QPushButton::clicked, this, &Tfm_SostFR::bt_SostFRExitClick);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, &Tfm_SostFR::bt_SostFRExitClick);
+  connect(bt_SostFRExit, &QPushButton::clicked, this, &QWidget::close);
+  CloseOnEscape();
 }
 
 void Tfm_SostFR::SetLines(const std::vector<std::string>& lines) {
@@ -63,20 +54,7 @@ QStringList Tfm_SostFR::Lines() const {
 }
 
 void Tfm_SostFR::Open() {
-  CentreOnScreen(this);
-  show();
-  raise();
-  activateWindow();
-  bt_SostFRExit->setFocus();
-}
-
-void Tfm_SostFR::bt_SostFRExitClick() {
-  close();
-}
-
-void Tfm_SostFR::closeEvent(QCloseEvent* event) {
-  if (context_.forms.fm_MainFr) context_.forms.fm_MainFr->ChildWindowClosed();
-  event->accept();
+  ShowFromMenu(bt_SostFRExit, true);
 }
 
 }  // namespace ptk::ui

@@ -2,9 +2,10 @@
 // "Тип устройства"): the decoded answer as lines of a read-only memo.
 #pragma once
 
-#include <QWidget>
 #include <string>
 #include <vector>
+
+#include "ui/shell/form.h"
 
 class QFrame;
 class QPlainTextEdit;
@@ -18,7 +19,7 @@ class AppContext;
 // classic desktop colour is used (white bold text stays readable on it).
 QColor DesktopColour();
 
-class Tfm_SostFR : public QWidget {
+class Tfm_SostFR : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_SostFR(AppContext& context);
@@ -32,14 +33,6 @@ class Tfm_SostFR : public QWidget {
   QFrame* pn_SostFR;
   QPlainTextEdit* mem_SostFR;
   QPushButton* bt_SostFRExit;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void bt_SostFRExitClick();
-
-  AppContext& context_;
 };
 
 }  // namespace ptk::ui

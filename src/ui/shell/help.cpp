@@ -1,17 +1,11 @@
 #include "ui/shell/help.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
-
-#include "ui/shell/app_context.h"
-#include "ui/shell/main_fr.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -39,12 +33,7 @@ QPixmap RegisterPicture() {
 
 }  // namespace
 
-Tfm_Help::Tfm_Help(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_Help");
-  setWindowTitle(QStringLiteral("О программе"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-
+Tfm_Help::Tfm_Help(AppContext& context) : TForm(context, "fm_Help", QStringLiteral("О программе")) {
   Image1 = new QLabel(this);
   Image1->setObjectName("Image1");
   Image1->setPixmap(RegisterPicture());
@@ -88,21 +77,11 @@ Tfm_Help::Tfm_Help(AppContext& context) : QWidget(nullptr), context_(context) {
   setFixedSize(sizeHint());
 
   connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  CloseOnEscape();
 }
 
 void Tfm_Help::Open() {
-  CentreOnScreen(this);
-  show();
-  raise();
-  activateWindow();
-  bt_Close->setFocus();
-}
-
-void Tfm_Help::closeEvent(QCloseEvent* event) {
-  if (context_.forms.fm_MainFr) context_.forms.fm_MainFr->ChildWindowClosed();
-  event->accept();
+  ShowFromMenu(bt_Close, true);
 }
 
 }  // namespace ptk::ui

@@ -1,7 +1,7 @@
 // The about box "О программе".
 #pragma once
 
-#include <QWidget>
+#include "ui/shell/form.h"
 
 class QLabel;
 class QPushButton;
@@ -10,7 +10,7 @@ namespace ptk::ui {
 
 class AppContext;
 
-class Tfm_Help : public QWidget {
+class Tfm_Help : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_Help(AppContext& context);
@@ -23,12 +23,6 @@ class Tfm_Help : public QWidget {
   QLabel* lb_Project;
   QLabel* lb_Source;
   QPushButton* bt_Close;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  AppContext& context_;
 };
 
 }  // namespace ptk::ui

@@ -1,6 +1,5 @@
 #include "ui/shell/regcomm.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,12 +27,8 @@ constexpr int kModeProgramming = 4;
 
 }  // namespace
 
-Tfm_RegComm::Tfm_RegComm(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_RegComm");
-  setWindowTitle(QStringLiteral("Вход в режим"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-
+Tfm_RegComm::Tfm_RegComm(AppContext& context)
+    : TForm(context, "fm_RegComm", QStringLiteral("Вход в режим")) {
   lb_Pass = new QLabel(QStringLiteral("Введите пароль доступа :"), this);
   lb_Pass->setObjectName("lb_Pass");
   ed_Pass = new QLineEdit(this);
@@ -64,6 +59,7 @@ Tfm_RegComm::Tfm_RegComm(AppContext& context) : QWidget(nullptr), context_(conte
   layout->addLayout(buttons);
   setMinimumWidth(340);
 
+  SetCommandControls({ed_Pass, bt_RegCommOk, bt_RegCommNo});
   connect(bt_RegCommOk, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommOkClick);
   connect(bt_RegCommNo, &QPushButton::clicked, this, &Tfm_RegComm::bt_RegCommNoClick);
 }
@@ -79,20 +75,20 @@ void Tfm_RegComm::OpenModeWindow(int mode) {
   }
   // No window for this mode yet: the register is in the mode; say so and give the main
   // window back.
-  context_.ui.SetResult(ResultCodeText(0x00));
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
+  ui().SetResult(ResultCodeText(0x00));
+  if (Tfm_MainFr* main = context().forms.fm_MainFr) main->ChildWindowClosed();
 }
 
 void Tfm_RegComm::ModeItemClick(int mode) {
   const ModeInfo* info = FindMode(mode);
-  Tfm_MainFr* main = context_.forms.fm_MainFr;
-  if (!info || !main || busy_) return;
-  UserInterface& ui = context_.ui;
-  Link& link = context_.link;
+  Tfm_MainFr* main = context().forms.fm_MainFr;
+  if (!info || !main || querying_ || busy()) return;
+  UserInterface& ui = this->ui();
+  Link& link = this->link();
 
   ui.SetResult("");
   main->SetMenuLock(true);
-  busy_ = true;
+  querying_ = true;
   RequestedMode = mode;
   const int result = QueryStateCode(link);
   const int current = CurrentMode(link);
@@ -100,7 +96,7 @@ void Tfm_RegComm::ModeItemClick(int mode) {
   // else may start on the line meanwhile.
   int identifyError = direct_error::kOk;
   if (result == kExchangeOk && mode == kModeProgramming) identifyError = IdentifyModel(link);
-  busy_ = false;
+  querying_ = false;
   main->SetMenuLock(false);
   if (result != kExchangeOk) return;
   if (identifyError != direct_error::kOk) {
@@ -124,38 +120,27 @@ void Tfm_RegComm::ModeItemClick(int mode) {
   ed_Pass->setFocus();
 }
 
-void Tfm_RegComm::SetControlsEnabled(bool enabled) {
-  setEnabled(enabled);
-  ed_Pass->setEnabled(enabled);
-  bt_RegCommOk->setEnabled(enabled);
-  bt_RegCommNo->setEnabled(enabled);
-}
-
 void Tfm_RegComm::bt_RegCommOkClick() {
-  if (busy_) return;
+  if (busy()) return;
   if (ed_Pass->text().size() < kModePasswordLength) {
     ed_Pass->setFocus();
     ed_Pass->selectAll();
     return;
   }
-  UserInterface& ui = context_.ui;
-  Link& link = context_.link;
-  ui.SetResult("");
-  SetControlsEnabled(false);
-  busy_ = true;
   const int mode = RequestedMode;
-  // The fiscal-memory mode is entered without leaving the current mode first.
-  bool ok = mode == kModeFiscalMemory || ExitMode(link) == kExchangeOk;
-  if (ok) ok = EnterMode(link, mode, Std(ed_Pass->text())) == kExchangeOk;
-  busy_ = false;
-  SetControlsEnabled(true);
+  bool ok = false;
+  RunCommand([&] {
+    // The fiscal-memory mode is entered without leaving the current mode first.
+    ok = mode == kModeFiscalMemory || ExitMode(link()) == kExchangeOk;
+    if (ok) ok = EnterMode(link(), mode, Std(ed_Pass->text())) == kExchangeOk;
+  });
   if (!ok) {
     // The exchange has shown the reason; the window stays for another attempt.
     ed_Pass->setFocus();
     ed_Pass->selectAll();
     return;
   }
-  ui.SetResult("");
+  ui().SetResult("");
   hide();
   OpenModeWindow(mode);
 }
@@ -176,17 +161,6 @@ void Tfm_RegComm::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
-}
-
-void Tfm_RegComm::closeEvent(QCloseEvent* event) {
-  // Closing while the register is being answered would leave the main window enabled
-  // under a running command.
-  if (busy_) {
-    event->ignore();
-    return;
-  }
-  event->accept();
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
 }
 
 ModeAndPrintWindows InstallModeEntryAndPrinting(AppContext& context) {

@@ -3,9 +3,10 @@
 // leaves the current mode, enters the wanted one and then opens the mode's window.
 #pragma once
 
-#include <QWidget>
 #include <array>
 #include <functional>
+
+#include "ui/shell/form.h"
 
 class QLabel;
 class QLineEdit;
@@ -17,7 +18,7 @@ class AppContext;
 class Tfm_PrnField;
 class Tfm_PrnStr;
 
-class Tfm_RegComm : public QWidget {
+class Tfm_RegComm : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_RegComm(AppContext& context);
@@ -35,24 +36,17 @@ class Tfm_RegComm : public QWidget {
   void bt_RegCommOkClick();
   void bt_RegCommNoClick();
 
-  // True while a command of this window waits for the register.
-  bool busy() const { return busy_; }
-
   QLabel* lb_Pass;
   QLineEdit* ed_Pass;
   QPushButton* bt_RegCommOk;
   QPushButton* bt_RegCommNo;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void SetControlsEnabled(bool enabled);
-
-  AppContext& context_;
   std::array<Opener, 7> openers_{};
-  bool busy_ = false;
+  bool querying_ = false;  // a mode-entering item asks the register for its mode
 };
 
 // Creates fm_RegComm, fm_PrnStr and fm_PrnField (they belong to the context and are put

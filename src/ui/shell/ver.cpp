@@ -1,27 +1,18 @@
 #include "ui/shell/ver.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/shell/version.h"
 #include "ui/controls/radio_group.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
-Tfm_Ver::Tfm_Ver(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_Ver");
-  setWindowTitle(QStringLiteral("Получение версии"));
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-
+Tfm_Ver::Tfm_Ver(AppContext& context)
+    : TForm(context, "fm_Ver", QStringLiteral("Получение версии")) {
   rg_Istoch = new TRadioGroup(
       "rg_Istoch", QStringLiteral("ИСТОЧНИК"),
       {QStringLiteral("процессор с внутренним ПО ПТК"), QStringLiteral("процессор управления ФП")},
@@ -47,52 +38,25 @@ Tfm_Ver::Tfm_Ver(AppContext& context) : QWidget(nullptr), context_(context) {
   layout->addLayout(buttons);
   setFixedSize(360, sizeHint().height());
 
+  SetCommandControls({rg_Istoch, mem_Ver, bt_VerOk, bt_VerExit});
   connect(bt_VerOk, &QPushButton::clicked, this, &Tfm_Ver::bt_VerOkClick);
   connect(bt_VerExit, &QPushButton::clicked, this, &QWidget::close);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  CloseOnEscape();
 }
 
 void Tfm_Ver::Open() {
   rg_Istoch->setItemIndex(0);
   mem_Ver->clear();
-  CentreOnScreen(this);
-  show();
-  raise();
-  activateWindow();
-  bt_VerOk->setFocus();
-}
-
-void Tfm_Ver::SetControlsEnabled(bool enabled) {
-  setEnabled(enabled);
-  rg_Istoch->setEnabled(enabled);
-  mem_Ver->setEnabled(enabled);
-  bt_VerOk->setEnabled(enabled);
-  bt_VerExit->setEnabled(enabled);
+  ShowFromMenu(bt_VerOk, true);
 }
 
 void Tfm_Ver::bt_VerOkClick() {
-  if (running_) return;
-  running_ = true;
-  context_.ui.SetResult("");
-  SetControlsEnabled(false);
-  const auto source = static_cast<uint8_t>(rg_Istoch->itemIndex() + 1);
-  if (QueryVersion(context_.link, source) == 1) {
+  RunCommand([this] {
+    const auto source = static_cast<uint8_t>(rg_Istoch->itemIndex() + 1);
+    if (QueryVersion(link(), source) != 1) return;
     mem_Ver->clear();
-    for (const std::string& line : ShowVersion(context_.link)) mem_Ver->appendPlainText(Qs(line));
-  }
-  SetControlsEnabled(true);
-  running_ = false;
-}
-
-void Tfm_Ver::closeEvent(QCloseEvent* event) {
-  // The window cannot go away under a running query.
-  if (running_) {
-    event->ignore();
-    return;
-  }
-  if (context_.forms.fm_MainFr) context_.forms.fm_MainFr->ChildWindowClosed();
-  event->accept();
+    for (const std::string& line : ShowVersion(link())) mem_Ver->appendPlainText(Qs(line));
+  });
 }
 
 }  // namespace ptk::ui

@@ -2,7 +2,7 @@
 // processors.
 #pragma once
 
-#include <QWidget>
+#include "ui/shell/form.h"
 
 class QPlainTextEdit;
 class QPushButton;
@@ -12,7 +12,7 @@ namespace ptk::ui {
 class AppContext;
 class TRadioGroup;
 
-class Tfm_Ver : public QWidget {
+class Tfm_Ver : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_Ver(AppContext& context);
@@ -25,15 +25,6 @@ class Tfm_Ver : public QWidget {
   QPlainTextEdit* mem_Ver;
   QPushButton* bt_VerOk;
   QPushButton* bt_VerExit;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void SetControlsEnabled(bool enabled);
-
-  AppContext& context_;
-  bool running_ = false;
 };
 
 }  // namespace ptk::ui

@@ -1,0 +1,70 @@
+#include "ui/shell/form.h"
+
+#include <QCloseEvent>
+#include <QShortcut>
+
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/wndfit.h"
+
+namespace ptk::ui {
+
+TForm::TForm(AppContext& context, const char* name, const QString& caption)
+    : QWidget(nullptr), context_(context) {
+  setObjectName(name);
+  setWindowTitle(caption);
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                 Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+}
+
+Link& TForm::link() {
+  return context_.link;
+}
+
+UserInterface& TForm::ui() {
+  return context_.ui;
+}
+
+void TForm::SetControlsEnabled(bool enabled, const QList<QWidget*>& extra) {
+  setEnabled(enabled);
+  for (QWidget* w : commandControls_) w->setEnabled(enabled);
+  for (QWidget* w : extra) w->setEnabled(enabled);
+}
+
+bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra) {
+  if (busy_) return false;
+  context_.ui.SetResult("");
+  SetControlsEnabled(false, extra);
+  busy_ = true;
+  work();
+  busy_ = false;
+  SetControlsEnabled(true, extra);
+  return true;
+}
+
+void TForm::ShowFromMenu(QWidget* focus, bool centre) {
+  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->setEnabled(false);
+  if (centre) CentreOnScreen(this);
+  show();
+  raise();
+  activateWindow();
+  if (focus) focus->setFocus();
+}
+
+void TForm::CloseOnEscape() {
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+  // Closing under a running command would give the main window back in the middle of it.
+  if (busy_ || !CloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  Closed();
+  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
+}
+
+}  // namespace ptk::ui

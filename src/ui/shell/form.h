@@ -1,0 +1,63 @@
+// The base of the program's windows: what every window that sends commands does the same
+// way. A command clears the result line, disables the window and its group of controls
+// and marks the window busy while it runs, and enables everything again however it ended;
+// a busy window refuses to close; a window that closes tells the main window, which takes
+// the person back.
+#pragma once
+
+#include <QList>
+#include <QWidget>
+#include <functional>
+
+namespace ptk {
+class Link;
+class UserInterface;
+}  // namespace ptk
+
+namespace ptk::ui {
+
+class AppContext;
+
+class TForm : public QWidget {
+  Q_OBJECT
+ public:
+  // A dialog-like top-level window named name with the caption.
+  TForm(AppContext& context, const char* name, const QString& caption);
+
+  // True while a command of this window waits for the register.
+  bool busy() const { return busy_; }
+
+ protected:
+  AppContext& context() { return context_; }
+  Link& link();
+  UserInterface& ui();
+
+  // The controls a command disables besides the window itself (and enables again).
+  void SetCommandControls(QList<QWidget*> controls) { commandControls_ = std::move(controls); }
+  // Runs one command of the window: the result line cleared, the window, its command
+  // controls and extra disabled and the window busy while work runs, then everything
+  // enabled again. A command asked for while one runs does nothing; false then.
+  bool RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra = {});
+  // Enables or disables the window and its command controls.
+  void SetControlsEnabled(bool enabled, const QList<QWidget*>& extra = {});
+
+  // Shows the window as one opened from the main menu: the main window disabled, this
+  // window shown, raised and active, the focus on focus.
+  void ShowFromMenu(QWidget* focus, bool centre = false);
+  // Escape closes the window.
+  void CloseOnEscape();
+
+  // The window's close query: false keeps it open. Not asked while a command runs.
+  virtual bool CloseQuery() { return true; }
+  // After the window has closed, before the main window takes over again.
+  virtual void Closed() {}
+
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  AppContext& context_;
+  QList<QWidget*> commandControls_;
+  bool busy_ = false;
+};
+
+}  // namespace ptk::ui
