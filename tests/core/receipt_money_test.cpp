@@ -212,14 +212,14 @@ TEST(CardData, TrackBetweenSemicolonAndLastQuestionMark) {
     int result;
     const char* text;
   } rows[] = {
-      {";1234?", kCardRead, "1234"},
-      {"%B4000^IVANOV/I^2512?;5678=99?", kCardRead, "5678=99"},
-      {";1234?\r\n", kCardRead, "1234"},
-      {";?", kCardRead, ""},
-      {";12;34?", kCardBadTrack, ""},
-      {";12?34?", kCardBadTrack, ""},
-      {"1234", kCardNoTrack, ""},
-      {"?;1234", kCardNoTrack, ""},  // no ';' before the last '?'
+      {";1234?", kCardReadOk, "1234"},
+      {"%B4000^IVANOV/I^2512?;5678=99?", kCardReadOk, "5678=99"},
+      {";1234?\r\n", kCardReadOk, "1234"},
+      {";?", kCardReadOk, ""},
+      {";12;34?", kCardBadField, ""},
+      {";12?34?", kCardBadField, ""},
+      {"1234", kCardNoSentinel, ""},
+      {"?;1234", kCardNoSentinel, ""},  // no ';' before the last '?'
       {"", kCardReadFailed, ""},     // the read returned nothing
   };
   for (const Row& row : rows) {
@@ -231,7 +231,7 @@ TEST(CardData, TrackBetweenSemicolonAndLastQuestionMark) {
   // Only the bytes read count: what lies behind them in the buffer is not looked at.
   const Bytes buffer = {';', '1', '2', '?', ';', '9', '?'};
   std::string text;
-  EXPECT_EQ(ParseCardData(std::span(buffer).first(4), text), kCardRead);
+  EXPECT_EQ(ParseCardData(std::span(buffer).first(4), text), kCardReadOk);
   EXPECT_EQ(text, "12");
 }
 

@@ -28,6 +28,7 @@ class Tfm_RegComm;
 class Tfm_PrnStr;
 class Tfm_PrnField;
 class Tprogress;
+class Tfm_Chek;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
 // stays null.
@@ -42,6 +43,7 @@ struct Forms {
   Tfm_RegComm* fm_RegComm = nullptr;
   Tfm_PrnStr* fm_PrnStr = nullptr;
   Tfm_PrnField* fm_PrnField = nullptr;
+  Tfm_Chek* fm_Chek = nullptr;
 };
 
 class AppContext {

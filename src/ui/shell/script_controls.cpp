@@ -17,6 +17,7 @@
 #include <QTextEdit>
 #include <QTimeEdit>
 
+#include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
 
 namespace ptk::ui {
@@ -88,6 +89,9 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
     return one(pages->currentWidget() ? pages->currentWidget()->objectName() : QString());
   }
   if (auto* pages = qobject_cast<QStackedWidget*>(control)) {
+    return one(pages->currentWidget() ? pages->currentWidget()->objectName() : QString());
+  }
+  if (auto* pages = qobject_cast<TPageControl*>(control)) {
     return one(pages->currentWidget() ? pages->currentWidget()->objectName() : QString());
   }
   if (auto* date = qobject_cast<QDateEdit*>(control))
@@ -168,6 +172,12 @@ QString SetControl(QWidget* control, const QString& value, int row, int column) 
     return {};
   }
   if (auto* pages = qobject_cast<QStackedWidget*>(control)) {
+    const int index = PageIndex(pages, value);
+    if (index < 0) return QStringLiteral("нет страницы %1").arg(value);
+    pages->setCurrentIndex(index);
+    return {};
+  }
+  if (auto* pages = qobject_cast<TPageControl*>(control)) {
     const int index = PageIndex(pages, value);
     if (index < 0) return QStringLiteral("нет страницы %1").arg(value);
     pages->setCurrentIndex(index);

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "ui/receipts/chek.h"
 #include "ui/reports/sostfr.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/help.h"
@@ -25,6 +26,9 @@ void CreateWindows(AppContext& context) {
     f.fm_Tape = context.Adopt(std::make_unique<Tfm_Tape>(*context.emulator()));
   f.progress = context.Adopt(std::make_unique<Tprogress>(context));
   InstallModeEntryAndPrinting(context);
+  f.fm_Chek = context.Adopt(std::make_unique<Tfm_Chek>(context));
+  Tfm_Chek* chek = f.fm_Chek;
+  f.fm_RegComm->SetModeWindowOpener(1, [chek] { chek->ResetReceiptWindow(); });
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,478 @@
+// The receipt window's controls and layout, its opening, activation and closing. The
+// operations of the pages are in chek_operations.cpp.
+#include "ui/receipts/chek.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "core/shell/modes.h"
+#include "ui/controls/number_edits.h"
+#include "ui/controls/page_control.h"
+#include "ui/controls/radio_group.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/regcomm.h"
+#include "ui/shell/wndfit.h"
+
+namespace ptk::ui {
+namespace {
+
+constexpr int kWidth = 823;
+constexpr int kHeight = 538;
+constexpr int kTabsPerRow = 5;
+constexpr int kNameLength = 42;
+constexpr int kAmountLength = 11;
+constexpr int kSectionLength = 2;
+constexpr int kPercentLength = 7;
+constexpr int kCardNumberLength = 20;
+constexpr int kAuthCodeLength = 8;
+constexpr int kReferenceLength = 12;
+constexpr int kAccountLength = 25;
+constexpr int kAttributeCount = 100;
+
+const QStringList kPaymentTypes = {QStringLiteral("наличными"), QStringLiteral("типом оплаты 2"),
+                                   QStringLiteral("типом оплаты 3"),
+                                   QStringLiteral("типом оплаты 4")};
+
+// Builds the labelled rows of one page.
+class PageBuilder {
+ public:
+  PageBuilder(TPageControl* pages, const char* name, const char* caption)
+      : page_(new QWidget), form_(new QFormLayout(page_)) {
+    page_->setObjectName(name);
+    form_->setLabelAlignment(Qt::AlignRight);
+    pages->addPage(page_, QString::fromUtf8(caption));
+  }
+  QWidget* page() const { return page_; }
+
+  template <class W>
+  W* Add(const char* label, const char* name, int maxLength = 0) {
+    auto* w = new W(page_);
+    w->setObjectName(name);
+    if constexpr (std::is_base_of_v<QLineEdit, W>) {
+      if (maxLength > 0) w->setMaxLength(maxLength);
+    }
+    Row(label, w);
+    return w;
+  }
+  QLineEdit* Name(const char* name) {
+    QLineEdit* e = Add<QLineEdit>("Наименование", name, kNameLength);
+    e->setToolTip(QStringLiteral("до 42-х символов"));
+    return e;
+  }
+  QLineEdit* ReadOnly(const char* label, const char* name) {
+    QLineEdit* e = Add<QLineEdit>(label, name);
+    e->setReadOnly(true);
+    return e;
+  }
+  // The read-only receipt sum in its own panel "Сумма чека".
+  QLineEdit* ReceiptSum(const char* name) {
+    auto* box = new QGroupBox(QStringLiteral("Сумма чека"), page_);
+    auto* e = new QLineEdit(box);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    auto* layout = new QHBoxLayout(box);
+    layout->addWidget(e);
+    form_->addRow(box);
+    return e;
+  }
+  QComboBox* PaymentType(const char* name) {
+    auto* c = Add<QComboBox>("Тип оплаты ", name);
+    c->addItems(kPaymentTypes);
+    return c;
+  }
+  void Row(const char* label, QWidget* w) {
+    if (label && *label) {
+      auto* l = new QLabel(QString::fromUtf8(label), page_);
+      l->setObjectName(QStringLiteral("lb_") + w->objectName());
+      l->setBuddy(w);
+      form_->addRow(l, w);
+    } else {
+      form_->addRow(w);
+    }
+  }
+
+ private:
+  QWidget* page_;
+  QFormLayout* form_;
+};
+
+template <class W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
+
+}  // namespace
+
+Tfm_Chek::Tfm_Chek(AppContext& context)
+    : TForm(context, "fm_Chek", QStringLiteral("РЕЖИМ РЕГИСТРАЦИЙ")) {
+  QFont bold = font();
+  bold.setBold(true);
+  bold.setPixelSize(13);
+  setFont(bold);
+
+  Pg_Registr = new TPageControl("Pg_Registr", kTabsPerRow, this);
+  BuildPages();
+  BuildPanels();
+
+  rg_VidOper = new TRadioGroup(
+      "rg_VidOper", QStringLiteral("Вид операции"),
+      {QStringLiteral("выполнить операцию"), QStringLiteral("проверить операцию")}, this);
+  bt_OperOk = Named(new QPushButton(QStringLiteral("Выполнить"), this), "bt_OperOk");
+  bt_OperOk->setToolTip(QStringLiteral("Выполнить операцию"));
+  bt_AnnulAllChek =
+      Named(new QPushButton(QStringLiteral("Аннулировать весь чек"), this), "bt_AnnulAllChek");
+  bt_OtmenaSkidNadb =
+      Named(new QPushButton(QStringLiteral("Отменить последнюю скидку/надбавку"), this),
+            "bt_OtmenaSkidNadb");
+  pn_Procecc = Named(new QFrame(this), "pn_Procecc");
+  pn_Procecc->setFrameShape(QFrame::StyledPanel);
+  pn_Procecc->setFrameShadow(QFrame::Sunken);
+  ed_Process = Named(new QLineEdit(pn_Procecc), "ed_Process");
+  ed_Process->setReadOnly(true);
+  auto* processLayout = new QHBoxLayout(pn_Procecc);
+  processLayout->setContentsMargins(4, 4, 4, 4);
+  processLayout->addWidget(ed_Process);
+  bt_ChekClose = Named(new QPushButton(QStringLiteral("Закрыть"), this), "bt_ChekClose");
+  bt_ChekClose->setToolTip(QStringLiteral("Выйти из режима"));
+  cnotreallyquit =
+      Named(new QCheckBox(QStringLiteral("не выходить из режима"), this), "cnotreallyquit");
+  // Present for the layout of the window, never shown and never used.
+  bt_CloseChek =
+      Named(new QPushButton(QStringLiteral("Печать окончания чека"), this), "bt_CloseChek");
+  bt_PrnStr = Named(new QPushButton(QStringLiteral("Печать строки"), this), "bt_PrnStr");
+  for (QPushButton* unused : {bt_CloseChek, bt_PrnStr}) {
+    unused->setVisible(false);
+    unused->setEnabled(false);
+  }
+  BuildLayout();
+  setFixedSize(kWidth, kHeight);
+
+  SetCommandControls({Pg_Registr, bt_OperOk, bt_ChekClose, bt_AnnulAllChek, bt_OtmenaSkidNadb,
+                      ed_PrnStr, rg_VidOper});
+  connect(bt_OperOk, &QPushButton::clicked, this, &Tfm_Chek::bt_OperOkClick);
+  connect(bt_AnnulAllChek, &QPushButton::clicked, this, &Tfm_Chek::bt_AnnulAllChekClick);
+  connect(bt_OtmenaSkidNadb, &QPushButton::clicked, this, &Tfm_Chek::bt_OtmenaSkidNadbClick);
+  connect(bt_ChekClose, &QPushButton::clicked, this, &Tfm_Chek::bt_ChekCloseClick);
+  connect(Pg_Registr, &TPageControl::currentChanged, this, &Tfm_Chek::Pg_RegistrChange);
+  connect(rg_TypeSkidNadbav, &TRadioGroup::itemIndexChanged, this,
+          &Tfm_Chek::rg_TypeSkidNadbavClick);
+  connect(cb_TypeOplRasch, &QComboBox::currentIndexChanged, this, &Tfm_Chek::cb_TypeOplRaschChange);
+  connect(cb_TypeOplClose, &QComboBox::currentIndexChanged, this, &Tfm_Chek::cb_TypeOplCloseChange);
+  connect(btncardp, &QPushButton::clicked, this, &Tfm_Chek::btncardpClick);
+  connect(btncard, &QPushButton::clicked, this, &Tfm_Chek::btncardClick);
+}
+
+void Tfm_Chek::BuildPages() {
+  {
+    PageBuilder p(Pg_Registr, "tsch_OpenSmen", "    Открытие смены   ");
+    tsch_OpenSmen = p.page();
+    ed_TextOpenSm = p.Add<QLineEdit>("Текст", "ed_TextOpenSm", kNameLength);
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_OpenChek", "    Открытие чека   ");
+    tsch_OpenChek = p.page();
+    rg_TypeChek = new TRadioGroup(
+        "rg_TypeChek", QStringLiteral("Тип чека"),
+        {QStringLiteral("Продажа"), QStringLiteral("Возврат продажи"),
+         QStringLiteral("Аннулирование продажи"), QStringLiteral("Покупка"),
+         QStringLiteral("Возврат покупки"), QStringLiteral("Аннулирование покупки")},
+        p.page());
+    p.Row(nullptr, rg_TypeChek);
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_Registr", "         Продажа          ");
+    tsch_Registr = p.page();
+    ed_PrnStr = p.Name("ed_PrnStr");
+    edm_PriceRegistr = p.Add<TEditMoney>("Цена", "edm_PriceRegistr", kAmountLength);
+    edc_CountRegistr = p.Add<TEditCount>("Количество", "edc_CountRegistr", kAmountLength);
+    edn_SecRegistr = p.Add<TEditNum>("Секция", "edn_SecRegistr", kSectionLength);
+    ed_SummaChekRegistr = p.ReceiptSum("ed_SummaChekRegistr");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_StornoRegistr", "    Сторно продажи ");
+    tsch_StornoRegistr = p.page();
+    ed_PrnStrStorno = p.Name("ed_PrnStrStorno");
+    edm_PriceStornoRegistr = p.Add<TEditMoney>("Цена", "edm_PriceStornoRegistr", kAmountLength);
+    edc_CountStornoRegistr =
+        p.Add<TEditCount>("Количество", "edc_CountStornoRegistr", kAmountLength);
+    edn_SecStornoRegistr = p.Add<TEditNum>("Секция", "edn_SecStornoRegistr", kSectionLength);
+    ed_SummaChekStornoRegistr = p.ReceiptSum("ed_SummaChekStornoRegistr");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_Vozv", "           Возврат          ");
+    tsch_Vozv = p.page();
+    ed_PrnStrVoz = p.Name("ed_PrnStrVoz");
+    edm_PriceVozv = p.Add<TEditMoney>("Цена", "edm_PriceVozv", kAmountLength);
+    edc_CountVozv = p.Add<TEditCount>("Количество", "edc_CountVozv", kAmountLength);
+    ed_SummaChekVozv = p.ReceiptSum("ed_SummaChekVozv");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_SkidNadb", "  Скидка/Надбавка ");
+    tsch_SkidNadb = p.page();
+    rg_TypeZnak = new TRadioGroup("rg_TypeZnak", QStringLiteral("Знак"),
+                                  {QStringLiteral("Скидка"), QStringLiteral("Надбавка")}, p.page());
+    rg_TypeObl = new TRadioGroup(
+        "rg_TypeObl", QStringLiteral("Область"),
+        {QStringLiteral("На весь чек"), QStringLiteral("На посл. операцию")}, p.page());
+    rg_TypeSkidNadbav =
+        new TRadioGroup("rg_TypeSkidNadbav", QStringLiteral("Тип"),
+                        {QStringLiteral("Процент"), QStringLiteral("Сумма")}, p.page());
+    auto* groups = new QWidget(p.page());
+    auto* row = new QHBoxLayout(groups);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (TRadioGroup* g : {rg_TypeZnak, rg_TypeObl, rg_TypeSkidNadbav}) {
+      g->setParent(groups);
+      row->addWidget(g);
+    }
+    p.Row(nullptr, groups);
+    edm_Znach = p.Add<TEditMoney>("Значение", "edm_Znach", kPercentLength);
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_Annul", "      Аннулирование      ");
+    tsch_Annul = p.page();
+    ed_PrnStrAn = p.Name("ed_PrnStrAn");
+    edm_PriceAnnul = p.Add<TEditMoney>("Цена", "edm_PriceAnnul", kAmountLength);
+    edc_CountAnnul = p.Add<TEditCount>("Количество", "edc_CountAnnul", kAmountLength);
+    ed_SummaChekAnnul = p.ReceiptSum("ed_SummaChekAnnul");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_ItogChek", "Промежут. итог чека");
+    tsch_ItogChek = p.page();
+    ed_SummItogChek = p.ReadOnly("Сумма", "ed_SummItogChek");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_RaschChek", "          Расчет         ");
+    tsch_RaschChek = p.page();
+    cb_TypeOplRasch = p.PaymentType("cb_TypeOplRasch");
+    ed_NumPlKartRasch = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartRasch", kCardNumberLength);
+    eauthcodep = p.Add<QLineEdit>("Код авторизации", "eauthcodep", kAuthCodeLength);
+    erefnp = p.Add<QLineEdit>("№ ссылки", "erefnp", kReferenceLength);
+    btncardp = p.Add<QPushButton>("", "btncardp");
+    btncardp->setText(QStringLiteral("Считать"));
+    edm_SummChekRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekRasch", kAmountLength);
+    ed_OstatokRasch = p.ReadOnly("Остаток", "ed_OstatokRasch");
+    ed_SdachaRasch = p.ReadOnly("Сдача", "ed_SdachaRasch");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_StornoRaschChek", "  Сторно расчета ");
+    tsch_StornoRaschChek = p.page();
+    cb_TypeOplStornoRasch = p.PaymentType("cb_TypeOplStornoRasch");
+    edm_SummChekStornoRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekStornoRasch", kAmountLength);
+    ed_OstatokStornoRasch = p.ReadOnly("Остаток", "ed_OstatokStornoRasch");
+    ed_SdachaStornoRasch = p.ReadOnly("Сдача", "ed_SdachaStornoRasch");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_DuplexOper", "        Повтор продажи        ");
+    tsch_DuplexOper = p.page();
+    ed_SummaDuplexOper = p.ReadOnly("Сумма", "ed_SummaDuplexOper");
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_CloseChek", "       Закрытие чека        ");
+    tsch_CloseChek = p.page();
+    cb_TypeOplClose = p.PaymentType("cb_TypeOplClose");
+    edm_VnesSumma = p.Add<TEditMoney>("Внесенная сумма", "edm_VnesSumma", kAmountLength);
+    ed_NumPlKartClose = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartClose", kCardNumberLength);
+    eauthcode = p.Add<QLineEdit>("Код авторизации", "eauthcode", kAuthCodeLength);
+    erefn = p.Add<QLineEdit>("№ ссылки", "erefn", kReferenceLength);
+    btncard = p.Add<QPushButton>("", "btncard");
+    btncard->setText(QStringLiteral("Считать"));
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_Vnes", "        Внесение        ");
+    tsch_Vnes = p.page();
+    edm_SummaVnes = p.Add<TEditMoney>("Сумма", "edm_SummaVnes", kAmountLength);
+  }
+  {
+    PageBuilder p(Pg_Registr, "tsch_Vipl", "       Выплата       ");
+    tsch_Vipl = p.page();
+    edm_SummaVipl = p.Add<TEditMoney>("Сумма", "edm_SummaVipl", kAmountLength);
+  }
+  // The card buttons appear only for "типом оплаты 4".
+  btncardp->setVisible(false);
+  btncard->setVisible(false);
+}
+
+void Tfm_Chek::BuildPanels() {
+  Panel9 = Named(new QFrame(this), "Panel9");
+  Panel9->setFrameShape(QFrame::StyledPanel);
+  ed_PrnStrNumCount = Named(new QLineEdit(Panel9), "ed_PrnStrNumCount");
+  ed_PrnStrNumCount->setMaxLength(kAccountLength);
+  ed_PrnStrNumCount->setToolTip(QStringLiteral("до 25-х символов"));
+  BitBtn1 = Named(new QPushButton(QStringLiteral("Номер счета"), Panel9), "BitBtn1");
+  auto* account = new QVBoxLayout(Panel9);
+  account->addWidget(ed_PrnStrNumCount);
+  account->addWidget(BitBtn1);
+
+  panattr = Named(new QGroupBox(QStringLiteral("Печать реквизита"), this), "panattr");
+  eattrn = Named(new QLineEdit(QStringLiteral("1"), panattr), "eattrn");
+  udattrn = Named(new QSpinBox(panattr), "udattrn");
+  udattrn->setRange(1, kAttributeCount);
+  udattrn->setWrapping(false);
+  udattrn->setFixedWidth(udattrn->sizeHint().height());  // the arrows only
+  cbattrname = Named(new QComboBox(panattr), "cbattrname");
+  cbattrname->setEditable(false);
+  eattrval = Named(new QLineEdit(panattr), "eattrval");
+  btnattrprint = Named(new QPushButton(QStringLiteral("Печатать"), panattr), "btnattrprint");
+  auto* number = new QHBoxLayout;
+  number->addWidget(eattrn, 1);
+  number->addWidget(udattrn);
+  auto* attr = new QFormLayout(panattr);
+  attr->addRow(QStringLiteral("Номер"), number);
+  attr->addRow(cbattrname);
+  attr->addRow(QStringLiteral("Значение"), eattrval);
+  attr->addRow(btnattrprint);
+
+  Panel10 = Named(new QGroupBox(QStringLiteral("Печать штрих-кода"), this), "Panel10");
+  cbbarcodetype = Named(new QComboBox(Panel10), "cbbarcodetype");
+  cbbarcodetype->addItems({QStringLiteral("EAN-13"), QStringLiteral("EAN-13+5"),
+                           QStringLiteral("EAN-13+2"), QStringLiteral("EAN-8"),
+                           QStringLiteral("EAN-8+5"), QStringLiteral("EAN-8+2")});
+  cbbarcodetype->setCurrentIndex(-1);
+  ebarcode = Named(new QLineEdit(Panel10), "ebarcode");
+  ebarext = Named(new QLineEdit(Panel10), "ebarext");
+  btnbarcodeprint = Named(new QPushButton(QStringLiteral("Печатать"), Panel10), "btnbarcodeprint");
+  auto* barcode = new QFormLayout(Panel10);
+  barcode->addRow(QStringLiteral("Тип"), cbbarcodetype);
+  barcode->addRow(QStringLiteral("Значение"), ebarcode);
+  barcode->addRow(QString(), ebarext);
+  barcode->addRow(btnbarcodeprint);
+}
+
+void Tfm_Chek::BuildLayout() {
+  auto* operate = new QVBoxLayout;
+  operate->addWidget(bt_OperOk);
+  operate->addWidget(bt_AnnulAllChek);
+  operate->addWidget(bt_OtmenaSkidNadb);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(rg_VidOper);
+  bottom->addLayout(operate, 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(Pg_Registr, 1);
+  left->addLayout(bottom);
+  left->addWidget(pn_Procecc);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(Panel9);
+  right->addWidget(panattr);
+  right->addWidget(Panel10);
+  right->addStretch(1);
+  right->addWidget(cnotreallyquit);
+  right->addWidget(bt_ChekClose);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(8, 8, 8, 8);
+  layout->addLayout(left, 1);
+  layout->addLayout(right);
+}
+
+void Tfm_Chek::ResetReceiptWindow() {
+  const QString sep = TNumberEdit::DecimalSeparator();
+  const QString price = "1" + sep + "11";
+  FillAttributeNames();
+  ed_TextOpenSm->clear();
+  rg_TypeChek->setItemIndex(0);
+  edm_PriceRegistr->setText(price);
+  edc_CountRegistr->setText(QStringLiteral("1"));
+  edn_SecRegistr->setText(QStringLiteral("1"));
+  ed_SummaChekRegistr->clear();
+  edm_PriceStornoRegistr->setText(price);
+  edc_CountStornoRegistr->setText(QStringLiteral("1"));
+  edn_SecStornoRegistr->setText(QStringLiteral("1"));
+  ed_SummaChekStornoRegistr->clear();
+  edm_PriceVozv->setText(price);
+  edc_CountVozv->setText(QStringLiteral("1"));
+  ed_SummaChekVozv->clear();
+  rg_TypeZnak->setItemIndex(0);
+  rg_TypeObl->setItemIndex(0);
+  rg_TypeSkidNadbav->setItemIndex(0);
+  edm_Znach->setMaxLength(kPercentLength);
+  edm_Znach->setText(price);
+  edm_PriceAnnul->setText(price);
+  edc_CountAnnul->setText(QStringLiteral("1"));
+  ed_SummaChekAnnul->clear();
+  ed_SummItogChek->clear();
+  cb_TypeOplRasch->setCurrentIndex(0);
+  edm_SummChekRasch->setText(price);
+  ed_NumPlKartRasch->clear();
+  ed_OstatokRasch->clear();
+  ed_SdachaRasch->clear();
+  cb_TypeOplStornoRasch->setCurrentIndex(0);
+  edm_SummChekStornoRasch->setText(price);
+  ed_OstatokStornoRasch->clear();
+  ed_SdachaStornoRasch->clear();
+  ed_SummaDuplexOper->clear();
+  cb_TypeOplClose->setCurrentIndex(0);
+  edm_VnesSumma->setText("0" + sep + "00");
+  ed_NumPlKartClose->clear();
+  edm_SummaVnes->setText(price);
+  edm_SummaVipl->setText(price);
+  Pg_Registr->setCurrentWidget(tsch_OpenSmen);
+  rg_VidOper->setItemIndex(0);
+  ed_Process->clear();
+  SetControlsEnabled(true);
+  ShowFromMenu(bt_OperOk, true);
+}
+
+void Tfm_Chek::showEvent(QShowEvent* event) {
+  // A new receipt as far as the window knows.
+  if (!event->spontaneous()) sums_.Reset();
+  TForm::showEvent(event);
+}
+
+bool Tfm_Chek::event(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::WindowActivate:
+      // Coming back from another of the program's windows (not from a message box)
+      // forgets "не выходить из режима", as opening the window does.
+      if (qobject_cast<TForm*>(lastActive_) || qobject_cast<Tfm_MainFr*>(lastActive_) ||
+          !activatedOnce_) {
+        cnotreallyquit->setChecked(false);
+      }
+      activatedOnce_ = true;
+      break;
+    case QEvent::WindowDeactivate:
+      QTimer::singleShot(0, this, [this] { lastActive_ = QApplication::activeWindow(); });
+      break;
+    case QEvent::Hide:
+      activatedOnce_ = false;
+      break;
+    default:
+      break;
+  }
+  return TForm::event(event);
+}
+
+void Tfm_Chek::bt_ChekCloseClick() {
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+  close();
+}
+
+bool Tfm_Chek::CloseQuery() {
+  if (cnotreallyquit->isChecked()) return true;
+  int result = 0;
+  RunCommand([&] { result = ExitMode(link()); });
+  if (result == kExchangeOk) return true;
+  // The register refused, and said why: stay in the window.
+  if (result == kExchangeDeviceError) return false;
+  return AskYesNo(ui(), "Подтвердить выход из режима регистрации?");
+}
+
+void Tfm_Chek::Closed() {
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+}
+
+}  // namespace ptk::ui
