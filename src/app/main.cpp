@@ -136,6 +136,7 @@ int main(int argc, char* argv[]) {
                  parser.value(cardOption));
 
   ptk::emu::EmulatorOptions emulatorOptions;
+  emulatorOptions.cardReader = true;
   emulatorOptions.faults = parser.value(faultsOption).toStdString();
   if (parser.isSet(modelOption)) {
     bool ok = false;

@@ -51,6 +51,7 @@ class TestEditNumbers : public QObject {
   void leavingNormalises_data();
   void leavingNormalises();
   void backspaceAndNavigation();
+  void typingReplacesTheSelection();
 };
 
 void TestEditNumbers::typing_data() {
@@ -155,6 +156,22 @@ void TestEditNumbers::backspaceAndNavigation() {
   QTest::keyClick(f.edit, Qt::Key_Home);
   QTest::keyClicks(f.edit, "7");  // in front of the 1 a digit is accepted
   QCOMPARE(f.edit->text(), QString("712,3"));
+}
+
+void TestEditNumbers::typingReplacesTheSelection() {
+  QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+  // A full field (integer part and decimals) selected whole takes new digits and a new
+  // separator: the rules judge the text that the key leaves.
+  Form f(new TEditMoney, 7);
+  QTest::keyClicks(f.edit, "1234,56");
+  QCOMPARE(f.edit->text(), QString("1234,56"));
+  f.edit->selectAll();
+  QTest::keyClicks(f.edit, "10,5");
+  QCOMPARE(f.edit->text(), QString("10,5"));
+  // Part of the text selected: the key goes where the selection was.
+  f.edit->setSelection(0, 2);
+  QTest::keyClicks(f.edit, "7");
+  QCOMPARE(f.edit->text(), QString("7,5"));
 }
 
 QTEST_MAIN(TestEditNumbers)

@@ -24,9 +24,16 @@ void TNumberEdit::keyPressEvent(QKeyEvent* event) {
     QLineEdit::keyPressEvent(event);
     return;
   }
-  const int caret = hasSelectedText() ? selectionStart() : cursorPosition();
+  // A typed character replaces the selection: the rules judge the text without it, so
+  // that typing over a full field selected whole is not refused.
+  QString before = text();
+  int caret = cursorPosition();
+  if (hasSelectedText()) {
+    caret = selectionStart();
+    before.remove(caret, selectedText().size());
+  }
   const char32_t key =
-      FilterNumberKey(kind_, text().toStdString(), static_cast<size_t>(caret),
+      FilterNumberKey(kind_, before.toStdString(), static_cast<size_t>(caret),
                       typed.at(0).unicode(), DecimalSeparator().unicode(), maxLength());
   if (key == kKeyRejected) {
     event->accept();

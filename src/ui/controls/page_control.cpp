@@ -38,6 +38,13 @@ int TPageControl::addPage(QWidget* page, const QString& caption) {
   button->setObjectName("tab_" + page->objectName());
   button->setCheckable(true);
   button->setFocusPolicy(Qt::TabFocus);
+  // The captions carry blanks of their own to even the tabs out: plain weight and thin
+  // margins keep several of them in one row.
+  QFont plain = button->font();
+  plain.setBold(false);
+  button->setFont(plain);
+  button->setStyleSheet(QStringLiteral("QPushButton { padding: 3px 0px; }"));
+  button->setMinimumWidth(0);
   group_->addButton(button, index);
   tabs_->addWidget(button, index / tabsPerRow_, index % tabsPerRow_);
   if (index == pages_->currentIndex()) button->setChecked(true);

@@ -31,7 +31,7 @@ namespace {
 
 constexpr int kWidth = 823;
 constexpr int kHeight = 538;
-constexpr int kTabsPerRow = 5;
+constexpr int kTabsPerRow = 4;
 constexpr int kNameLength = 42;
 constexpr int kAmountLength = 11;
 constexpr int kSectionLength = 2;
@@ -322,7 +322,9 @@ void Tfm_Chek::BuildPanels() {
   udattrn = Named(new QSpinBox(panattr), "udattrn");
   udattrn->setRange(1, kAttributeCount);
   udattrn->setWrapping(false);
-  udattrn->setFixedWidth(udattrn->sizeHint().height());  // the arrows only
+  // The up-down is its arrows only; the number stands in eattrn beside it.
+  if (auto* text = udattrn->findChild<QLineEdit*>()) text->hide();
+  udattrn->setFixedWidth(18);
   cbattrname = Named(new QComboBox(panattr), "cbattrname");
   cbattrname->setEditable(false);
   eattrval = Named(new QLineEdit(panattr), "eattrval");

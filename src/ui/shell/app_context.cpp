@@ -50,6 +50,8 @@ bool AppContext::StartEmulator(const emu::EmulatorOptions& options) {
     return false;
   }
   portOverride = emulator_->SlavePath();
+  // Its card reader stands in for the person's until the command line names another.
+  if (settings.cardReaderName.empty()) settings.cardReaderName = emulator_->CardReaderPath();
   return true;
 }
 

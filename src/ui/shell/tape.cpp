@@ -1,7 +1,10 @@
 #include "ui/shell/tape.h"
 
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -19,9 +22,23 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   mem_Tape->setReadOnly(true);
   mem_Tape->setLineWrapMode(QPlainTextEdit::NoWrap);
   mem_Tape->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  ed_Card = new QLineEdit(QString::fromStdString(emulator_.Card()), this);
+  ed_Card->setObjectName("ed_Card");
+  ed_Card->setToolTip(QStringLiteral("Вторая дорожка карты, например ;4000001234567899=2512?"));
+  bt_Card = new QPushButton(QStringLiteral("Карта"), this);
+  bt_Card->setObjectName("bt_Card");
+  bt_Card->setToolTip(QStringLiteral("Положить карту в считыватель виртуального ПТК"));
+  auto* card = new QHBoxLayout;
+  card->addWidget(ed_Card, 1);
+  card->addWidget(bt_Card);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(mem_Tape);
+  layout->addLayout(card);
+  const bool reader = !emulator_.CardReaderPath().empty();
+  ed_Card->setVisible(reader);
+  bt_Card->setVisible(reader);
+  connect(bt_Card, &QPushButton::clicked, this, &Tfm_Tape::bt_CardClick);
   resize(380, 520);
 
   tmr_Tape = new QTimer(this);
@@ -50,6 +67,10 @@ void Tfm_Tape::Poll() {
   for (int i = shown_; i < count; ++i) mem_Tape->appendPlainText(Qs(lines[i]));
   shown_ = count;
   if (atEnd) bar->setValue(bar->maximum());
+}
+
+void Tfm_Tape::bt_CardClick() {
+  emulator_.SetCard(Std(ed_Card->text()));
 }
 
 void Tfm_Tape::showEvent(QShowEvent* event) {

@@ -1,10 +1,13 @@
 // "Лента ПТК": the paper tape of the in-process virtual register, growing as it prints.
-// It does not take the main window's place: it may stay open beside it.
+// It does not take the main window's place: it may stay open beside it. Below the tape,
+// the card that the virtual card reader hands over when the program reads it.
 #pragma once
 
 #include <QWidget>
 
+class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
 class QTimer;
 
 namespace ptk::emu {
@@ -21,10 +24,14 @@ class Tfm_Tape : public QWidget {
   void Open();
   // Appends the lines printed since the last poll.
   void Poll();
+  // Puts the card of ed_Card into the virtual card reader.
+  void bt_CardClick();
   int shownLines() const { return shown_; }
 
   QPlainTextEdit* mem_Tape;
   QTimer* tmr_Tape;
+  QLineEdit* ed_Card;
+  QPushButton* bt_Card;
 
  protected:
   void showEvent(QShowEvent* event) override;
