@@ -242,32 +242,24 @@ TEST(Attribute, NumberClampingAndFieldParsing) {
   EXPECT_EQ(AttributeNumberOfItem(99), 100);
   EXPECT_EQ(AttributeNumberOfItem(150), 100);
 
-  struct Whole {
+  // The attribute print's number (any whole number) and the beep fields (unsigned only).
+  constexpr std::nullopt_t no = std::nullopt;
+  struct Field {
     const char* text;
-    std::optional<int> n;
-  } wholes[] = {{"12", 12},
-                {"-3", -3},
-                {"+4", 4},
-                {"", std::nullopt},
-                {"-", std::nullopt},
-                {"1a", std::nullopt},
-                {" 1", std::nullopt},
-                {"2147483648", std::nullopt}};
-  for (const Whole& w : wholes) EXPECT_EQ(ParseWholeNumber(w.text), w.n) << w.text;
-
-  struct Beep {
-    const char* text;
-    std::optional<uint32_t> n;
-  } beeps[] = {{"100", 100u},
-               {"6535", 6535u},
-               {"300", 300u},
-               {"", std::nullopt},
-               {"-1", std::nullopt},
-               {"1,5", std::nullopt},
-               {"-", std::nullopt},
-               {"4294967295", 4294967295u},
-               {"4294967296", std::nullopt}};
-  for (const Beep& b : beeps) EXPECT_EQ(ParseBeepField(b.text), b.n) << b.text;
+    std::optional<int> whole;
+    std::optional<uint32_t> beep;
+  } fields[] = {{"300", 300, 300u},
+                {"-3", -3, no},
+                {"", no, no},
+                {"1,5", no, no},
+                {"-", no, no},
+                {"1a", no, no},
+                {"2147483648", no, 2147483648u},
+                {"4294967296", no, no}};
+  for (const Field& f : fields) {
+    EXPECT_EQ(ParseWholeNumber(f.text), f.whole) << f.text;
+    EXPECT_EQ(ParseBeepField(f.text), f.beep) << f.text;
+  }
 }
 
 TEST(Attribute, ParametersAndTheirLimit) {
@@ -363,20 +355,6 @@ TEST(Attribute, NamesAreReadRowByRowAndStopAtAnError) {
     EXPECT_EQ(names[2], "ИНН");
     EXPECT_EQ(names[99], "R100");
   }
-}
-
-TEST(Barcode, PrintedThroughTheCompactPath) {
-  Rig r;
-  std::string text;
-  ASSERT_EQ(BuildBarcodeText(0x20, "460000000001", "12", kBarcodeSeparator, text), 0);
-  EXPECT_EQ(PrintBarcode(r.link, 0x20, text), 0);
-  Bytes expected{0x73, 0x91, 0xC2, 0x20};  // password, code, EAN-13+2
-  expected.insert(expected.end(), text.begin(), text.end());
-  EXPECT_EQ(r.reg.commands.back(), expected);
-  EXPECT_EQ(expected.size(), 4u + 16u);
-
-  r.reg.answer = {0x55, 0x67, 0x00};  // no paper
-  EXPECT_EQ(PrintBarcode(r.link, 0x01, "1234567>"), direct_error::kNoPaper);
 }
 
 }  // namespace
