@@ -1,5 +1,6 @@
 // Printing: strings (0x5E, and 0x4C inside a receipt), formatted fields (0x87), the
-// receipt header (0x6C) and ending (0x73), the cut (0x75) and the sound signal (0x88).
+// receipt header (0x6C) and ending (0x73), the cut (0x75) and the sound signal (0x88,
+// noted on the tape between brackets, as it leaves no print).
 // Text arrives in the register's characters and goes onto the tape as UTF-8.
 #include <string>
 
@@ -43,14 +44,23 @@ Reply PrintEnding(VirtualRegister& reg, const Command&) {
   return VirtualRegister::Ok();
 }
 
-Reply Cut(VirtualRegister& reg, const Command&) {
-  reg.Print("- - - - - - - - - - отрез - - - - - - - - - -");
+// Kind 0 a full cut, 1 a partial one (the paper stays joined at one point).
+Reply Cut(VirtualRegister& reg, const Command& c) {
+  const uint8_t kind = c.params[0];
+  if (kind > 1) return VirtualRegister::Error(0x13);  // " 13 - Неверный формат."
+  reg.Print(kind == 0 ? "- - - - - - - - - - отрез - - - - - - - - - -"
+                      : "- - - - - - - - неполный отрез - - - - - - - -");
   return VirtualRegister::Ok();
 }
 
-// Duration (16 bits, high byte first) and count: nothing is printed.
+// Duration (16 bits, high byte first, in the register's units) and count. Nothing is
+// printed; the signal is noted on the tape so that it can be followed there.
 Reply SoundSignal(VirtualRegister& reg, const Command& c) {
-  reg.state().beeps += c.params[2];
+  const int duration = c.params[0] << 8 | c.params[1];
+  const int count = c.params[2];
+  reg.state().beeps += static_cast<uint64_t>(count);
+  reg.Print("[звуковой сигнал: длительность " + std::to_string(duration) + ", количество " +
+            std::to_string(count) + "]");
   return VirtualRegister::Ok();
 }
 

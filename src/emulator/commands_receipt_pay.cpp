@@ -1,5 +1,6 @@
 // Receipts, second half: subtotal (0x53), payments by four types (0x99) and their storno
-// (0x9B), closing with the amount handed over (0x4A), and the payment card's data (0xBF).
+// (0x9B), closing with the amount handed over (0x4A), and the payment card's data (0xBF,
+// which shares its code with the attribute print and is dispatched by commands_extras).
 //
 // Payments are taken from the first one on; registrations and discounts are then refused
 // (the register is in its payment submode). Cards never give change: payments by types 2
@@ -187,6 +188,8 @@ Reply CloseReceipt(VirtualRegister& reg, const Command& c) {
   return R::Ok();
 }
 
+}  // namespace
+
 // Card number (20 bytes), authorisation code (8), reference number (12), each in the
 // system's code page and filled up with zero bytes; kept for the next payment by card.
 Reply CardData(VirtualRegister& reg, const Command& c) {
@@ -202,15 +205,12 @@ Reply CardData(VirtualRegister& reg, const Command& c) {
   return R::Ok();
 }
 
-}  // namespace
-
 void RegisterPaymentCommands(CommandTable& table) {
   const uint16_t registration = Modes({1});
   table.Add({0x53, "subtotal", 1, registration, true, Subtotal});
   table.Add({0x99, "payment", 7, registration, false, Payment});
   table.Add({0x9B, "payment storno", 7, registration, true, PaymentStorno});
   table.Add({0x4A, "close receipt", 7, registration, true, CloseReceipt});
-  table.Add({0xBF, "card data", 40, registration, false, CardData});
 }
 
 }  // namespace ptk::emu

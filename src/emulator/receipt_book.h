@@ -50,8 +50,11 @@ bool ReadModeByte(uint8_t byte, bool& checkOnly);
 
 int64_t Paid(const ReceiptState& r);
 
-// Subtotal, payments, their storno, closing and the card data (the receipt's second half).
+// Subtotal, payments, their storno and closing (the receipt's second half).
 void RegisterPaymentCommands(CommandTable& table);
+// The payment card's data (0xBF with exactly kCardDataLength parameter bytes).
+inline constexpr size_t kCardDataLength = 40;
+Reply CardData(VirtualRegister& reg, const Command& c);
 
 // Opens the shift now and prints its opening; text is printed under it when not empty.
 void OpenShiftNow(VirtualRegister& reg, const std::string& text);

@@ -66,6 +66,10 @@ const IntField kIntFields[] = {
     PTK_INT_FIELD(receipt.lastAdjustmentOnLine),
     PTK_INT_FIELD(shift.annulledReceipts),
     PTK_INT_FIELD(shift.annulledSum),
+    PTK_INT_FIELD(shift.cashIns),
+    PTK_INT_FIELD(shift.cashOuts),
+    PTK_INT_FIELD(shift.cashInCount),
+    PTK_INT_FIELD(shift.cashOutCount),
 };
 #undef PTK_INT_FIELD
 

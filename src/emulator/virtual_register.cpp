@@ -13,6 +13,7 @@ uint16_t DefaultModelCode() {
 namespace {
 
 constexpr uint8_t kCmdDeviceType = 0xA5;
+constexpr uint8_t kCmdCashInDrawer = 0x4D;  // its answer has no result code to replace
 // How long an opened cash drawer stays open before the cashier pushes it shut.
 constexpr uint32_t kDrawerOpenMs = 5000;
 
@@ -102,6 +103,8 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterServiceCommands(commands_);
   RegisterPrintCommands(commands_);
   RegisterReceiptCommands(commands_);
+  RegisterCashCommands(commands_);
+  RegisterExtraCommands(commands_);
 }
 
 void VirtualRegister::Reset() {
@@ -118,6 +121,14 @@ DateTime VirtualRegister::Now() const {
 
 void VirtualRegister::SetNow(const DateTime& t) {
   state_.clockOffset = ToSeconds(t) - hostTime_();
+}
+
+uint8_t VirtualRegister::PrinterRefusal() const {
+  const uint8_t flags = faults_.printerFlags;
+  if (flags & kPrinterNoLink) return rc::kNoPrinterLink;
+  if (flags & (kPrinterNoPaper | kPrinterNoRoll)) return rc::kNoPaper;
+  if (flags & kPrinterCoverOpen) return rc::kPrinterMechanical;
+  return rc::kOk;
 }
 
 bool VirtualRegister::DrawerOpen(uint32_t now) const {
@@ -175,14 +186,12 @@ Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
   if (command.params.size() < spec->minParams) return Error(rc::kBadLength, command.code);
   if (!(spec->modes & (1u << (state_.mode & 0x0F)))) return Error(rc::kWrongMode, command.code);
   if (spec->prints) {
-    uint8_t flags = faults_.printerFlags;
-    if (flags & kPrinterNoLink) return Error(rc::kNoPrinterLink, command.code);
-    if (flags & (kPrinterNoPaper | kPrinterNoRoll)) return Error(rc::kNoPaper, command.code);
-    if (flags & kPrinterCoverOpen) return Error(rc::kPrinterMechanical, command.code);
+    if (uint8_t refusal = PrinterRefusal()) return Error(refusal, command.code);
   }
   Reply reply = spec->handler(*this, command);
   // A forced success code (0x01) replaces the handler's own.
-  if (forcedCode && reply.payload.size() >= 2 && command.code != 0x3F && command.code != 0x45) {
+  if (forcedCode && reply.payload.size() >= 2 && command.code != 0x3F && command.code != 0x45 &&
+      command.code != kCmdCashInDrawer) {
     reply.payload[command.code == kCmdDeviceType ? 0 : 1] = forced;
   }
   return reply;

@@ -9,8 +9,9 @@
 // roll, 0x68 no printer link, 0x69 cover open). Then the handler runs.
 //
 // Answers: marker 'U' (0x55), result code, data; 'D' first for 0x3F; the result code
-// first for 0xA5. Error answers are three bytes (marker, code, 0), so that commands read
-// with an exact answer length of 6 get them whole.
+// first for 0xA5; no result code in the cash-in-drawer answer (0x4D), only the amount. Error
+// answers are three bytes (marker, code, 0), so that commands read with an exact answer length of 6
+// get them whole.
 #pragma once
 
 #include <array>
@@ -49,12 +50,15 @@ inline constexpr uint8_t kNotSupported = 0x7A;  // a command this register does 
 inline constexpr uint8_t kWrongPassword = 0x8C;
 inline constexpr uint8_t kBadDate = 0x94;
 inline constexpr uint8_t kBadTime = 0x95;
+inline constexpr uint8_t kBadRow = 0x92;
 inline constexpr uint8_t kReceiptClosed = 0x9A;
 inline constexpr uint8_t kReceiptOpen = 0x9B;
 inline constexpr uint8_t kShiftOpen = 0x9C;
 // Receipts.
 inline constexpr uint8_t kBadPrice = 0x08;
 inline constexpr uint8_t kBadQuantity = 0x0A;
+inline constexpr uint8_t kCounterOverflow = 0x0B;
+inline constexpr uint8_t kBadBarcode = 0x12;
 inline constexpr uint8_t kCannotRepeat = 0x0E;
 inline constexpr uint8_t kSecondLineDiscount = 0x0F;
 inline constexpr uint8_t kNoLineForDiscount = 0x10;
@@ -148,6 +152,10 @@ struct ShiftCounters {
   std::array<std::array<int64_t, kSections>, kReceiptTypes> sections{};
   int annulledReceipts = 0;
   int64_t annulledSum = 0;
+  int64_t cashIns = 0;  // kopecks put into the drawer outside receipts
+  int64_t cashOuts = 0;
+  int cashInCount = 0;
+  int cashOutCount = 0;
   bool operator==(const ShiftCounters&) const = default;
 };
 
@@ -261,6 +269,8 @@ class VirtualRegister final : public CommandExecutor {
 
   // The printer's state code flags (the faults' flags).
   uint8_t PrinterFlags() const { return faults_.printerFlags; }
+  // Why the printer cannot print now (0x68, 0x67, 0x69), or 0 when it can.
+  uint8_t PrinterRefusal() const;
   bool DrawerOpen(uint32_t now) const;
   void OpenDrawer(uint32_t now);
 
@@ -291,8 +301,10 @@ void RegisterStateCommands(CommandTable& table);    // 0x3F 0x45 0xA5 0x9D
 void RegisterModeCommands(CommandTable& table);     // 0x52 0x56
 void RegisterServiceCommands(CommandTable& table);  // 0x47 0x80 0x82 0x6B 0x71 0x59 0x64 0x4B
 void RegisterPrintCommands(CommandTable& table);    // 0x6C 0x73 0x5E 0x4C 0x87 0x75 0x88
-// 0x9A 0x92 0x48 0x51 0x4E 0x57 0x41 0x43 0x78 0x53 0x99 0x9B 0x4A 0xBF
+// 0x9A 0x92 0x48 0x51 0x4E 0x57 0x41 0x43 0x78 0x53 0x99 0x9B 0x4A
 void RegisterReceiptCommands(CommandTable& table);
+void RegisterCashCommands(CommandTable& table);   // 0x49 0x4F 0x4D 0x58
+void RegisterExtraCommands(CommandTable& table);  // 0x5F 0xBF (attribute or card data) 0xC2
 
 // Converting numbers to packed BCD of a fixed number of digits (most significant first).
 std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);

@@ -12,11 +12,14 @@
 #include "core/link/frame_exchange.h"
 #include "core/link/serial_device.h"
 #include "core/link/serial_port.h"
+#include "core/receipts/cash_commands.h"
+#include "core/receipts/receipt_extras.h"
 #include "core/reports/device_state.h"
 #include "core/shell/modes.h"
 #include "core/shell/service_commands.h"
 #include "emulator/emulator_host.h"
 #include "emulator/protocol_engine.h"
+#include "emulator/receipt_book.h"
 #include "emulator/virtual_register.h"
 #include "support/recording_ui.h"
 
@@ -243,6 +246,39 @@ TEST_F(EmulatorLink, PrintedTextReachesTheTape) {
   EXPECT_EQ(tape.back(), "№1");
   EXPECT_EQ(host_.TapeLinesFrom(tape.size() - 1), std::vector<std::string>{"№1"});
   EXPECT_TRUE(host_.TapeLinesFrom(tape.size()).empty());
+}
+
+TEST_F(EmulatorLink, CashAndReceiptExtrasEndToEnd) {
+  std::string amount;
+  host_.WithRegister([](VirtualRegister& r) { r.state().cashInDrawer = 12345607; });
+  EXPECT_EQ(QueryCashInDrawer(*link_, amount), kExchangeOk);
+  EXPECT_EQ(amount, "123456,07");
+  // The register refuses the query: a short answer, taken as its result code.
+  settings_.AccessPassword = "0000";
+  EXPECT_EQ(QueryCashInDrawer(*link_, amount), kExchangeDeviceError);
+  EXPECT_EQ(amount, "");
+  EXPECT_EQ(ui_.result, " 8C - Неверный пароль.");
+  settings_.AccessPassword = "7391";
+
+  ASSERT_EQ(EnterMode(*link_, 1, "00000001"), kExchangeOk);
+  std::optional<ReceiptCommand> cashIn = CashInCommand(*link_, OperationMode::Execute, "100", ',');
+  ASSERT_TRUE(cashIn);
+  EXPECT_EQ(RunReceiptCommand(*link_, *cashIn), kExchangeOk);
+  EXPECT_EQ(QueryCashInDrawer(*link_, amount), kExchangeOk);
+  EXPECT_EQ(amount, "123556,07");
+
+  EXPECT_EQ(PrintAttribute(*link_, 3, "ИНН 123"),
+            static_cast<int>(0x80000000u + 0x9A));  // no receipt open
+  ASSERT_EQ(RunReceiptCommand(*link_, OpenReceiptCommand(*link_, OperationMode::Execute, 1)),
+            kExchangeOk);
+  EXPECT_EQ(PrintAttribute(*link_, 3, "ИНН 123"), 0);
+  std::string text;
+  ASSERT_EQ(BuildBarcodeText(0x01, "1234567", "", kBarcodeSeparator, text), 0);
+  EXPECT_EQ(PrintBarcode(*link_, 0x01, text), 0);
+  std::vector<std::string> tape = host_.TapeLines();
+  ASSERT_GE(tape.size(), 3u);
+  EXPECT_EQ(tape[tape.size() - 3], emu::TapeLine("РЕКВИЗИТ 3", "ИНН 123"));
+  EXPECT_EQ(tape.back(), "     12345670");
 }
 
 }  // namespace

@@ -79,8 +79,8 @@ std::vector<uint8_t> NumericPassword(const std::string& password) {
 }  // namespace
 
 int RunReceiptCommand(Link& link, const ReceiptCommand& command) {
-  return link.ExchangeWithAnswer(command.frame, command.allowShortAnswer, command.answerLength, 1,
-                                 command.timeouts, command.delayMs);
+  return link.ExchangeWithAnswer(command.frame, command.allowShortAnswer, command.answerLength,
+                                 command.decodeResult, command.timeouts, command.delayMs);
 }
 
 ReceiptCommand OpenShiftCommand(const Link& link, OperationMode mode, std::string_view text) {

@@ -3,9 +3,10 @@
 // closing, whole-receipt annulment and the payment card's data.
 //
 // Each builder gives the command frame (password, code, parameters) with the exchange
-// arguments that belong to it; RunReceiptCommand sends it with ExchangeWithAnswer and
-// decodeResult 1. Builders that encode a field's text return nullopt when the text is no
-// valid value: the window then shows kTextBadFormat and sends nothing.
+// arguments that belong to it; RunReceiptCommand sends it with ExchangeWithAnswer (with
+// decodeResult 1 unless the command's answer carries no result code). Builders that encode a
+// field's text return nullopt when the text is no valid value: the window then shows kTextBadFormat
+// and sends nothing.
 #pragma once
 
 #include <cstdint>
@@ -63,9 +64,10 @@ struct ReceiptCommand {
   int answerLength = 6;
   Timeouts timeouts;
   uint32_t delayMs = kReceiptDelayMs;
+  int decodeResult = 1;
 };
 
-// ExchangeWithAnswer with the command's arguments and decodeResult 1; 1 on success.
+// ExchangeWithAnswer with the command's arguments; 1 on success.
 int RunReceiptCommand(Link& link, const ReceiptCommand& command);
 
 // password, 9A, mode, the text in the register's characters.
