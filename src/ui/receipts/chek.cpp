@@ -174,6 +174,12 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
   connect(cb_TypeOplClose, &QComboBox::currentIndexChanged, this, &Tfm_Chek::cb_TypeOplCloseChange);
   connect(btncardp, &QPushButton::clicked, this, &Tfm_Chek::btncardpClick);
   connect(btncard, &QPushButton::clicked, this, &Tfm_Chek::btncardClick);
+  connect(BitBtn1, &QPushButton::clicked, this, &Tfm_Chek::BitBtn1Click);
+  connect(eattrn, &QLineEdit::textChanged, this, &Tfm_Chek::eattrnChange);
+  connect(cbattrname, &QComboBox::currentIndexChanged, this, &Tfm_Chek::cbattrnameChange);
+  connect(udattrn, &QSpinBox::valueChanged, this, &Tfm_Chek::udattrnClick);
+  connect(btnattrprint, &QPushButton::clicked, this, &Tfm_Chek::btnattrprintClick);
+  connect(btnbarcodeprint, &QPushButton::clicked, this, &Tfm_Chek::btnbarcodeprintClick);
 }
 
 void Tfm_Chek::BuildPages() {

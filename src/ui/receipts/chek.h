@@ -51,6 +51,12 @@ class Tfm_Chek : public TForm {
   void btncardClick();
   // Reads the attribute names of the register into cbattrname.
   void FillAttributeNames();
+  void BitBtn1Click();
+  void eattrnChange();
+  void cbattrnameChange();
+  void udattrnClick();
+  void btnattrprintClick();
+  void btnbarcodeprintClick();
 
   const ReceiptSums& sums() const { return sums_; }
 
@@ -186,6 +192,7 @@ class Tfm_Chek : public TForm {
   // program is the window's activation; the return from a message box is not.
   QPointer<QWidget> lastActive_;
   bool activatedOnce_ = false;
+  bool syncing_ = false;  // the attribute number and name follow each other once
 };
 
 }  // namespace ptk::ui

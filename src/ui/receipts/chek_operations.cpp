@@ -3,11 +3,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "core/link/direct_command.h"
 #include "core/link/encoding.h"
 #include "core/programming/print_commands.h"
 #include "core/receipts/card_data.h"
+#include "core/receipts/cash_commands.h"
+#include "core/receipts/receipt_extras.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
@@ -95,8 +98,18 @@ int Tfm_Chek::PerformPage() {
 // ---- cash in and out ----
 
 int Tfm_Chek::CashPage(QWidget* page) {
-  (void)page;
-  return 0;
+  std::optional<ReceiptCommand> command;
+  if (page == tsch_Vnes)
+    command = CashInCommand(link(), Mode(), Std(edm_SummaVnes->text()), Separator());
+  else if (page == tsch_Vipl)
+    command = CashOutCommand(link(), Mode(), Std(edm_SummaVipl->text()), Separator());
+  else
+    return 0;
+  if (!command) {
+    BadFormat();
+    return 0;
+  }
+  return RunReceiptCommand(link(), *command);
 }
 
 // ---- registrations ----
@@ -314,31 +327,65 @@ void Tfm_Chek::btncardClick() {
 
 namespace ptk::ui {
 
-// ---- the attribute names ----
+// ---- account number, attribute and barcode ----
+
+void Tfm_Chek::BitBtn1Click() {
+  // The window stays enabled for this one exchange.
+  ui().SetResult("");
+  ed_Process->setText(QString::fromUtf8(kRunning));
+  const int result =
+      RunReceiptCommand(link(), AccountNumberCommand(link(), Std(ed_PrnStrNumCount->text())));
+  ed_Process->setText(QString::fromUtf8(result == kExchangeOk ? kSucceeded : kFailed));
+}
 
 void Tfm_Chek::FillAttributeNames() {
   cbattrname->setEnabled(false);
   cbattrname->clear();
   std::vector<std::string> names;
-  int error = direct_error::kOk;
-  for (int i = 1; i <= 100 && error == direct_error::kOk; ++i) {
-    const uint8_t params[] = {15, 0, static_cast<uint8_t>(i), 1};
-    uint8_t answer[kDirectAreaSize] = {};
-    size_t length = sizeof answer;
-    error = DirectCommand(link(), 0x46, params, answer, &length);
-    if (error == direct_error::kOk) {
-      const size_t n = length > 2 ? std::min<size_t>(length - 2, 24) : 0;
-      std::string name(reinterpret_cast<const char*>(answer + 2), n);
-      name = name.substr(0, name.find('\0'));
-      names.push_back(Cp866ToUtf8(std::span<const uint8_t>(answer + 2, name.size())));
-    }
-  }
+  const int error = ReadAttributeNames(link(), names);
   if (error != direct_error::kOk) {
-    if (error != direct_error::kWrongMode) ShowDirectError(ui(), error);
+    ShowAttributeNamesError(ui(), error);
     return;
   }
   for (const std::string& name : names) cbattrname->addItem(Qs(name));
   cbattrname->setEnabled(true);
+  eattrnChange();
+}
+
+void Tfm_Chek::eattrnChange() {
+  if (syncing_) return;
+  syncing_ = true;
+  const int n = ClampAttributeNumber(Std(eattrn->text()));
+  if (eattrn->text() != QString::number(n)) eattrn->setText(QString::number(n));
+  udattrn->setValue(n);
+  if (cbattrname->isEnabled()) cbattrname->setCurrentIndex(n - 1);
+  syncing_ = false;
+}
+
+void Tfm_Chek::cbattrnameChange() {
+  if (syncing_ || cbattrname->currentIndex() < 0) return;
+  eattrn->setText(QString::number(AttributeNumberOfItem(cbattrname->currentIndex())));
+}
+
+void Tfm_Chek::udattrnClick() {
+  if (!syncing_) eattrn->setText(QString::number(udattrn->value()));
+}
+
+void Tfm_Chek::btnattrprintClick() {
+  const std::optional<int> n = ParseWholeNumber(Std(eattrn->text()));
+  if (!n) return;
+  ShowAttributeError(ui(), PrintAttribute(link(), static_cast<uint8_t>(*n), Std(eattrval->text())));
+}
+
+void Tfm_Chek::btnbarcodeprintClick() {
+  const int item = cbbarcodetype->currentIndex();
+  if (item < 0 || item >= static_cast<int>(kBarcodeTypes.size())) return;
+  const uint8_t type = kBarcodeTypes[static_cast<size_t>(item)].code;
+  std::string text;
+  int error =
+      BuildBarcodeText(type, Std(ebarcode->text()), Std(ebarext->text()), kBarcodeSeparator, text);
+  if (error == direct_error::kOk) error = PrintBarcode(link(), type, text);
+  ShowDirectError(ui(), error);
 }
 
 }  // namespace ptk::ui

@@ -29,6 +29,9 @@ class Tfm_PrnStr;
 class Tfm_PrnField;
 class Tprogress;
 class Tfm_Chek;
+class Tfm_NalMoney;
+class Tfm_OtrChek;
+class Tfm_Beep;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
 // stays null.
@@ -44,6 +47,9 @@ struct Forms {
   Tfm_PrnStr* fm_PrnStr = nullptr;
   Tfm_PrnField* fm_PrnField = nullptr;
   Tfm_Chek* fm_Chek = nullptr;
+  Tfm_NalMoney* fm_NalMoney = nullptr;
+  Tfm_OtrChek* fm_OtrChek = nullptr;
+  Tfm_Beep* fm_Beep = nullptr;
 };
 
 class AppContext {

@@ -285,6 +285,13 @@ void Tfm_MainFr::Locked(F&& work) {
   EndCommand();
 }
 
+bool Tfm_MainFr::RunUnderMenuLock(const std::function<void()>& work) {
+  if (busy_) return false;
+  context_.ui.SetResult("");
+  Locked(work);
+  return !closePending_;
+}
+
 bool Tfm_MainFr::event(QEvent* e) {
   if (e->type() == QEvent::WindowActivate) FormActivate();
   return QMainWindow::event(e);

@@ -47,6 +47,10 @@ class Tfm_MainFr : public QMainWindow {
   using ModeEntry = std::function<void(int mode)>;
   void SetModeEntry(ModeEntry entry);
 
+  // Runs work under the menu lock, as a menu command: false (and nothing run) while
+  // another command runs, or when the program is closing once work has ended.
+  bool RunUnderMenuLock(const std::function<void()>& work);
+
   // A window opened from the menu calls this when it closes.
   void ChildWindowClosed();
   // True while a menu command runs.

@@ -2,7 +2,10 @@
 
 #include <memory>
 
+#include "ui/receipts/beep.h"
 #include "ui/receipts/chek.h"
+#include "ui/receipts/nalmoney.h"
+#include "ui/receipts/otrchek.h"
 #include "ui/reports/sostfr.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/help.h"
@@ -29,6 +32,18 @@ void CreateWindows(AppContext& context) {
   f.fm_Chek = context.Adopt(std::make_unique<Tfm_Chek>(context));
   Tfm_Chek* chek = f.fm_Chek;
   f.fm_RegComm->SetModeWindowOpener(1, [chek] { chek->ResetReceiptWindow(); });
+
+  f.fm_NalMoney = context.Adopt(std::make_unique<Tfm_NalMoney>(context));
+  f.fm_OtrChek = context.Adopt(std::make_unique<Tfm_OtrChek>(context));
+  f.fm_Beep = context.Adopt(std::make_unique<Tfm_Beep>(context));
+  Tfm_MainFr* main = f.fm_MainFr;
+  Tfm_NalMoney* nal = f.fm_NalMoney;
+  main->SetItemHandler(main->mi_NalMoney, [nal] { nal->Query(false); });
+  main->SetItemHandler(main->mi_LastSmenItog, [nal] { nal->Query(true); });
+  Tfm_OtrChek* cut = f.fm_OtrChek;
+  main->SetItemHandler(main->mi_OtrChek, [cut] { cut->Open(); });
+  Tfm_Beep* beep = f.fm_Beep;
+  main->SetItemHandler(main->mi_Beep, [beep] { beep->Open(); });
 }
 
 }  // namespace ptk::ui

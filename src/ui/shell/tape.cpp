@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "emulator/emulator_host.h"
+#include "emulator/faults.h"
+#include "emulator/virtual_register.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
@@ -31,10 +33,22 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   auto* card = new QHBoxLayout;
   card->addWidget(ed_Card, 1);
   card->addWidget(bt_Card);
+  ed_Faults = new QLineEdit(this);
+  ed_Faults->setObjectName("ed_Faults");
+  ed_Faults->setToolTip(QString::fromUtf8(emu::FaultSyntaxHelp().data(),
+                                          static_cast<qsizetype>(emu::FaultSyntaxHelp().size())));
+  bt_Faults = new QPushButton(QStringLiteral("Неисправности"), this);
+  bt_Faults->setObjectName("bt_Faults");
+  bt_Faults->setToolTip(QStringLiteral("Включить неисправности виртуального ПТК"));
+  auto* faults = new QHBoxLayout;
+  faults->addWidget(ed_Faults, 1);
+  faults->addWidget(bt_Faults);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(mem_Tape);
   layout->addLayout(card);
+  layout->addLayout(faults);
+  connect(bt_Faults, &QPushButton::clicked, this, &Tfm_Tape::bt_FaultsClick);
   const bool reader = !emulator_.CardReaderPath().empty();
   ed_Card->setVisible(reader);
   bt_Card->setVisible(reader);
@@ -71,6 +85,19 @@ void Tfm_Tape::Poll() {
 
 void Tfm_Tape::bt_CardClick() {
   emulator_.SetCard(Std(ed_Card->text()));
+}
+
+void Tfm_Tape::bt_FaultsClick() {
+  const std::string spec = Std(ed_Faults->text());
+  std::string error;
+  bool ok = false;
+  emulator_.WithRegister(
+      [&](emu::VirtualRegister& r) { ok = emu::ApplyFaultSpec(spec, r.faults(), &error); });
+  ed_Faults->setStyleSheet(ok ? QString() : QStringLiteral("color: red;"));
+  ed_Faults->setToolTip(
+      ok ? QString::fromUtf8(emu::FaultSyntaxHelp().data(),
+                             static_cast<qsizetype>(emu::FaultSyntaxHelp().size()))
+         : Qs(error));
 }
 
 void Tfm_Tape::showEvent(QShowEvent* event) {

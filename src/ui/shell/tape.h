@@ -1,6 +1,7 @@
 // "Лента ПТК": the paper tape of the in-process virtual register, growing as it prints.
 // It does not take the main window's place: it may stay open beside it. Below the tape,
-// the card that the virtual card reader hands over when the program reads it.
+// the card that the virtual card reader hands over when the program reads it, and the
+// faults of the virtual register, switched while the program runs.
 #pragma once
 
 #include <QWidget>
@@ -26,12 +27,16 @@ class Tfm_Tape : public QWidget {
   void Poll();
   // Puts the card of ed_Card into the virtual card reader.
   void bt_CardClick();
+  // Switches the faults written in ed_Faults on (the list of ptk-emulator --faults).
+  void bt_FaultsClick();
   int shownLines() const { return shown_; }
 
   QPlainTextEdit* mem_Tape;
   QTimer* tmr_Tape;
   QLineEdit* ed_Card;
   QPushButton* bt_Card;
+  QLineEdit* ed_Faults;
+  QPushButton* bt_Faults;
 
  protected:
   void showEvent(QShowEvent* event) override;
