@@ -319,6 +319,10 @@ std::vector<std::string> EmulatorHost::TapeLinesFrom(size_t first) const {
   return impl_->reg().tape().LinesFrom(first);
 }
 
+void EmulatorHost::SetTapeListener(std::function<void()> listener) {
+  impl_->reg().tape().SetListener(std::move(listener));
+}
+
 void EmulatorHost::WithRegister(const std::function<void(VirtualRegister&)>& fn) {
   std::lock_guard lock(impl_->mutex);
   fn(impl_->reg());

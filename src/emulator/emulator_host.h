@@ -44,6 +44,10 @@ class EmulatorHost {
   // Only the lines from index first on, for a viewer that appends what is new.
   std::vector<std::string> TapeLinesFrom(size_t first) const;
 
+  // Called on the register's thread after every line it prints (nullptr: none); a window
+  // that shows the tape posts itself a message from it. Unsetting waits for a running call.
+  void SetTapeListener(std::function<void()> listener);
+
   // Runs fn on the live register (state, faults, tape) while the line thread holds off.
   // Usable before Start() and after Stop() too.
   void WithRegister(const std::function<void(VirtualRegister&)>& fn);

@@ -21,6 +21,12 @@ void PaperTape::Print(std::string line) {
     std::fflush(file_);
   }
   lines_.push_back(std::move(line));
+  if (listener_) listener_();
+}
+
+void PaperTape::SetListener(std::function<void()> listener) {
+  std::lock_guard lock(mutex_);
+  listener_ = std::move(listener);
 }
 
 std::vector<std::string> PaperTape::Lines() const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -28,11 +29,15 @@ class PaperTape {
   std::vector<std::string> LinesFrom(size_t first) const;
   size_t LineCount() const;
   void Clear();
+  // Called after every printed line, on the printing thread; keep it short (post a
+  // message). Setting another one (or none) waits for a call in progress.
+  void SetListener(std::function<void()> listener);
 
  private:
   mutable std::mutex mutex_;
   std::vector<std::string> lines_;
   std::FILE* file_ = nullptr;
+  std::function<void()> listener_;
 };
 
 }  // namespace ptk::emu

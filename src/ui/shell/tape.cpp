@@ -59,6 +59,14 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   tmr_Tape->setObjectName("tmr_Tape");
   tmr_Tape->setInterval(200);
   connect(tmr_Tape, &QTimer::timeout, this, &Tfm_Tape::Poll);
+  // Each printed line brings the memo up to date, shown or not: what the register printed
+  // for a command is on the tape when the command's answer has come.
+  emulator_.SetTapeListener(
+      [this] { QMetaObject::invokeMethod(this, &Tfm_Tape::Poll, Qt::QueuedConnection); });
+}
+
+Tfm_Tape::~Tfm_Tape() {
+  emulator_.SetTapeListener(nullptr);
 }
 
 void Tfm_Tape::Open() {

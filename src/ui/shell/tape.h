@@ -21,6 +21,7 @@ class Tfm_Tape : public QWidget {
   Q_OBJECT
  public:
   explicit Tfm_Tape(emu::EmulatorHost& emulator);
+  ~Tfm_Tape() override;
 
   void Open();
   // Appends the lines printed since the last poll.
