@@ -121,8 +121,8 @@ TEST_F(RegisterTest, DeviceTypeReadsAsSuccessOnBothPaths) {
   Bytes a = Run(0xA5);
   ASSERT_GE(a.size(), 12u);
   EXPECT_LE(a.size(), 51u);  // a 55-byte read keeps the whole frame
-  EXPECT_EQ(a[0], 0x00);     // result code for the frame exchange
-  EXPECT_EQ(a[1], 0x00);     // result code for the compact path
+  EXPECT_EQ(a[0], 0x00);     // result code, for the frame exchange and the compact path
+  EXPECT_EQ(a[1], 0x02);     // identification data: the protocol version
   EXPECT_EQ(a[6] | (a[7] << 8), kModelCodeThird);
   EXPECT_EQ(a[8], 0);  // language table: "русская"
   EXPECT_EQ(a[9] | (a[10] << 8), reg.state().firmwareSubversion);
