@@ -190,9 +190,8 @@ struct RegisterState {
   int documentNumber = 0;     // the last document printed (shift openings, receipts)
   int64_t cashInDrawer = 0;   // kopecks; outlives the shift
 
+  // The programmable tables, the receipt header and ending (table 6) among them.
   TableStore tables;
-  std::vector<std::string> headerLines{"      ВИРТУАЛЬНЫЙ ПТК", "   ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
-  std::vector<std::string> endingLines{"    СПАСИБО ЗА ПОКУПКУ!"};
 
   // Counters of things that leave no trace on the tape.
   uint64_t beeps = 0;
@@ -293,6 +292,12 @@ void RegisterServiceCommands(CommandTable& table);  // 0x47 0x80 0x82 0x6B 0x71 
 void RegisterPrintCommands(CommandTable& table);    // 0x6C 0x73 0x5E 0x4C 0x87 0x75 0x88
 // 0x9A 0x92 0x48 0x51 0x4E 0x57 0x41 0x43 0x78 0x53 0x99 0x9B 0x4A 0xBF
 void RegisterReceiptCommands(CommandTable& table);
+void RegisterTableCommands(CommandTable& table);  // 0x46 0x50
+
+// The receipt header (table 6 rows 1..4, after the blank lines of table 2 field 7 where
+// the model has it) and the receipt ending (rows 11..20) on the tape.
+void PrintReceiptHeader(VirtualRegister& reg);
+void PrintReceiptEnding(VirtualRegister& reg);
 
 // Converting numbers to packed BCD of a fixed number of digits (most significant first).
 std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);
