@@ -4,6 +4,7 @@
 // programming mode (entered with the system administrator's password), reads every
 // written field back and reports each difference. The communication password (table 2
 // field 23) is written last, and the following commands use it.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -172,7 +173,8 @@ int Load(Context& c, const std::vector<std::string>& args) {
     if (e.table == kSettingsTable && e.field == settings_field::kCommPassword)
       c.settings.AccessPassword = DecodePacked(e.value);
   }
-  for (const DumpEntry* e : ok ? toCheck : std::vector<const DumpEntry*>{}) {
+  if (!ok) toCheck.clear();  // a failed load is not read back
+  for (const DumpEntry* e : toCheck) {
     const CatalogueField& f = *FindCatalogueField(e->table, e->row, e->field);
     std::vector<uint8_t> value;
     if (!ReadField(c, f, e->row, value)) {

@@ -164,7 +164,7 @@ class TablesReader {
     return true;
   }
 
-  bool Settings(std::initializer_list<uint8_t> fields) {
+  bool SettingsFields(std::initializer_list<uint8_t> fields) {
     for (uint8_t f : fields)
       if (!Classic(kSettingsTable, 1, f)) return false;
     return true;
@@ -187,8 +187,8 @@ class TablesReader {
 
 bool ReadAllInOrder(TablesReader& r, const ModelCapabilities& caps) {
   using namespace sf;
-  if (!r.Settings({kRegisterNumber, kPaymentType2, kPaymentType3, kPaymentType4, kTaxType,
-                   kOpenDrawer, kClearReceiptCounter, kDelayClosing, kClearCashSum}))
+  if (!r.SettingsFields({kRegisterNumber, kPaymentType2, kPaymentType3, kPaymentType4, kTaxType,
+                         kOpenDrawer, kClearReceiptCounter, kDelayClosing, kClearCashSum}))
     return false;
   r.Advance();
   if (!r.Rows(kUsersTable, kUserRows, 1) || !r.Rows(kUsersTable, kUserRows, 2)) return false;
@@ -203,9 +203,9 @@ bool ReadAllInOrder(TablesReader& r, const ModelCapabilities& caps) {
   if (!r.Rows(kSectionsTable, kSectionRows, 1)) return false;
   r.Advance();
   if (!r.Rows(kTaxesTable, kTaxRows, 1)) return false;
-  if (!r.Settings({kPrintSectionName, kBrightness, kCutReceipt, kTotalFontHeight,
-                   kPrintCashierNames, kPrintSaleTitle, kPrintCardNumber, kFont,
-                   kPrintStringCommand, kPrintOnShiftOpen}))
+  if (!r.SettingsFields({kPrintSectionName, kBrightness, kCutReceipt, kTotalFontHeight,
+                         kPrintCashierNames, kPrintSaleTitle, kPrintCardNumber, kFont,
+                         kPrintStringCommand, kPrintOnShiftOpen}))
     return false;
 
   if (caps.attributesTable) {
