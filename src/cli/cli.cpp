@@ -140,7 +140,8 @@ bool ParseHexByte(const std::string& text, uint8_t& value) {
   return true;
 }
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           Clock& clock) {
   GlobalOptions options;
   const std::optional<size_t> verbAt = ParseGlobalOptions(args, options, err);
   if (!verbAt) {
@@ -187,7 +188,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
   std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
   if (options.trace) {
-    device = TracingPortDevice::ToFile(std::move(device), SystemClock(), *options.trace);
+    device = TracingPortDevice::ToFile(std::move(device), clock, *options.trace);
     if (!device) {
       err << "ptk-cli: cannot write the trace file " << *options.trace << "\n";
       return 2;
@@ -195,7 +196,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
 
   CliUi ui;
-  SerialPort port(*device, SystemClock(), ui);
+  SerialPort port(*device, clock, ui);
   if (!port.OpenPort(settings.portName)) {
     out << "box: " << kCaptionError << ": Порт недоступен!\n";
     return 1;

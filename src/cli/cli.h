@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/link/clock.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/serial_port.h"
 #include "core/settings/config.h"
@@ -66,6 +67,8 @@ const std::vector<Verb>& Verbs();
 bool ParseHexByte(const std::string& text, uint8_t& value);
 
 // Runs ptk-cli with argv (without the program name); the whole program is this call.
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// clock: the link's time (tests pass one whose sleeps end at once).
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           Clock& clock = SystemClock());
 
 }  // namespace ptk::cli

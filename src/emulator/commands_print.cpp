@@ -35,12 +35,12 @@ Reply PrintField(VirtualRegister& reg, const Command& c) {
 }
 
 Reply PrintHeader(VirtualRegister& reg, const Command&) {
-  for (const std::string& line : reg.state().headerLines) reg.Print(line);
+  PrintReceiptHeader(reg);
   return VirtualRegister::Ok();
 }
 
 Reply PrintEnding(VirtualRegister& reg, const Command&) {
-  for (const std::string& line : reg.state().endingLines) reg.Print(line);
+  PrintReceiptEnding(reg);
   return VirtualRegister::Ok();
 }
 
@@ -65,6 +65,21 @@ Reply SoundSignal(VirtualRegister& reg, const Command& c) {
 }
 
 }  // namespace
+
+void PrintReceiptHeader(VirtualRegister& reg) {
+  const TableStore& tables = reg.state().tables;
+  const std::vector<uint8_t> spacing = tables.Get(kHeaderSpacingField);
+  for (int i = 0; i < (spacing.empty() ? 0 : spacing[0]); ++i) reg.Print("");
+  for (std::string& line :
+       ReceiptTextLines(tables, kHeaderFirstRow, kHeaderFirstRow + kHeaderLines - 1))
+    reg.Print(std::move(line));
+}
+
+void PrintReceiptEnding(VirtualRegister& reg) {
+  for (std::string& line :
+       ReceiptTextLines(reg.state().tables, kFooterFirstRow, kFooterFirstRow + kFooterLines - 1))
+    reg.Print(std::move(line));
+}
 
 void RegisterPrintCommands(CommandTable& table) {
   table.Add({0x5E, "print string", 0, kAnyMode, true, PrintString});

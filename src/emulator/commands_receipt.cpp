@@ -139,7 +139,7 @@ Reply OpenReceipt(VirtualRegister& reg, const Command& c) {
   s.receipt = ReceiptState{};
   ++s.receiptNumber;
   ++s.documentNumber;
-  for (const std::string& line : s.headerLines) reg.Print(line);
+  PrintReceiptHeader(reg);
   std::string number = std::to_string(s.receiptNumber % 10000);
   number.insert(0, 4 - number.size(), '0');
   reg.Print(TapeLine(std::string(ReceiptTypeName(type)), "ЧЕК " + number));

@@ -179,7 +179,7 @@ Reply CloseReceipt(VirtualRegister& reg, const Command& c) {
   }
   for (const std::string& note : s.receipt.notes) reg.Print(note);
   if (change > 0) reg.Print(TapeLine("СДАЧА", "=" + MoneyText(change)));
-  for (const std::string& line : s.endingLines) reg.Print(line);
+  PrintReceiptEnding(reg);
   reg.Print(std::string(kTapeWidth, '-'));
   s.receiptState = 0;
   s.receiptSum = 0;

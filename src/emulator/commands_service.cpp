@@ -69,7 +69,7 @@ Reply TechnologicalReset(VirtualRegister& reg, const Command&) {
 Reply InitTables(VirtualRegister& reg, const Command&) {
   RegisterState& s = reg.state();
   if (s.shiftOpen) return VirtualRegister::Error(rc::kShiftOpen);
-  LoadDefaultTables(s.tables);
+  LoadDefaultTables(s.tables, s.model);
   reg.Print("     ИНИЦИАЛИЗАЦИЯ ТАБЛИЦ");
   return VirtualRegister::Ok();
 }

@@ -82,12 +82,13 @@ Reply StateCodeQuery(VirtualRegister& reg, const Command&) {
   return reply;
 }
 
-// Result code, 0, four identification bytes, model code (LE; the version the state window
-// shows), language table, subversion (LE), the name in the register's characters.
+// Result code, five identification bytes (the first of them the protocol version, 2),
+// model code (LE; the version the state window shows), language table, subversion (LE),
+// the name in the register's characters.
 // The payload stays below the 52 bytes after which a 55-byte read would cut it.
 Reply DeviceType(VirtualRegister& reg, const Command&) {
   const RegisterState& s = reg.state();
-  std::vector<uint8_t> p = {0x00, 0x00, 0x00, 0x01, 0x01, 0x00};
+  std::vector<uint8_t> p = {0x00, 0x02, 0x00, 0x01, 0x01, 0x00};
   PutLe16(p, s.model);
   p.push_back(s.languageTable);
   PutLe16(p, s.firmwareSubversion);

@@ -215,8 +215,6 @@ std::string SerializeState(const RegisterState& s) {
       out << "receipt.card " << i << " " << OneLine(s.receipt.card[i]) << "\n";
   }
   for (const std::string& note : s.receipt.notes) out << "receipt.note " << OneLine(note) << "\n";
-  for (const std::string& line : s.headerLines) out << "header " << OneLine(line) << "\n";
-  for (const std::string& line : s.endingLines) out << "ending " << OneLine(line) << "\n";
   for (const auto& [a, value] : s.tables.all()) {
     out << "table " << int{a.table} << " " << a.row << " " << int{a.field} << " " << Hex(value)
         << "\n";
@@ -233,9 +231,9 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   std::string line;
   if (!std::getline(in, line) || line != kStateFileHeader) return fail("not a state file");
   RegisterState s = state;
-  s.headerLines.clear();
-  s.endingLines.clear();
   s.tables.Clear();
+  // Files written before the receipt texts were kept in table 6 hold them as lines.
+  std::vector<std::string> legacyHeader, legacyEnding;
   // Files written before receipts were kept have neither: an empty receipt book.
   s.receipt = ReceiptState{};
   s.shift = ShiftCounters{};
@@ -249,11 +247,11 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
     std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
     auto bad = [&] { return fail("line " + std::to_string(number) + ": " + line); };
     if (key == "header") {
-      s.headerLines.push_back(value);
+      legacyHeader.push_back(value);
       continue;
     }
     if (key == "ending") {
-      s.endingLines.push_back(value);
+      legacyEnding.push_back(value);
       continue;
     }
     if (key == "table") {
@@ -313,6 +311,23 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
     }
     (void)known;  // unknown keys come from later versions: skipped
   }
+  // Fields the file does not hold (files of earlier versions kept only a few) keep the
+  // factory settings of the model.
+  TableStore tables;
+  LoadDefaultTables(tables, s.model);
+  auto putLines = [&tables](const std::vector<std::string>& lines, uint16_t first, int count) {
+    for (int i = 0; i < count; ++i) {
+      std::vector<uint8_t> bytes =
+          i < static_cast<int>(lines.size()) ? Utf8ToCp866(lines[i]) : std::vector<uint8_t>{};
+      if (bytes.size() > 80) bytes.resize(80);
+      if (bytes.empty()) bytes.assign(1, 0x00);
+      tables.Set({kReceiptTextTable, static_cast<uint16_t>(first + i), 1}, std::move(bytes));
+    }
+  };
+  if (!legacyHeader.empty()) putLines(legacyHeader, kHeaderFirstRow, kHeaderLines);
+  if (!legacyEnding.empty()) putLines(legacyEnding, kFooterFirstRow, kFooterLines);
+  for (const auto& [a, value] : s.tables.all()) tables.Set(a, value);
+  s.tables = std::move(tables);
   state = std::move(s);
   return true;
 }

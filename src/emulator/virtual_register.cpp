@@ -96,8 +96,8 @@ std::vector<uint8_t> NumberToBcd(uint64_t value, int digits) {
 
 VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
     : clock_(&clock), hostTime_(HostLocalSeconds) {
-  Reset();
   state_.model = model != 0 ? model : DefaultModelCode();
+  Reset();
   RegisterStateCommands(commands_);
   RegisterModeCommands(commands_);
   RegisterServiceCommands(commands_);
@@ -105,13 +105,14 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterReceiptCommands(commands_);
   RegisterCashCommands(commands_);
   RegisterExtraCommands(commands_);
+  RegisterTableCommands(commands_);
 }
 
 void VirtualRegister::Reset() {
   uint16_t model = state_.model;
   state_ = RegisterState{};
   state_.model = model;
-  LoadDefaultTables(state_.tables);
+  LoadDefaultTables(state_.tables, model);
   drawerOpen_ = false;
 }
 

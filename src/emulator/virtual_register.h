@@ -198,9 +198,8 @@ struct RegisterState {
   int documentNumber = 0;     // the last document printed (shift openings, receipts)
   int64_t cashInDrawer = 0;   // kopecks; outlives the shift
 
+  // The programmable tables, the receipt header and ending (table 6) among them.
   TableStore tables;
-  std::vector<std::string> headerLines{"      ВИРТУАЛЬНЫЙ ПТК", "   ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
-  std::vector<std::string> endingLines{"    СПАСИБО ЗА ПОКУПКУ!"};
 
   // Counters of things that leave no trace on the tape.
   uint64_t beeps = 0;
@@ -305,6 +304,12 @@ void RegisterPrintCommands(CommandTable& table);    // 0x6C 0x73 0x5E 0x4C 0x87 
 void RegisterReceiptCommands(CommandTable& table);
 void RegisterCashCommands(CommandTable& table);   // 0x49 0x4F 0x4D 0x58
 void RegisterExtraCommands(CommandTable& table);  // 0x5F 0xBF (attribute or card data) 0xC2
+void RegisterTableCommands(CommandTable& table);  // 0x46 0x50
+
+// The receipt header (table 6 rows 1..4, after the blank lines of table 2 field 7 where
+// the model has it) and the receipt ending (rows 11..20) on the tape.
+void PrintReceiptHeader(VirtualRegister& reg);
+void PrintReceiptEnding(VirtualRegister& reg);
 
 // Converting numbers to packed BCD of a fixed number of digits (most significant first).
 std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);

@@ -245,6 +245,7 @@ TEST(DirectCommand, AnswerTimeoutByCommandCode) {
     EXPECT_EQ(late.Run(row.code), kNoAnswer) << int(row.code);
     Rig inTime;  // ... or just before it
     inTime.reg.executionMs = row.ms - 100;
+    if (row.code == 0xA5) inTime.reg.answer = {0x00, 0x01, 0x00};  // result code first
     EXPECT_EQ(inTime.Run(row.code), kOk) << int(row.code);
   }
 }
@@ -533,7 +534,7 @@ TEST(IdentifyModel, FailureLeavesAllZero) {
   EXPECT_EQ(id.caps, ModelCapabilities{});
 
   Rig refused;
-  refused.reg.answer = {0x00, 0x8C};
+  refused.reg.answer = {0x8C, 0x00};  // the result code first, identification data after
   EXPECT_EQ(IdentifyModel(refused.port, refused.settings, id), kWrongPassword);
   EXPECT_EQ(id.caps, ModelCapabilities{});
 }

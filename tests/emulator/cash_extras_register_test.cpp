@@ -174,7 +174,10 @@ TEST_F(CashRegisterTest, AccountNumberAndAttributesInTheReceipt) {
   EXPECT_EQ(Code(0x5F), 0x14);
   EXPECT_EQ(Code(0x5F, Bytes(36, 0x31)), 0x14);
 
-  // Without a name in table 15 the attribute is printed with its number.
+  // The attribute is printed under its name in table 15; without one, under its number.
+  EXPECT_EQ(Printed(0xBF, attribute3),
+            std::vector<std::string>{TapeLine("НОМЕР ДОГОВОРА", "ИНН 123")});
+  reg.state().tables.Set({15, 3, 1}, {0x00});
   EXPECT_EQ(Printed(0xBF, attribute3), std::vector<std::string>{TapeLine("РЕКВИЗИТ 3", "ИНН 123")});
   reg.state().tables.Set({15, 3, 1}, {0x88, 0x8D, 0x8D, 0x00, 0x00});  // "ИНН"
   EXPECT_EQ(Printed(0xBF, {0x00, 0x03, 0x31}), std::vector<std::string>{TapeLine("ИНН", "1")});

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/link/encoding.h"
 #include "emulator/faults.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
@@ -118,8 +119,8 @@ TEST_F(StateFileTest, RoundTripKeepsEverything) {
   s.shiftOpen = true;
   s.receiptSum = 123456789012;
   s.deviceName = "ПТК №2";
-  s.headerLines = {"ООО \"Тест\"", ""};
-  s.endingLines = {};
+  s.tables.Set({6, 1, 1}, Utf8ToCp866("ООО \"Тест\""));
+  s.tables.Set({6, 2, 1}, {0x00});
   s.tables.Set({2, 1, 23}, {0x12, 0x34});
   s.tables.Set({15, 101, 1}, {});
   ASSERT_TRUE(SaveState(s, path));
@@ -134,7 +135,7 @@ TEST_F(StateFileTest, RoundTripKeepsEverything) {
   EXPECT_EQ(loaded.clockOffset, s.clockOffset);
   EXPECT_EQ(loaded.receiptSum, 123456789012);
   EXPECT_EQ(loaded.deviceName, "ПТК №2");
-  EXPECT_EQ(loaded.headerLines, s.headerLines);
+  EXPECT_EQ(ReceiptTextLines(loaded.tables, 1, 4), (std::vector<std::string>{"ООО \"Тест\""}));
   EXPECT_TRUE(loaded.tables.Has({15, 101, 1}));
   EXPECT_EQ(loaded.tables.Get({2, 1, 23}), (std::vector<uint8_t>{0x12, 0x34}));
 }

@@ -121,8 +121,8 @@ TEST_F(RegisterTest, DeviceTypeReadsAsSuccessOnBothPaths) {
   Bytes a = Run(0xA5);
   ASSERT_GE(a.size(), 12u);
   EXPECT_LE(a.size(), 51u);  // a 55-byte read keeps the whole frame
-  EXPECT_EQ(a[0], 0x00);     // result code for the frame exchange
-  EXPECT_EQ(a[1], 0x00);     // result code for the compact path
+  EXPECT_EQ(a[0], 0x00);     // result code, for the frame exchange and the compact path
+  EXPECT_EQ(a[1], 0x02);     // identification data: the protocol version
   EXPECT_EQ(a[6] | (a[7] << 8), kModelCodeThird);
   EXPECT_EQ(a[8], 0);  // language table: "русская"
   EXPECT_EQ(a[9] | (a[10] << 8), reg.state().firmwareSubversion);
@@ -286,10 +286,12 @@ TEST_F(RegisterTest, HeaderEndingCutAndDemo) {
   EXPECT_EQ(Code(0x75, {0x00}), 0x00);
   EXPECT_EQ(Code(0x82, {0x00, 0x00, 0x00}), 0x00);
   std::vector<std::string> tape = reg.tape().Lines();
-  size_t header = reg.state().headerLines.size(), ending = reg.state().endingLines.size();
+  const std::vector<std::string> headerLines = ReceiptTextLines(reg.state().tables, 1, 4);
+  const std::vector<std::string> endingLines = ReceiptTextLines(reg.state().tables, 11, 20);
+  size_t header = headerLines.size(), ending = endingLines.size();
   ASSERT_GT(tape.size(), header + ending + 1);
-  EXPECT_EQ(tape[0], reg.state().headerLines[0]);
-  EXPECT_EQ(tape[header], reg.state().endingLines[0]);
+  EXPECT_EQ(tape[0], headerLines[0]);
+  EXPECT_EQ(tape[header], endingLines[0]);
   EXPECT_NE(tape[header + ending].find("отрез"), std::string::npos);
   EXPECT_NE(tape[header + ending + 1].find("ДЕМОНСТРАЦИОННАЯ"), std::string::npos);
 }

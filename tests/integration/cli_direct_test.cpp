@@ -132,8 +132,9 @@ TEST(CliDirectUsage, BadArguments) {
 TEST(CliDirectEmulator, DeviceTypeAndModeEntry) {
   const Output type = Cli({"--emulator", "--password", "7391", "direct", "A5"});
   EXPECT_EQ(type.status, 0) << type.out << type.err;
-  // Result code first for both paths, the model code at payload bytes 6 and 7.
-  EXPECT_EQ(type.out.rfind("rezult: \nerror: 0\nanswer: 00 00 ", 0), 0u) << type.out;
+  // The result code first, then identification data (a version byte that is not zero),
+  // the model code at payload bytes 6 and 7.
+  EXPECT_EQ(type.out.rfind("rezult: \nerror: 0\nanswer: 00 02 ", 0), 0u) << type.out;
   const std::string answer = type.out.substr(type.out.find("answer: ") + 8);
   EXPECT_EQ(answer.substr(18, 5), "03 00") << answer;
 

@@ -277,7 +277,7 @@ TEST_F(EmulatorLink, CashAndReceiptExtrasEndToEnd) {
   EXPECT_EQ(PrintBarcode(*link_, 0x01, text), 0);
   std::vector<std::string> tape = host_.TapeLines();
   ASSERT_GE(tape.size(), 3u);
-  EXPECT_EQ(tape[tape.size() - 3], emu::TapeLine("РЕКВИЗИТ 3", "ИНН 123"));
+  EXPECT_EQ(tape[tape.size() - 3], emu::TapeLine("НОМЕР ДОГОВОРА", "ИНН 123"));
   EXPECT_EQ(tape.back(), "     12345670");
 }
 

@@ -1,6 +1,7 @@
 // Mode entry from the main menu against the virtual register: the state query first,
 // the password window when the register is elsewhere, ExitMode and EnterMode, the model
 // identification before programming, refusals, and the window's own rules.
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include "core/link/result_codes.h"
 #include "core/shell/modes.h"
 #include "support/register_app_rig.h"
+#include "ui/receipts/chek.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/regcomm.h"
 
@@ -106,10 +108,21 @@ void TestRegComm::everyModeCanBeEntered() {
     QTest::mouseClick(w->bt_RegCommOk, Qt::LeftButton);
     QVERIFY2(!w->isVisible(), qPrintable(QString::number(mode)));
     QVERIFY(rig.ui.boxes.empty());
-    // Until the mode windows exist the entry ends with the main window enabled and the
-    // success on the result line.
+    if (mode == 1) {
+      // The receipt window opens over the disabled main window; closed without leaving
+      // the mode, it gives the main window back.
+      ptk::ui::Tfm_Chek* chek = rig.context->forms.fm_Chek;
+      QVERIFY(chek->isVisible());
+      QVERIFY(!rig.main().isEnabled());
+      chek->cnotreallyquit->setChecked(true);
+      chek->close();
+      QVERIFY(!chek->isVisible());
+    }
+    // Until the other mode windows exist the entry ends with the main window enabled and
+    // the success on the result line.
     QVERIFY(rig.main().isEnabled());
-    QCOMPARE(QString::fromStdString(rig.ui.result), QString::fromUtf8(ptk::ResultCodeText(0)));
+    if (mode != 1)
+      QCOMPARE(QString::fromStdString(rig.ui.result), QString::fromUtf8(ptk::ResultCodeText(0)));
     QCOMPARE(rig.RegisterMode(), mode);
   }
   // The fiscal-memory mode is entered from the choice state.

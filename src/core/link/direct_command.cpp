@@ -56,19 +56,6 @@ constexpr ErrorText kErrorTexts[] = {
 
 constexpr uint8_t kCmdDeviceType = 0xA5;
 
-// The two password bytes: the first four characters of the access password read as a
-// decimal number (leading digits only; empty or non-numeric reads as 0), packed as BCD.
-std::array<uint8_t, 2> PasswordBytes(const std::string& accessPassword) {
-  int value = 0;
-  for (size_t i = 0; i < accessPassword.size() && i < 4; ++i) {
-    char c = accessPassword[i];
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-  }
-  return {static_cast<uint8_t>(((value / 1000) << 4) | (value / 100 % 10)),
-          static_cast<uint8_t>(((value / 10 % 10) << 4) | (value % 10))};
-}
-
 // Prevents a second command from starting while one waits and pumps window messages.
 bool g_directBusy = false;
 
@@ -300,8 +287,8 @@ int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
   const size_t capacity = answer != nullptr ? *answerLength : 0;
   if (answer != nullptr) *answerLength = 0;
 
-  std::array<uint8_t, 2> password = PasswordBytes(settings.AccessPassword);
-  std::vector<uint8_t> payload{password[0], password[1], code};
+  std::vector<uint8_t> payload = PackBcd(AccessPasswordDigits(settings.AccessPassword));
+  payload.push_back(code);
   if (params.size() > kDirectAreaSize - payload.size()) return kTooLong;
   payload.insert(payload.end(), params.begin(), params.end());
   if (Stuff(payload).size() >= kDirectAreaSize) return kTooLong;
@@ -312,6 +299,13 @@ int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
 
   int error = RunTransfer(port, BuildFrame(payload), code, answer, capacity, answerLength);
   if (error != kOk || answer == nullptr) return error;
+  // The device-type answer carries its result code in its first byte, as the frame
+  // exchange reads it; its second byte is identification data. Every other answer is
+  // marker, result code, data.
+  if (code == kCmdDeviceType) {
+    if (*answerLength < 1) return kNoAnswer;
+    return DirectErrorForResult(answer[0]);
+  }
   // A payload without a result code is no answer at all, not a success.
   if (*answerLength < 2) return kNoAnswer;
   return DirectErrorForResult(answer[1]);

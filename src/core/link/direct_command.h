@@ -75,8 +75,9 @@ uint32_t DirectAnswerTimeout(uint8_t code);
 int DirectErrorForResult(uint8_t resultCode);
 
 // Sends code and params with the password taken from the first four characters of
-// settings.AccessPassword. With answer == nullptr the command is sent and no answer is
-// read. Otherwise *answerLength is the buffer's capacity on entry and the payload length
+// settings.AccessPassword (AccessPasswordDigits). The answer's result code is its byte 1,
+// and byte 0 for the device-type query 0xA5. With answer == nullptr the command is sent and no
+// answer is read. Otherwise *answerLength is the buffer's capacity on entry and the payload length
 // (marker, result code, data) on success.
 int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
                   std::span<const uint8_t> params, uint8_t* answer, size_t* answerLength);

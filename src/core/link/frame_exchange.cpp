@@ -113,12 +113,19 @@ int ReportState(UserInterface& ui, LinkState state, int okResult) {
 
 }  // namespace
 
+std::string AccessPasswordDigits(std::string_view accessPassword) {
+  std::string digits;
+  for (size_t i = 0; i < accessPassword.size() && i < 4; ++i) {
+    const char c = accessPassword[i];
+    if (c < '0' || c > '9') break;
+    digits += c;
+  }
+  digits.insert(0, 4 - digits.size(), '0');
+  return digits;
+}
+
 std::vector<uint8_t> Link::CommandFrame(uint8_t code, std::span<const uint8_t> params) const {
-  // The four password digits in the register's code page; a missing digit packs as 0.
-  std::vector<uint8_t> digits = Utf8ToCp866(settings_->AccessPassword);
-  digits.resize(4, '0');
-  const std::string text(digits.begin(), digits.end());
-  std::vector<uint8_t> frame = PackBcd(text);
+  std::vector<uint8_t> frame = PackBcd(AccessPasswordDigits(settings_->AccessPassword));
   frame.push_back(code);
   frame.insert(frame.end(), params.begin(), params.end());
   return frame;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +44,11 @@ inline constexpr std::string_view kTextNoAnswer = "Нет ответа!";
 inline constexpr std::string_view kTextChecksumError = "Ошибка контрольной суммы!";
 // A caller built a command frame longer than the exchange accepts; nothing is sent.
 inline constexpr std::string_view kTextFrameTooLong = "Слишком длинная команда!";
+
+// The four digits both command routes send as the access password: the leading decimal
+// digits of its first four characters, left-padded with '0' ("30" is "0030", "" is
+// "0000"), so that the frame exchange and the compact path send the same two bytes.
+std::string AccessPasswordDigits(std::string_view accessPassword);
 
 class Link {
  public:

@@ -14,6 +14,7 @@
 
 #include "core/link/direct_command.h"
 #include "core/link/frame_exchange.h"
+#include "core/programming/field_catalogue.h"
 #include "core/receipts/receipt_commands.h"
 #include "core/shell/user_interface.h"
 
@@ -32,7 +33,6 @@ inline constexpr int kAttributeFirst = 1;
 inline constexpr int kAttributeLast = 100;
 inline constexpr uint8_t kAttributeTable = 15;
 inline constexpr uint8_t kAttributeNameField = 1;
-inline constexpr size_t kAttributeNameWidth = 24;  // answer bytes 2 to 25
 // The parameters of an attribute print: 0x00, the number, the value. The compact path
 // takes at most kDirectAreaSize bytes of password, code and parameters.
 inline constexpr size_t kAttributeValueMax = kDirectAreaSize - 3 - 2;

@@ -1,0 +1,161 @@
+// ReadAllTables on the third model against the virtual register with wire pacing (each
+// byte in either direction takes its ten bit times). Prints the run's time against
+//   - the floor: every command's wire time plus its required delay, where the answer
+//     frame travels while the program sleeps its delay (as in bench_emulator);
+//   - the literal answer read: the same commands when the program reads each classic
+//     answer as a fixed-length read that waits out T7 whenever the answer is shorter than
+//     the length asked for (modelled from the same byte counts; running it would take
+//     over a minute).
+// Usage: bench_tables [runs] [baud]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/direct_command.h"
+#include "core/link/frame_exchange.h"
+#include "core/link/framing.h"
+#include "core/link/serial_device.h"
+#include "core/link/serial_port.h"
+#include "core/programming/table_fields.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+#include "emulator/emulator_host.h"
+
+namespace {
+
+using namespace ptk;
+using Bytes = std::vector<uint8_t>;
+using Steady = std::chrono::steady_clock;
+
+class QuietUi final : public UserInterface {
+ public:
+  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
+    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return Answer::Ok;
+  }
+  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
+  void SetResult(std::string_view) override {}
+  std::string Result() const override { return {}; }
+  bool PumpMessages() override { return true; }
+};
+
+int BaudIndexFor(int baud) {
+  const int table[] = {9600, 19200, 38400, 57600, 115200};
+  for (int i = 0; i < 5; ++i) {
+    if (table[i] == baud) return i;
+  }
+  return 4;
+}
+
+struct Model {
+  double floorMs = 0;
+  double literalMs = 0;
+  int classic = 0, compact = 0, shortAnswers = 0;
+};
+
+// Wire bytes of one exchange: ENQ, ACK, the command frame, ACK, EOT, the register's ENQ,
+// the program's ACK; the answer frame; the program's ACK and the register's EOT.
+Model ModelRun(const Link& link, const TablesReadResult& result, double byteMs) {
+  Model m;
+  const Timeouts t;
+  for (const FieldValue& v : result.values) {
+    Bytes command;
+    if (v.route == FieldRoute::Classic) {
+      command = ReadFieldFrame(link, v.table, static_cast<uint8_t>(v.row), v.field);
+    } else {
+      command = link.CommandFrame(kCmdReadField, {v.table, static_cast<uint8_t>(v.row >> 8),
+                                                  static_cast<uint8_t>(v.row & 0xFF), v.field});
+    }
+    Bytes answer = {0x55, 0x00};
+    answer.insert(answer.end(), v.value.begin(), v.value.end());
+    const double before = (6 + BuildFrame(command).size()) * byteMs;
+    const size_t answerBytes = BuildFrame(answer).size();
+    const double answerMs = answerBytes * byteMs;
+    const double after = 2 * byteMs;
+    if (v.route == FieldRoute::Classic) {
+      ++m.classic;
+      const FieldExchangeArgs a = ReadFieldArgs(v.table);
+      m.floorMs += before + std::max<double>(a.delayMs, answerMs) + after;
+      const bool isShort = answer.size() + 3 < static_cast<size_t>(a.answerLength);
+      if (isShort) ++m.shortAnswers;
+      m.literalMs +=
+          before + a.delayMs + (isShort ? std::max<double>(t.t7, answerMs) : answerMs) + after;
+    } else {
+      ++m.compact;
+      m.floorMs += before + answerMs + after;
+      m.literalMs += before + answerMs + after;
+    }
+  }
+  return m;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = argc > 1 ? std::atoi(argv[1]) : 3;
+  int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
+  if (runs < 1) runs = 1;
+
+  emu::EmulatorOptions options;
+  options.wireSpeed = std::getenv("NOPACE") == nullptr;
+  options.wireBaud = baud;
+  options.model = kModelCodeThird;
+  emu::EmulatorHost host(options);
+  if (!host.Start()) {
+    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
+    return 1;
+  }
+  QuietUi ui;
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  SerialPort port(*device, SystemClock(), ui);
+  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
+    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
+    return 1;
+  }
+  Settings settings;
+  settings.AccessPassword = "7391";
+  Link link(port, ui, settings);
+  if (IdentifyModel(link) != direct_error::kOk || CurrentModel().modelCode != kModelCodeThird) {
+    std::fprintf(stderr, "the model identification failed\n");
+    return 1;
+  }
+
+  const double byteMs = 10.0 * 1000.0 / baud;
+  double best = 0, total = 0;
+  Model model;
+  for (int i = 0; i < runs; ++i) {
+    UserAbort abort;
+    int steps = 0;
+    const Steady::time_point start = Steady::now();
+    const TablesReadResult result =
+        ReadAllTables(link, abort, CurrentModel().caps, [&steps] { ++steps; });
+    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    if (result.status != kExchangeOk) {
+      std::fprintf(stderr, "ReadAllTables failed (%d)\n", result.status);
+      return 1;
+    }
+    model = ModelRun(link, result, byteMs);
+    total += ms;
+    best = i == 0 ? ms : std::min(best, ms);
+    std::printf("run %d: %zu fields, %d progress steps, %.1f ms\n", i + 1, result.values.size(),
+                steps, ms);
+  }
+  const double mean = total / runs;
+  std::printf(
+      "virtual register, third model, %d bit/s: %d classic reads (%d short answers), "
+      "%d compact reads\n",
+      baud, model.classic, model.shortAnswers, model.compact);
+  std::printf("floor %.1f ms, literal answer read %.1f ms, mean %.1f ms, best %.1f ms\n",
+              model.floorMs, model.literalMs, mean, best);
+  std::printf("mean / floor %.3f (goal <= 1.1); mean / literal read %.3f\n", mean / model.floorMs,
+              mean / model.literalMs);
+  port.ClosePort();
+  host.Stop();
+  return 0;
+}

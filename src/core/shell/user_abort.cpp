@@ -1,0 +1,15 @@
+#include "core/shell/user_abort.h"
+
+namespace ptk {
+
+int CheckUserAbort(UserAbort& abort, UserInterface& ui) {
+  // A press of "Прервать" is a window message: it must be handled before the flag is
+  // looked at, or a press made between two commands would go unseen.
+  if (!ui.PumpMessages()) return 1;
+  if (!abort.stopRequested) return 0;
+  ShowInfo(ui, kTextUserAbort);
+  if (abort.running == RunningOperation::Firmware && abort.onFirmwareStop) abort.onFirmwareStop();
+  return 1;
+}
+
+}  // namespace ptk
