@@ -10,6 +10,7 @@
 #include "core/link/result_codes.h"
 #include "core/shell/modes.h"
 #include "support/register_app_rig.h"
+#include "ui/programming/program.h"
 #include "ui/receipts/chek.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/regcomm.h"
@@ -108,6 +109,7 @@ void TestRegComm::everyModeCanBeEntered() {
     QTest::mouseClick(w->bt_RegCommOk, Qt::LeftButton);
     QVERIFY2(!w->isVisible(), qPrintable(QString::number(mode)));
     QVERIFY(rig.ui.boxes.empty());
+    QCOMPARE(rig.RegisterMode(), mode);
     if (mode == 1) {
       // The receipt window opens over the disabled main window; closed without leaving
       // the mode, it gives the main window back.
@@ -117,13 +119,20 @@ void TestRegComm::everyModeCanBeEntered() {
       chek->cnotreallyquit->setChecked(true);
       chek->close();
       QVERIFY(!chek->isVisible());
-    }
-    // Until the other mode windows exist the entry ends with the main window enabled and
-    // the success on the result line.
-    QVERIFY(rig.main().isEnabled());
-    if (mode != 1)
+    } else if (mode == 4) {
+      // The programming window opens; closing it leaves the mode.
+      ptk::ui::Tfm_Program* program = rig.context->forms.fm_Program;
+      QVERIFY(program->isVisible());
+      QVERIFY(!rig.main().isEnabled());
+      program->close();
+      QVERIFY(!program->isVisible());
+      QCOMPARE(rig.RegisterMode(), 0);
+    } else {
+      // Until the other mode windows exist the entry ends with the success on the
+      // result line.
       QCOMPARE(QString::fromStdString(rig.ui.result), QString::fromUtf8(ptk::ResultCodeText(0)));
-    QCOMPARE(rig.RegisterMode(), mode);
+    }
+    QVERIFY(rig.main().isEnabled());
   }
   // The fiscal-memory mode is entered from the choice state.
   rig.main().mi_ExitRegimClick();

@@ -209,11 +209,11 @@ void TestStateWindows::processStopButton() {
   // The stop button works while the main window is disabled by the running operation.
   rig.main().setEnabled(false);
   QVERIFY(p->bt_Cancel->isEnabled());
-  QVERIFY(!rig.context->stopRequested);
+  QVERIFY(!rig.context->abort.stopRequested);
   QTest::mouseClick(p->bt_Cancel, Qt::LeftButton);
-  QVERIFY(rig.context->stopRequested);
+  QVERIFY(rig.context->abort.stopRequested);
   p->close();
-  QVERIFY(!rig.context->stopRequested);
+  QVERIFY(!rig.context->abort.stopRequested);
 }
 
 void TestStateWindows::tapeShowsWhatThePrinterPrinted() {

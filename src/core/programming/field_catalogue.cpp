@@ -257,3 +257,82 @@ std::optional<std::vector<uint8_t>> TextToFieldValue(const CatalogueField& f,
 }
 
 }  // namespace ptk
+
+namespace ptk {
+namespace {
+
+std::string Utf8Of(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+// The digits before and after the first separator of a tax cell (all separators, '.'
+// and ',', count as one); whether there is one.
+struct TaxParts {
+  std::string whole;
+  std::string fraction;
+  bool separator = false;
+};
+
+TaxParts SplitTax(std::string_view text) {
+  TaxParts p;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      (p.separator ? p.fraction : p.whole) += c;
+    } else if (c == '.' || c == ',') {
+      p.separator = true;
+    }
+  }
+  return p;
+}
+
+}  // namespace
+
+std::string NormalizeTaxCell(std::string_view text, char32_t separator) {
+  // The separator as typed in this locale is one of '.' and ','; other characters drop.
+  std::string ascii;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if ((c >= '0' && c <= '9') || c == '.' || c == ',') ascii += static_cast<char>(c);
+  }
+  const std::string sep = Utf8Of(separator);
+  std::string kept;
+  bool seen = false;
+  for (char c : ascii) {
+    if (c == '.' || c == ',') {
+      if (seen) continue;
+      seen = true;
+      kept += sep;
+    } else {
+      kept += c;
+    }
+  }
+  const TaxParts p = SplitTax(ascii);
+  const size_t whole = p.whole.empty() ? 0 : std::stoul(p.whole.substr(0, 9));
+  if (whole <= 99 && p.fraction.size() <= 2) return kept;
+  return std::to_string(whole % 100) + sep + p.fraction.substr(0, 2);
+}
+
+std::optional<std::string> FormatTaxCell(std::string_view text, char32_t separator) {
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || c == '.' || c == ',' || static_cast<unsigned char>(c) >= 0x80))
+      return std::nullopt;
+  }
+  TaxParts p = SplitTax(text);
+  if (p.whole.size() > 2 || p.fraction.size() > 2) return std::nullopt;
+  const int whole = p.whole.empty() ? 0 : std::stoi(p.whole);
+  while (p.fraction.size() < 2) p.fraction += '0';
+  return std::to_string(whole) + Utf8Of(separator) + p.fraction;
+}
+
+}  // namespace ptk

@@ -149,3 +149,16 @@ std::optional<std::vector<uint8_t>> TextToFieldValue(const CatalogueField& f,
                                                      std::string_view text);
 
 }  // namespace ptk
+
+namespace ptk {
+
+// A tax cell as it is edited: '.' and ',' become the separator and every other character
+// but the digits and the separator is dropped; then, when the integer part exceeds 99 or
+// more than two characters follow the separator, the cell becomes the integer part
+// modulo 100, the separator and the first two of them ("123,456" -> "23,45").
+std::string NormalizeTaxCell(std::string_view text, char32_t separator);
+// A tax cell before it is written: "##0.00" with the separator ("" -> "0,00",
+// "7,5" -> "7,50"); nullopt for a cell that is no number.
+std::optional<std::string> FormatTaxCell(std::string_view text, char32_t separator);
+
+}  // namespace ptk

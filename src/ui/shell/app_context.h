@@ -13,6 +13,7 @@
 #include "core/link/port_device.h"
 #include "core/link/serial_port.h"
 #include "core/settings/config.h"
+#include "core/shell/user_abort.h"
 #include "core/shell/user_interface.h"
 #include "emulator/emulator_host.h"
 
@@ -32,6 +33,8 @@ class Tfm_Chek;
 class Tfm_NalMoney;
 class Tfm_OtrChek;
 class Tfm_Beep;
+class Tfm_Program;
+class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
 // stays null.
@@ -50,6 +53,8 @@ struct Forms {
   Tfm_NalMoney* fm_NalMoney = nullptr;
   Tfm_OtrChek* fm_OtrChek = nullptr;
   Tfm_Beep* fm_Beep = nullptr;
+  Tfm_Program* fm_Program = nullptr;
+  Tfm_DataTable* fm_DataTable = nullptr;
 };
 
 class AppContext {
@@ -83,8 +88,9 @@ class AppContext {
   Settings settings;
   // Replaces the port name of the settings file for this run only, when not empty.
   std::string portOverride;
-  // Set by the stop buttons; long loops test it between commands.
-  bool stopRequested = false;
+  // The stop request of long operations (set by the stop buttons, tested between commands)
+  // and the operation that runs.
+  UserAbort abort;
   Forms forms;
 
  private:

@@ -64,7 +64,12 @@ void TForm::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   Closed();
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->ChildWindowClosed();
+  if (owner_) {
+    owner_->setEnabled(true);
+    owner_->activateWindow();
+  } else if (Tfm_MainFr* main = context_.forms.fm_MainFr) {
+    main->ChildWindowClosed();
+  }
 }
 
 }  // namespace ptk::ui

@@ -26,6 +26,9 @@ class TForm : public QWidget {
 
   // True while a command of this window waits for the register.
   bool busy() const { return busy_; }
+  // The window that takes the person back when this one closes (the main window when
+  // none is set).
+  void SetOwnerWindow(QWidget* owner) { owner_ = owner; }
 
  protected:
   AppContext& context() { return context_; }
@@ -57,6 +60,7 @@ class TForm : public QWidget {
  private:
   AppContext& context_;
   QList<QWidget*> commandControls_;
+  QWidget* owner_ = nullptr;
   bool busy_ = false;
 };
 

@@ -46,11 +46,11 @@ Tfm_Process::Tfm_Process(AppContext& context) : QWidget(nullptr), context_(conte
 }
 
 void Tfm_Process::bt_CancelClick() {
-  context_.stopRequested = true;
+  context_.abort.stopRequested = true;
 }
 
 void Tfm_Process::closeEvent(QCloseEvent* event) {
-  context_.stopRequested = false;
+  context_.abort.stopRequested = false;
   event->accept();
 }
 

@@ -1,6 +1,7 @@
 #include "ui/shell/script_controls.h"
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -99,6 +100,8 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
   if (auto* time = qobject_cast<QTimeEdit*>(control))
     return one(time->time().toString(QLatin1String(kTimeFormat)));
   if (auto* spin = qobject_cast<QSpinBox*>(control)) return one(QString::number(spin->value()));
+  if (auto* slider = qobject_cast<QAbstractSlider*>(control))
+    return one(QString::number(slider->value()));
   if (auto* bar = qobject_cast<QProgressBar*>(control)) {
     return one(QStringLiteral("%1 / %2").arg(bar->value()).arg(bar->maximum()));
   }
@@ -199,6 +202,13 @@ QString SetControl(QWidget* control, const QString& value, int row, int column) 
     const std::optional<int> number = ToInt(value);
     if (!number || *number < spin->minimum() || *number > spin->maximum()) return Refused(value);
     spin->setValue(*number);
+    return {};
+  }
+  if (auto* slider = qobject_cast<QAbstractSlider*>(control)) {
+    const std::optional<int> number = ToInt(value);
+    if (!number || *number < slider->minimum() || *number > slider->maximum())
+      return Refused(value);
+    slider->setValue(*number);
     return {};
   }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {

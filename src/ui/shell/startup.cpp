@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "ui/programming/datatable.h"
+#include "ui/programming/program.h"
 #include "ui/receipts/beep.h"
 #include "ui/receipts/chek.h"
 #include "ui/receipts/nalmoney.h"
@@ -44,6 +46,12 @@ void CreateWindows(AppContext& context) {
   main->SetItemHandler(main->mi_OtrChek, [cut] { cut->Open(); });
   Tfm_Beep* beep = f.fm_Beep;
   main->SetItemHandler(main->mi_Beep, [beep] { beep->Open(); });
+
+  f.fm_Program = context.Adopt(std::make_unique<Tfm_Program>(context));
+  f.fm_DataTable = context.Adopt(std::make_unique<Tfm_DataTable>(context));
+  f.fm_DataTable->SetOwnerWindow(f.fm_Program);
+  Tfm_Program* program = f.fm_Program;
+  f.fm_RegComm->SetModeWindowOpener(4, [program] { program->Prepare(); });
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,73 @@
+#include "ui/programming/program.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/link/direct_command.h"
+#include "core/shell/modes.h"
+#include "ui/programming/datatable.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/regcomm.h"
+
+namespace ptk::ui {
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(name);
+  if (hint) b->setToolTip(QString::fromUtf8(hint));
+  return b;
+}
+
+}  // namespace
+
+Tfm_Program::Tfm_Program(AppContext& context)
+    : TForm(context, "fm_Program", QStringLiteral("Режим программирования")) {
+  bt_DataTable =
+      Button(this, "bt_DataTable", "Работа с таблицами", "Чтение и программирование таблиц");
+  bt_ProgrDateTime =
+      Button(this, "bt_ProgrDateTime", "Дата/время", "Программирование даты и времени");
+  btnimgdlg = Button(this, "btnimgdlg", "Работа с изображениями", nullptr);
+  btnrsoft = Button(this, "btnrsoft", "", nullptr);
+  btnrsoft->setVisible(false);
+  btnrsoft->setEnabled(false);
+  bt_ChekClose = Button(this, "bt_ChekClose", "&Закрыть", "Выйти из режима");
+  // The date and time window and the picture manager come with their own work.
+  bt_ProgrDateTime->setEnabled(false);
+  auto* layout = new QVBoxLayout(this);
+  for (QPushButton* b : {bt_DataTable, bt_ProgrDateTime, btnimgdlg, btnrsoft}) layout->addWidget(b);
+  layout->addSpacing(12);
+  layout->addWidget(bt_ChekClose);
+  setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+  connect(bt_DataTable, &QPushButton::clicked, this, &Tfm_Program::bt_DataTableClick);
+  connect(bt_ChekClose, &QPushButton::clicked, this, &Tfm_Program::bt_ChekCloseClick);
+}
+
+void Tfm_Program::Prepare() {
+  // A failed identification leaves the all-zero capabilities; nothing is shown here.
+  IdentifyModel(link());
+  // The picture manager comes with its own work; until then the button stays disabled.
+  btnimgdlg->setEnabled(false);
+  setEnabled(true);
+  ShowFromMenu(bt_DataTable, true);
+}
+
+void Tfm_Program::bt_DataTableClick() {
+  if (Tfm_DataTable* tables = context().forms.fm_DataTable) tables->ReadAllTables(this);
+}
+
+void Tfm_Program::bt_ChekCloseClick() {
+  close();
+}
+
+bool Tfm_Program::CloseQuery() {
+  // A failed exit has shown its box; the window closes all the same.
+  RunCommand([this] { ExitMode(link()); });
+  return true;
+}
+
+void Tfm_Program::Closed() {
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+}
+
+}  // namespace ptk::ui
