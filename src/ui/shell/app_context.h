@@ -34,6 +34,7 @@ class Tfm_NalMoney;
 class Tfm_OtrChek;
 class Tfm_Beep;
 class Tfm_Program;
+class Tfm_Config;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -55,6 +56,7 @@ struct Forms {
   Tfm_Beep* fm_Beep = nullptr;
   Tfm_Program* fm_Program = nullptr;
   Tfm_DataTable* fm_DataTable = nullptr;
+  Tfm_Config* fm_Config = nullptr;
 };
 
 class AppContext {

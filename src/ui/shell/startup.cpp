@@ -9,6 +9,7 @@
 #include "ui/receipts/nalmoney.h"
 #include "ui/receipts/otrchek.h"
 #include "ui/reports/sostfr.h"
+#include "ui/settings/config_window.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/help.h"
 #include "ui/shell/main_fr.h"
@@ -52,6 +53,10 @@ void CreateWindows(AppContext& context) {
   f.fm_DataTable->SetOwnerWindow(f.fm_Program);
   Tfm_Program* program = f.fm_Program;
   f.fm_RegComm->SetModeWindowOpener(4, [program] { program->Prepare(); });
+
+  f.fm_Config = context.Adopt(std::make_unique<Tfm_Config>(context));
+  Tfm_Config* config = f.fm_Config;
+  main->SetItemHandler(main->mi_Nastr, [config] { config->Open(); });
 }
 
 }  // namespace ptk::ui
