@@ -60,6 +60,7 @@ Reply TechnologicalReset(VirtualRegister& reg, const Command&) {
   s.fiscalized = kept.fiscalized;
   s.fiscalMemoryPassword = kept.fiscalMemoryPassword;
   s.lastClosedShift = kept.lastClosedShift;
+  s.counters = kept.counters;
   s.beeps = kept.beeps;
   s.drawerOpenings = kept.drawerOpenings;
   reg.Print("   ТЕХНОЛОГИЧЕСКОЕ ОБНУЛЕНИЕ");

@@ -70,6 +70,16 @@ const IntField kIntFields[] = {
     PTK_INT_FIELD(shift.cashOuts),
     PTK_INT_FIELD(shift.cashInCount),
     PTK_INT_FIELD(shift.cashOutCount),
+    PTK_INT_FIELD(counters.inn),
+    PTK_INT_FIELD(counters.registrationNumber),
+    PTK_INT_FIELD(counters.fiscalisationShift),
+    PTK_INT_FIELD(counters.fiscalisationDate),
+    PTK_INT_FIELD(counters.reregistrations),
+    PTK_INT_FIELD(counters.eklzNumber),
+    PTK_INT_FIELD(counters.eklzActivations),
+    PTK_INT_FIELD(counters.eklzActivationDate),
+    PTK_INT_FIELD(counters.eklzActivationShift),
+    PTK_INT_FIELD(counters.shiftClosedAt),
 };
 #undef PTK_INT_FIELD
 
@@ -131,6 +141,7 @@ const ListField kListFields[] = {
     PTK_LIST_FIELD(shift.discounts),         PTK_LIST_FIELD(shift.surcharges),
     PTK_LIST_FIELD(shift.receipts),          PTK_LIST_FIELD(shift.totals),
     PTK_LIST_FIELD(shift.payments),          PTK_LIST_FIELD(shift.sections),
+    PTK_LIST_FIELD(counters.nonResettable),  PTK_LIST_FIELD(counters.sinceReregistration),
 };
 #undef PTK_LIST_FIELD
 

@@ -106,6 +106,7 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterCashCommands(commands_);
   RegisterExtraCommands(commands_);
   RegisterTableCommands(commands_);
+  RegisterRegisterCommands(commands_);
 }
 
 void VirtualRegister::Reset() {

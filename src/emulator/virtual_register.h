@@ -27,6 +27,7 @@
 #include "emulator/faults.h"
 #include "emulator/paper_tape.h"
 #include "emulator/protocol_engine.h"
+#include "emulator/register_counters.h"
 #include "emulator/table_store.h"
 
 namespace ptk::emu {
@@ -197,6 +198,8 @@ struct RegisterState {
   int64_t shiftOpenedAt = 0;  // the register's local time, seconds since 1970
   int documentNumber = 0;     // the last document printed (shift openings, receipts)
   int64_t cashInDrawer = 0;   // kopecks; outlives the shift
+  // The fiscal identity, the ЭКЛЗ and the lifelong sums the registers report.
+  RegisterCounters counters;
 
   // The programmable tables, the receipt header and ending (table 6) among them.
   TableStore tables;
@@ -305,6 +308,9 @@ void RegisterReceiptCommands(CommandTable& table);
 void RegisterCashCommands(CommandTable& table);   // 0x49 0x4F 0x4D 0x58
 void RegisterExtraCommands(CommandTable& table);  // 0x5F 0xBF (attribute or card data) 0xC2
 void RegisterTableCommands(CommandTable& table);  // 0x46 0x50
+
+// 0x91, the register read.
+void RegisterRegisterCommands(CommandTable& table);
 
 // The receipt header (table 6 rows 1..4, after the blank lines of table 2 field 7 where
 // the model has it) and the receipt ending (rows 11..20) on the tape.

@@ -1,0 +1,155 @@
+// The register manager's run (RunRegisterManager: 73 register reads) against the virtual
+// register with wire pacing (each byte in either direction takes its ten bit times), after
+// a short shift so that the registers hold values. Prints the run's time against
+//   - the floor: 73 × (wire time + the 100 ms delay), every byte of every exchange on the
+//     line plus the delay each read waits before reading its answer;
+//   - the overlapped floor: the same, where the answer frame travels while the program
+//     sleeps its delay (as in bench_emulator and bench_tables), which the run can reach.
+// Usage: bench_registers [runs] [baud]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/encoding.h"
+#include "core/link/frame_exchange.h"
+#include "core/link/framing.h"
+#include "core/link/serial_device.h"
+#include "core/link/serial_port.h"
+#include "core/reports/register_manager.h"
+#include "core/settings/config.h"
+#include "core/shell/user_interface.h"
+#include "emulator/emulator_host.h"
+#include "emulator/virtual_register.h"
+
+namespace {
+
+using namespace ptk;
+using Bytes = std::vector<uint8_t>;
+using Steady = std::chrono::steady_clock;
+
+class QuietUi final : public UserInterface {
+ public:
+  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
+    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return Answer::Ok;
+  }
+  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
+  void SetResult(std::string_view) override {}
+  std::string Result() const override { return {}; }
+  bool PumpMessages() override { return true; }
+};
+
+int BaudIndexFor(int baud) {
+  const int table[] = {9600, 19200, 38400, 57600, 115200};
+  for (int i = 0; i < 5; ++i) {
+    if (table[i] == baud) return i;
+  }
+  return 4;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// Cash in, a sale paid in cash, a return: every register then has something to say.
+bool ShortShift(emu::VirtualRegister& r) {
+  auto run = [&r](uint8_t code, const Bytes& params) {
+    return r.Execute(Cat({{0x73, 0x91, code}, params})).payload.at(1) == 0x00;
+  };
+  const Bytes money = emu::NumberToBcd(12345, 10), one = emu::NumberToBcd(1000, 10);
+  return run(0x56, Cat({{0x01}, PackBcd("00000001")})) &&
+         run(0x49, Cat({{0x00}, emu::NumberToBcd(500000, 10)})) && run(0x92, {0x00, 0x01}) &&
+         run(0x48, Cat({{0x00}, money, one, {0x01}})) &&
+         run(0x4A, Cat({{0x00, 0x01}, emu::NumberToBcd(20000, 10)})) && run(0x92, {0x00, 0x02}) &&
+         run(0x57, Cat({{0x00}, money, one})) &&
+         run(0x4A, Cat({{0x00, 0x01}, emu::NumberToBcd(0, 10)}));
+}
+
+struct Floor {
+  double literalMs = 0;     // wire time + delay, per read
+  double overlappedMs = 0;  // the answer travelling during the delay
+};
+
+// Wire bytes of one exchange: ENQ, ACK, the command frame, ACK, EOT, the register's ENQ,
+// the program's ACK; the answer frame; the program's ACK and the register's EOT.
+Floor ModelRun(const Link& link, emu::EmulatorHost& host, double byteMs) {
+  Floor f;
+  for (const ManagerCommand& c : ManagerCommands()) {
+    const Bytes command = ReadRegisterFrame(link, c.request);
+    Bytes answer;
+    host.WithRegister([&](emu::VirtualRegister& r) { answer = r.Execute(command).payload; });
+    const double before = (6 + BuildFrame(command).size()) * byteMs;
+    const double answerMs = BuildFrame(answer).size() * byteMs;
+    const double after = 2 * byteMs;
+    f.literalMs += before + answerMs + after + kRegisterDelayMs;
+    f.overlappedMs += before + std::max<double>(kRegisterDelayMs, answerMs) + after;
+  }
+  return f;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int runs = argc > 1 ? std::atoi(argv[1]) : 3;
+  int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
+  if (runs < 1) runs = 1;
+
+  emu::EmulatorOptions options;
+  options.wireSpeed = std::getenv("NOPACE") == nullptr;
+  options.wireBaud = baud;
+  emu::EmulatorHost host(options);
+  bool shift = false;
+  host.WithRegister([&shift](emu::VirtualRegister& r) { shift = ShortShift(r); });
+  if (!shift || !host.Start()) {
+    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
+    return 1;
+  }
+  QuietUi ui;
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  SerialPort port(*device, SystemClock(), ui);
+  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
+    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
+    return 1;
+  }
+  Settings settings;
+  settings.AccessPassword = "7391";
+  Link link(port, ui, settings);
+
+  const double byteMs = 10.0 * 1000.0 / baud;
+  double best = 0, total = 0;
+  RegisterGrid grid;
+  for (int i = 0; i < runs; ++i) {
+    UserAbort abort;
+    int steps = 0;
+    const Steady::time_point start = Steady::now();
+    const int result = RunRegisterManager(link, abort, grid, [&steps] { ++steps; });
+    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    if (result != 1) {
+      std::fprintf(stderr, "RunRegisterManager failed\n");
+      return 1;
+    }
+    total += ms;
+    best = i == 0 ? ms : std::min(best, ms);
+    std::printf("run %d: %d reads, %d gauge steps, %.1f ms\n", i + 1, kManagerCommandCount, steps,
+                ms);
+  }
+  const Floor floor = ModelRun(link, host, byteMs);
+  const double mean = total / runs;
+  std::printf("virtual register, %d bit/s: %d register reads; row 1 %s, row 53 %s\n", baud,
+              kManagerCommandCount, grid.At(1, 1).c_str(), grid.At(53, 1).c_str());
+  std::printf("floor %.1f ms (overlapped %.1f ms), mean %.1f ms, best %.1f ms\n", floor.literalMs,
+              floor.overlappedMs, mean, best);
+  std::printf("mean / floor %.3f (goal <= 1.1); mean / overlapped floor %.3f\n",
+              mean / floor.literalMs, mean / floor.overlappedMs);
+  port.ClosePort();
+  host.Stop();
+  return 0;
+}
