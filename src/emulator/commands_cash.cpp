@@ -23,12 +23,6 @@ std::string Padded(int value, size_t digits) {
   return text;
 }
 
-// The shift's takings that make its total: sales less their returns and annulments.
-int64_t ShiftTotal(const ShiftCounters& shift) {
-  const int64_t total = shift.totals[0] - shift.totals[1] - shift.totals[2];
-  return total > 0 ? total : 0;
-}
-
 // Mode byte and amount (five BCD bytes). Cash in and out are documents of their own: not
 // inside a receipt, and like a receipt they open a closed shift and are refused in a
 // shift older than 24 hours. Cash out takes no more than the drawer holds.
@@ -75,10 +69,12 @@ Reply CashInDrawer(VirtualRegister& reg, const Command&) {
   return reply;
 }
 
-// The total of the shift in progress, or of the last one while none is open (its counters
-// stay until the next shift opens).
+// The total of the shift in progress, or of the last one a Z report closed while none is
+// open.
 Reply LastShiftTotal(VirtualRegister& reg, const Command&) {
-  return R::Ok(NumberToBcd(static_cast<uint64_t>(ShiftTotal(reg.state().shift)), kDrawerSumDigits));
+  const RegisterState& s = reg.state();
+  const int64_t total = s.shiftOpen ? ShiftSalesTotal(s.shift) : s.lastShiftTotal;
+  return R::Ok(NumberToBcd(static_cast<uint64_t>(total > 0 ? total : 0), kDrawerSumDigits));
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ namespace ptk::emu {
 
 namespace {
 
+// Leaving the mode also ends a report that is still printing.
 Reply ExitMode(VirtualRegister& reg, const Command&) {
+  reg.StopReport();
   RegisterState& s = reg.state();
   s.mode = 0;
   s.submode = 0;

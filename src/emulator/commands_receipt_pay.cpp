@@ -117,8 +117,8 @@ Reply PaymentStorno(VirtualRegister& reg, const Command& c) {
   return PaymentAnswer(s.receiptSum, s.receipt);
 }
 
-// Adds the closed receipt to the shift's counters and moves its cash.
-void Commit(RegisterState& s, int64_t cash) {
+// Adds the closed receipt to the shift's counters and moves its cash; hour: of the closing.
+void Commit(RegisterState& s, int64_t cash, int hour) {
   const int t = s.receiptState - 1;
   const ReceiptState& r = s.receipt;
   ShiftCounters& shift = s.shift;
@@ -138,6 +138,15 @@ void Commit(RegisterState& s, int64_t cash) {
   shift.totals[t] += s.receiptSum;
   for (int k = 0; k < kPaymentTypes; ++k) shift.payments[t][k] += k == 0 ? cash : r.payments[k];
   s.cashInDrawer += PaysOut(s.receiptState) ? -cash : cash;
+  const int64_t takings = PaysOut(s.receiptState) ? -s.receiptSum : s.receiptSum;
+  if (s.cashier >= 1 && s.cashier <= kUserRows) {
+    ++shift.cashierReceipts[s.cashier - 1];
+    shift.cashierSums[s.cashier - 1] += takings;
+  }
+  if (hour >= 0 && hour < kHours) {
+    ++shift.hourReceipts[hour];
+    shift.hourSums[hour] += takings;
+  }
 }
 
 // Mode, type, the amount handed over (5). An amount of 0 pays exactly the remainder with
@@ -171,7 +180,7 @@ Reply CloseReceipt(VirtualRegister& reg, const Command& c) {
 
   if (type != 1 && amount > 0) NoteCard(r, "");
   s.receipt = std::move(r);
-  Commit(s, cash);
+  Commit(s, cash, reg.Now().hour);
   reg.Print(TapeLine("ИТОГ", "=" + MoneyText(sum)));
   for (int k = 0; k < kPaymentTypes; ++k) {
     if (s.receipt.payments[k] > 0)

@@ -48,8 +48,8 @@ Reply DemoPrint(VirtualRegister& reg, const Command&) {
   return VirtualRegister::Ok();
 }
 
-// Clears tables and registers back to their factory state; the clock and the identity
-// (model, factory number, versions) survive.
+// Clears tables and registers back to their factory state; the clock, the identity
+// (model, factory number, versions) and the fiscal memory survive.
 Reply TechnologicalReset(VirtualRegister& reg, const Command&) {
   RegisterState& s = reg.state();
   RegisterState kept = s;
@@ -61,6 +61,7 @@ Reply TechnologicalReset(VirtualRegister& reg, const Command&) {
   s.fiscalMemoryPassword = kept.fiscalMemoryPassword;
   s.lastClosedShift = kept.lastClosedShift;
   s.counters = kept.counters;
+  s.fm = kept.fm;
   s.beeps = kept.beeps;
   s.drawerOpenings = kept.drawerOpenings;
   reg.Print("   ТЕХНОЛОГИЧЕСКОЕ ОБНУЛЕНИЕ");

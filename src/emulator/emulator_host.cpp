@@ -229,6 +229,8 @@ void EmulatorHost::Impl::Serve() {
         rx_.pop_front();
       }
       engine_.Tick(nowMs);
+      // A report goes on printing between the commands, so that the tape follows it.
+      register_.AdvanceReport(nowMs);
       OutChunk chunk;
       while (engine_.PopDue(nowMs, chunk)) {
         for (uint8_t b : chunk.bytes) {
@@ -242,6 +244,8 @@ void EmulatorHost::Impl::Serve() {
         }
       }
       wakeMs = engine_.NextWakeIn(nowMs);
+      if (std::optional<uint32_t> line = register_.NextReportLineIn(nowMs))
+        wakeMs = wakeMs ? std::min(*wakeMs, *line) : *line;
     }
     writable = WriteDue(now);
 

@@ -126,6 +126,8 @@ bool ApplyItem(std::string_view item, Faults& f) {
   }
   if (name == "delay") return ParseTimed(value, f.delay);
   if (name == "pause") return ParseTimed(value, f.pause);
+  if (name == "reporttime") return ParseTimed(value, f.reportTime);
+  if (name == "paperout") return ParseCount(value, f.paperOutAfterLines);
   if (name == "code") return ParseCode(value, f);
   return false;
 }
@@ -155,6 +157,8 @@ std::string_view FaultSyntaxHelp() {
          "    pause=MS[/N]    pause MS ms in the middle of the answer frame\n"
          "    code=CC:RR[/N]  answer command CC with result code RR (hex; /0 removes)\n"
          "    nopaper nolink coveropen noroll   printer flags (name=0 switches off)\n"
+         "    reporttime=MS[/N]  the next N reports (without /N all) print for MS ms\n"
+         "    paperout=N      the paper runs out after N more report lines\n"
          "    clear           all faults off\n"
          "  Example: --faults nak=2,delay=300/1,code=56:8C/1,nopaper\n";
 }

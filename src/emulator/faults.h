@@ -42,6 +42,10 @@ struct Faults {
   TimedFault pause;   // pause this long in the middle of an answer frame
   std::map<uint8_t, CodeFault> codes;  // command code -> forced result code
   uint8_t printerFlags = 0;
+  // The next reports take this long to print in all (a long report for stop tests).
+  TimedFault reportTime;
+  // The paper runs out after this many more report lines; -1: it does not.
+  int paperOutAfterLines = -1;
 
   // The forced result code for a command, using up one count; false when none.
   bool TakeCode(uint8_t command, uint8_t& resultCode);
@@ -53,6 +57,8 @@ struct Faults {
 //   delay=MS[/N]  pause=MS[/N]          (without /N: every time)
 //   code=CC:RR[/N]                      (hex command and result code; without /N: every time)
 //   nopaper  nolink  coveropen  noroll  (printer flags)
+//   reporttime=MS[/N]                   (the next N reports print for MS ms; without /N all)
+//   paperout=N                          (the paper runs out after N more report lines)
 //   clear                               (everything off)
 // Returns false and a one-line reason in *error for a malformed item (nothing applied).
 bool ApplyFaultSpec(std::string_view spec, Faults& faults, std::string* error = nullptr);

@@ -84,6 +84,12 @@ std::string DateTimeText(const DateTime& t) {
          Padded(t.hour, 2) + ":" + Padded(t.minute, 2);
 }
 
+std::string CentredLine(std::string_view text) {
+  const size_t n = CodePoints(text);
+  std::string line(n < kTapeWidth ? (kTapeWidth - n) / 2 : 0, ' ');
+  return line.append(text);
+}
+
 bool BcdValue(std::span<const uint8_t> bytes, int64_t& value) {
   value = 0;
   for (uint8_t b : bytes) {
@@ -111,6 +117,11 @@ int64_t Paid(const ReceiptState& r) {
   int64_t paid = 0;
   for (int64_t p : r.payments) paid += p;
   return paid;
+}
+
+int64_t ShiftSalesTotal(const ShiftCounters& shift) {
+  const int64_t total = shift.totals[0] - shift.totals[1] - shift.totals[2];
+  return total > 0 ? total : 0;
 }
 
 void OpenShiftNow(VirtualRegister& reg, const std::string& text) {

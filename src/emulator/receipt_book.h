@@ -37,6 +37,8 @@ std::string QuantityText(int64_t thousandths);
 // left, then right flush with the tape's right edge (one blank at least).
 std::string TapeLine(std::string_view left, std::string_view right);
 std::string DateTimeText(const DateTime& t);  // "03.07.24 12:34"
+// The text in the middle of the tape (as it is when wider).
+std::string CentredLine(std::string_view text);
 
 // Packed BCD as a number; false when a nibble is no digit.
 bool BcdValue(std::span<const uint8_t> bytes, int64_t& value);
@@ -49,6 +51,9 @@ int64_t RoundedDivision(int64_t num, int64_t den);
 bool ReadModeByte(uint8_t byte, bool& checkOnly);
 
 int64_t Paid(const ReceiptState& r);
+// The shift's total as the drawer-sum query gives it: sales less their returns and
+// annulments (0 when that is negative).
+int64_t ShiftSalesTotal(const ShiftCounters& shift);
 
 // Subtotal, payments, their storno and closing (the receipt's second half).
 void RegisterPaymentCommands(CommandTable& table);

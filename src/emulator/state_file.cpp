@@ -80,6 +80,8 @@ const IntField kIntFields[] = {
     PTK_INT_FIELD(counters.eklzActivationDate),
     PTK_INT_FIELD(counters.eklzActivationShift),
     PTK_INT_FIELD(counters.shiftClosedAt),
+    PTK_INT_FIELD(lastShiftTotal),
+    PTK_INT_FIELD(generalClearingDone),
 };
 #undef PTK_INT_FIELD
 
@@ -142,6 +144,8 @@ const ListField kListFields[] = {
     PTK_LIST_FIELD(shift.receipts),          PTK_LIST_FIELD(shift.totals),
     PTK_LIST_FIELD(shift.payments),          PTK_LIST_FIELD(shift.sections),
     PTK_LIST_FIELD(counters.nonResettable),  PTK_LIST_FIELD(counters.sinceReregistration),
+    PTK_LIST_FIELD(shift.cashierReceipts),   PTK_LIST_FIELD(shift.cashierSums),
+    PTK_LIST_FIELD(shift.hourReceipts),      PTK_LIST_FIELD(shift.hourSums),
 };
 #undef PTK_LIST_FIELD
 
@@ -197,6 +201,13 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
+bool Digits(const std::string& text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 // Text values must stay on one line.
 std::string OneLine(std::string text) {
   for (char& c : text) {
@@ -226,6 +237,17 @@ std::string SerializeState(const RegisterState& s) {
       out << "receipt.card " << i << " " << OneLine(s.receipt.card[i]) << "\n";
   }
   for (const std::string& note : s.receipt.notes) out << "receipt.note " << OneLine(note) << "\n";
+  // The fiscal memory: "fm.registration DATE REGNUMBER INN AFTERSHIFT" and
+  // "fm.shift SHIFT DATE TOTAL1 .. TOTAL6", in the order they were written.
+  for (const RegistrationRecord& r : s.fm.registrations) {
+    out << "fm.registration " << r.date << " " << r.regNumber << " " << r.inn << " " << r.afterShift
+        << "\n";
+  }
+  for (const ShiftRecord& r : s.fm.shifts) {
+    out << "fm.shift " << r.shift << " " << r.date;
+    for (int64_t v : r.totals) out << " " << v;
+    out << "\n";
+  }
   for (const auto& [a, value] : s.tables.all()) {
     out << "table " << int{a.table} << " " << a.row << " " << int{a.field} << " " << Hex(value)
         << "\n";
@@ -248,6 +270,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   // Files written before receipts were kept have neither: an empty receipt book.
   s.receipt = ReceiptState{};
   s.shift = ShiftCounters{};
+  // Files written before the fiscal memory was kept have none: an empty memory.
+  s.fm = FiscalMemory{};
   int number = 1;
   while (std::getline(in, line)) {
     ++number;
@@ -290,6 +314,32 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
         return bad();
       s.receipt.card[static_cast<size_t>(i)] =
           blank2 == std::string::npos ? "" : value.substr(blank2 + 1);
+      continue;
+    }
+    if (key == "fm.registration") {
+      std::istringstream fields(value);
+      std::string date, regNumber, inn, after, rest;
+      fields >> date >> regNumber >> inn >> after >> rest;
+      RegistrationRecord r;
+      int64_t d = 0, a = 0;
+      if (!ParseInt(date, d) || !ParseInt(after, a) || !Digits(regNumber) || !Digits(inn) ||
+          !rest.empty())
+        return bad();
+      r.date = static_cast<int>(d);
+      r.regNumber = regNumber;
+      r.inn = inn;
+      r.afterShift = static_cast<int>(a);
+      s.fm.registrations.push_back(std::move(r));
+      continue;
+    }
+    if (key == "fm.shift") {
+      std::vector<int64_t> v;
+      if (!ParseInts(value, v) || v.size() != 2 + kFmReceiptTypes) return bad();
+      ShiftRecord r;
+      r.shift = static_cast<int>(v[0]);
+      r.date = static_cast<int>(v[1]);
+      for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[2 + t];
+      s.fm.shifts.push_back(r);
       continue;
     }
     if (key == "receipt.line") {
@@ -339,6 +389,11 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   if (!legacyEnding.empty()) putLines(legacyEnding, kFooterFirstRow, kFooterLines);
   for (const auto& [a, value] : s.tables.all()) tables.Set(a, value);
   s.tables = std::move(tables);
+  // A report that was printing when the state was saved was lost with the power: the
+  // register waits for a command in its mode.
+  if (s.submode == VirtualRegister::kReportSubmode && (s.mode == 2 || s.mode == 3 || s.mode == 5))
+    s.submode = 0;
+  if (s.submode == VirtualRegister::kGeneralClearingSubmode && s.mode == 3) s.submode = 0;
   state = std::move(s);
   return true;
 }

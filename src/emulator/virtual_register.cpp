@@ -17,6 +17,22 @@ constexpr uint8_t kCmdCashInDrawer = 0x4D;  // its answer has no result code to 
 // How long an opened cash drawer stays open before the cashier pushes it shut.
 constexpr uint32_t kDrawerOpenMs = 5000;
 
+// What the register answers while it prints a report: the queries, and ExitMode, which
+// ends the report.
+bool AllowedWhilePrinting(uint8_t code) {
+  switch (code) {
+    case 0x3F:  // device state
+    case 0x45:  // state code
+    case 0xA5:  // device type
+    case 0x9D:  // version
+    case 0x52:  // exit mode
+    case 0x47:  // beep
+      return true;
+    default:
+      return false;
+  }
+}
+
 int64_t HostLocalSeconds() {
   std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -107,6 +123,8 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterExtraCommands(commands_);
   RegisterTableCommands(commands_);
   RegisterRegisterCommands(commands_);
+  RegisterReportCommands(commands_);
+  RegisterFiscalCommands(commands_);
 }
 
 void VirtualRegister::Reset() {
@@ -115,6 +133,7 @@ void VirtualRegister::Reset() {
   state_.model = model;
   LoadDefaultTables(state_.tables, model);
   drawerOpen_ = false;
+  job_ = ReportJob{};
 }
 
 DateTime VirtualRegister::Now() const {
@@ -174,6 +193,8 @@ Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
   command.code = payload[2];
   command.params = payload.subspan(3);
   command.now = clock_->TickCount();
+  // The printer has been at work since the last command.
+  AdvanceReport(command.now);
 
   std::vector<uint8_t> password = CommPassword();
   if (password.size() != 2 || payload[0] != password[0] || payload[1] != password[1])
@@ -186,6 +207,8 @@ Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
   const CommandSpec* spec = commands_.Find(command.code);
   if (!spec) return Error(rc::kNotSupported, command.code);
   if (command.params.size() < spec->minParams) return Error(rc::kBadLength, command.code);
+  if (job_.active && !AllowedWhilePrinting(command.code))
+    return Error(rc::kWrongMode, command.code);
   if (!(spec->modes & (1u << (state_.mode & 0x0F)))) return Error(rc::kWrongMode, command.code);
   if (spec->prints) {
     if (uint8_t refusal = PrinterRefusal()) return Error(refusal, command.code);

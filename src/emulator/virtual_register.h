@@ -19,12 +19,14 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "core/link/clock.h"
 #include "emulator/faults.h"
+#include "emulator/fiscal_memory.h"
 #include "emulator/paper_tape.h"
 #include "emulator/protocol_engine.h"
 #include "emulator/register_counters.h"
@@ -88,6 +90,21 @@ inline constexpr uint8_t kSectionBelowStorno = 0x96;
 inline constexpr uint8_t kNoCashToPayOut = 0x98;
 inline constexpr uint8_t kCannotCancelDiscount = 0xB2;
 inline constexpr uint8_t kCannotCloseWithType = 0xB3;
+// Reports and the fiscal memory.
+inline constexpr uint8_t kFiscalMemoryFull = 0x8A;
+inline constexpr uint8_t kAlreadyCleared = 0x8F;
+inline constexpr uint8_t kFactoryNumberSet = 0x9E;
+inline constexpr uint8_t kTooManyRegistrations = 0x9F;
+inline constexpr uint8_t kBadShift = 0xA2;
+inline constexpr uint8_t kBadReportType = 0xA3;
+inline constexpr uint8_t kBadPassword = 0xA4;
+inline constexpr uint8_t kBadFactoryNumber = 0xA5;
+inline constexpr uint8_t kBadRegNumber = 0xA6;
+inline constexpr uint8_t kBadInn = 0xA7;
+inline constexpr uint8_t kNotFiscalized = 0xA8;
+inline constexpr uint8_t kNoFactoryNumber = 0xA9;
+inline constexpr uint8_t kNoReports = 0xAA;
+inline constexpr uint8_t kClearingNeeded = 0xC9;
 }  // namespace rc
 
 // The model the register reports when none is chosen: the third known model code.
@@ -106,6 +123,9 @@ DateTime FromSeconds(int64_t seconds);
 inline constexpr int kReceiptTypes = 6;  // sale, sale return, sale annulment, purchase, ...
 inline constexpr int kPaymentTypes = 4;  // cash, types 2 to 4
 inline constexpr int kSections = 16;
+inline constexpr int kUserRows = 30;  // cashiers 1..28, administrator 29, system administrator 30
+inline constexpr int kHours = 24;
+static_assert(kReceiptTypes == kFmReceiptTypes);
 
 // One line of the open receipt: a registration (a sale, return or annulment, as the
 // receipt's type says) or the storno of one.
@@ -157,6 +177,12 @@ struct ShiftCounters {
   int64_t cashOuts = 0;
   int cashInCount = 0;
   int cashOutCount = 0;
+  // Closed receipts and their takings (money in less money out) by the user who closed
+  // them (index row − 1) and by the hour of the closing.
+  std::array<int, kUserRows> cashierReceipts{};
+  std::array<int64_t, kUserRows> cashierSums{};
+  std::array<int, kHours> hourReceipts{};
+  std::array<int64_t, kHours> hourSums{};
   bool operator==(const ShiftCounters&) const = default;
 };
 
@@ -200,6 +226,13 @@ struct RegisterState {
   int64_t cashInDrawer = 0;   // kopecks; outlives the shift
   // The fiscal identity, the ЭКЛЗ and the lifelong sums the registers report.
   RegisterCounters counters;
+
+  // The takings of the last shift a Z report closed.
+  int64_t lastShiftTotal = 0;
+  // The fiscal memory; survives everything but a new register.
+  FiscalMemory fm;
+  // Nothing to clear since the last general clearing (a new register has nothing).
+  bool generalClearingDone = true;
 
   // The programmable tables, the receipt header and ending (table 6) among them.
   TableStore tables;
@@ -282,6 +315,26 @@ class VirtualRegister final : public CommandExecutor {
   // Prints a line on the tape (UTF-8).
   void Print(std::string line) { tape_.Print(std::move(line)); }
 
+  // Reports print line by line, one every ReportLineMs() (the fault reporttime spreads a
+  // report over a given time instead), while the register shows the printing submode of
+  // its mode; when the last line is out it waits for a command again (submode 0). The
+  // paper running out mid-report (fault paperout) ends the report with the no-paper flag
+  // set; ExitMode ends it too. Lines come out as the register's clock passes: every
+  // command first brings the printing up to date.
+  void StartReport(std::vector<std::string> lines, uint32_t now, uint8_t submode = kReportSubmode);
+  void AdvanceReport(uint32_t now);
+  // Ends the report at once: the lines not yet printed are lost.
+  void StopReport();
+  bool ReportPrinting() const { return job_.active; }
+  // Milliseconds until the next report line is due; nullopt when no report prints.
+  std::optional<uint32_t> NextReportLineIn(uint32_t now) const;
+  void SetReportLineMs(uint32_t ms) { reportLineMs_ = ms; }
+  uint32_t ReportLineMs() const { return reportLineMs_; }
+
+  static constexpr uint8_t kReportSubmode = 2;  // 0x22, 0x23, 0x25: печать отчета
+  static constexpr uint8_t kGeneralClearingSubmode = 6;  // 0x63: общее гашение
+  static constexpr uint32_t kDefaultReportLineMs = 15;   // a fast thermal printer
+
   // Answers.
   static Reply Ok(std::initializer_list<uint8_t> data = {0x00});
   static Reply Ok(std::vector<uint8_t> data);
@@ -296,6 +349,17 @@ class VirtualRegister final : public CommandExecutor {
   CommandTable commands_;
   uint32_t drawerOpenUntil_ = 0;
   bool drawerOpen_ = false;
+
+  struct ReportJob {
+    bool active = false;
+    std::vector<std::string> lines;
+    size_t next = 0;
+    uint32_t start = 0;
+    uint32_t durationMs = 0;  // the last line is due at start + durationMs
+    uint32_t DueOffset(size_t i) const;
+  };
+  ReportJob job_;
+  uint32_t reportLineMs_ = kDefaultReportLineMs;
 };
 
 // The handler groups; each registers its commands next to the state they use.
@@ -308,6 +372,9 @@ void RegisterReceiptCommands(CommandTable& table);
 void RegisterCashCommands(CommandTable& table);   // 0x49 0x4F 0x4D 0x58
 void RegisterExtraCommands(CommandTable& table);  // 0x5F 0xBF (attribute or card data) 0xC2
 void RegisterTableCommands(CommandTable& table);  // 0x46 0x50
+// Reports: 0x67 0x5A 0x77 0x60; the fiscal memory: 0x61 0x62 0x63 0x65 0x66.
+void RegisterReportCommands(CommandTable& table);
+void RegisterFiscalCommands(CommandTable& table);
 
 // 0x91, the register read.
 void RegisterRegisterCommands(CommandTable& table);

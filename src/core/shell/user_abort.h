@@ -29,6 +29,13 @@ struct UserAbort {
   std::function<void()> onFirmwareStop;
 };
 
+// What the stop test found.
+enum class StopCheck { Go, Stop, Quit };
+
+// The stop test without its message: processes the pending window messages first, every
+// time, then looks at stopRequested. Quit once the application is quitting.
+StopCheck TestUserAbort(const UserAbort& abort, UserInterface& ui);
+
 // 1 when the person asked to stop, else 0. Processes the pending window messages first,
 // every time; then, with stopRequested set, shows "Прервано пользователем!" (caption
 // "Информация") and returns 1. An application that is quitting stops too, silently.
