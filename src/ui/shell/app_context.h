@@ -35,6 +35,10 @@ class Tfm_OtrChek;
 class Tfm_Beep;
 class Tfm_Program;
 class Tfm_Config;
+class Tfm_Reports;
+class Tfm_Gash;
+class Tfm_AvarReport;
+class Tfm_FiskPam;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -57,6 +61,10 @@ struct Forms {
   Tfm_Program* fm_Program = nullptr;
   Tfm_DataTable* fm_DataTable = nullptr;
   Tfm_Config* fm_Config = nullptr;
+  Tfm_Reports* fm_Reports = nullptr;
+  Tfm_Gash* fm_Gash = nullptr;
+  Tfm_AvarReport* fm_AvarReport = nullptr;
+  Tfm_FiskPam* fm_FiskPam = nullptr;
 };
 
 class AppContext {

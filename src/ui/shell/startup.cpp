@@ -1,5 +1,6 @@
 #include "ui/shell/startup.h"
 
+#include <QAction>
 #include <memory>
 
 #include "ui/programming/datatable.h"
@@ -8,6 +9,8 @@
 #include "ui/receipts/chek.h"
 #include "ui/receipts/nalmoney.h"
 #include "ui/receipts/otrchek.h"
+#include "ui/reports/fiskpam.h"
+#include "ui/reports/reports.h"
 #include "ui/reports/sostfr.h"
 #include "ui/settings/config_window.h"
 #include "ui/shell/app_context.h"
@@ -57,6 +60,22 @@ void CreateWindows(AppContext& context) {
   f.fm_Config = context.Adopt(std::make_unique<Tfm_Config>(context));
   Tfm_Config* config = f.fm_Config;
   main->SetItemHandler(main->mi_Nastr, [config] { config->Open(); });
+
+  f.fm_Reports = context.Adopt(std::make_unique<Tfm_Reports>(context));
+  f.fm_Gash = context.Adopt(std::make_unique<Tfm_Gash>(context));
+  f.fm_AvarReport = context.Adopt(std::make_unique<Tfm_AvarReport>(context));
+  f.fm_FiskPam = context.Adopt(std::make_unique<Tfm_FiskPam>(context));
+  Tfm_Reports* reports = f.fm_Reports;
+  f.fm_RegComm->SetModeWindowOpener(2, [reports] { reports->Open(); });
+  Tfm_Gash* gash = f.fm_Gash;
+  f.fm_RegComm->SetModeWindowOpener(3, [gash] { gash->Open(); });
+  Tfm_FiskPam* fiskPam = f.fm_FiskPam;
+  f.fm_RegComm->SetModeWindowOpener(5, [fiskPam] { fiskPam->Open(); });
+  // Choosing "ФП" starts the fiscalisation dialogue anew.
+  QObject::connect(main->mi_FiskPam, &QAction::triggered, fiskPam,
+                   [fiskPam] { fiskPam->ResetDialogue(); });
+  Tfm_AvarReport* avar = f.fm_AvarReport;
+  main->SetItemHandler(main->mi_AvarReport, [avar] { avar->Open(); });
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,298 @@
+#include "ui/reports/fiskpam.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/reports/report_commands.h"
+#include "core/reports/report_wait.h"
+#include "core/shell/modes.h"
+#include "ui/controls/number_edits.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/regcomm.h"
+#include "ui/shell/wndfit.h"
+
+namespace ptk::ui {
+namespace {
+
+template <class W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+  b->setToolTip(QString::fromUtf8(hint));
+  b->setAutoDefault(false);
+  return b;
+}
+
+TEditNum* Number(QWidget* parent, const char* name, int maxLength) {
+  auto* e = Named(new TEditNum(parent), name);
+  e->setMaxLength(maxLength);
+  return e;
+}
+
+QLineEdit* ReadOnly(QWidget* parent, const char* name) {
+  auto* e = Named(new QLineEdit(parent), name);
+  e->setReadOnly(true);
+  return e;
+}
+
+// Today as the date pickers take it: written "dd.mm.yy" and read back.
+QDate Today() {
+  return QDate::fromString(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")),
+                           QStringLiteral("dd.MM.yy"))
+      .addYears(100);
+}
+
+ReportDate DateOf(const QDateEdit* picker) {
+  const QDate d = picker->date();
+  return ReportDate{d.year(), d.month(), d.day()};
+}
+
+}  // namespace
+
+Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
+    : TForm(context, "fm_FiskPam", QStringLiteral("РЕЖИМ РАБОТЫ С ФП")) {
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  pg_FiskPam = Named(new QTabWidget(this), "pg_FiskPam");
+
+  tbch_ZavNum = Named(new QWidget, "tbch_ZavNum");
+  ed_ZavNum = Number(tbch_ZavNum, "ed_ZavNum", 6);
+  bt_ZavNumOk =
+      Button(tbch_ZavNum, "bt_ZavNumOk", "Программирование", "Запрограммировать заводской номер");
+  auto* zav = new QVBoxLayout(tbch_ZavNum);
+  zav->addWidget(new QLabel(QStringLiteral("ВВЕДИТЕ ЗАВОДСКОЙ НОМЕР ПТК:"), tbch_ZavNum));
+  zav->addWidget(ed_ZavNum);
+  zav->addWidget(bt_ZavNumOk, 0, Qt::AlignRight);
+  zav->addStretch();
+  pg_FiskPam->addTab(tbch_ZavNum, QStringLiteral("Прогр. заводского номера"));
+
+  tbch_Registr = Named(new QWidget, "tbch_Registr");
+  ed_RegNum = Number(tbch_Registr, "ed_RegNum", 10);
+  ed_INN = Number(tbch_Registr, "ed_INN", 12);
+  ed_PassNew = Number(tbch_Registr, "ed_PassNew", 8);
+  ed_PassNew->setEchoMode(QLineEdit::Password);
+  bt_Registr = Button(tbch_Registr, "bt_Registr", "Регистрация", "Провести регистрацию");
+  auto* reg = new QFormLayout(tbch_Registr);
+  reg->addRow(new QLabel(QStringLiteral("ВВЕДИТЕ РЕКВИЗИТЫ:"), tbch_Registr));
+  reg->addRow(QStringLiteral("Регистрационный номер "), ed_RegNum);
+  reg->addRow(QStringLiteral("ИНН"), ed_INN);
+  reg->addRow(QStringLiteral("Пароль"), ed_PassNew);
+  reg->addRow(bt_Registr);
+  pg_FiskPam->addTab(tbch_Registr, QStringLiteral("Фискализация/перерегистрация"));
+
+  tbch_Otch = Named(new QWidget, "tbch_Otch");
+  pg_Otch = Named(new QTabWidget(tbch_Otch), "pg_Otch");
+  tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
+  dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
+  dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
+  for (QDateEdit* d : {dtp_OtchDateFirst, dtp_OtchDateLast}) {
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  }
+  auto* dateKind =
+      Named(new QGroupBox(QStringLiteral("вид информации"), tbch_OtchDate), "gb_OtchDateVid");
+  rb_OtchDatePoln = Named(new QRadioButton(QStringLiteral("полная"), dateKind), "rb_OtchDatePoln");
+  rb_OtchDateSokr =
+      Named(new QRadioButton(QStringLiteral("сокращённая"), dateKind), "rb_OtchDateSokr");
+  auto* dk = new QVBoxLayout(dateKind);
+  dk->addWidget(rb_OtchDatePoln);
+  dk->addWidget(rb_OtchDateSokr);
+  auto* dates = new QGridLayout(tbch_OtchDate);
+  dates->addWidget(new QLabel(QStringLiteral("начальная дата"), tbch_OtchDate), 0, 0);
+  dates->addWidget(dtp_OtchDateFirst, 0, 1);
+  dates->addWidget(new QLabel(QStringLiteral("конечная дата"), tbch_OtchDate), 1, 0);
+  dates->addWidget(dtp_OtchDateLast, 1, 1);
+  dates->addWidget(dateKind, 0, 2, 2, 1);
+  pg_Otch->addTab(tbch_OtchDate, QStringLiteral("По дате"));
+  tbch_OtchNumSm = Named(new QWidget, "tbch_OtchNumSm");
+  ed_OtchNSmFirst = Number(tbch_OtchNumSm, "ed_OtchNSmFirst", 4);
+  ed_OtchNSmLast = Number(tbch_OtchNumSm, "ed_OtchNSmLast", 4);
+  auto* shiftKind =
+      Named(new QGroupBox(QStringLiteral("вид информации"), tbch_OtchNumSm), "gb_OtchNSmVid");
+  rb_OtchNSmPoln = Named(new QRadioButton(QStringLiteral("полная"), shiftKind), "rb_OtchNSmPoln");
+  rb_OtchNSmSokr =
+      Named(new QRadioButton(QStringLiteral("сокращённая"), shiftKind), "rb_OtchNSmSokr");
+  auto* sk = new QVBoxLayout(shiftKind);
+  sk->addWidget(rb_OtchNSmPoln);
+  sk->addWidget(rb_OtchNSmSokr);
+  auto* shifts = new QGridLayout(tbch_OtchNumSm);
+  shifts->addWidget(new QLabel(QStringLiteral("начальный № смены"), tbch_OtchNumSm), 0, 0);
+  shifts->addWidget(ed_OtchNSmFirst, 0, 1);
+  shifts->addWidget(new QLabel(QStringLiteral("конечный № смены"), tbch_OtchNumSm), 1, 0);
+  shifts->addWidget(ed_OtchNSmLast, 1, 1);
+  shifts->addWidget(shiftKind, 0, 2, 2, 1);
+  pg_Otch->addTab(tbch_OtchNumSm, QStringLiteral("По номеру смены"));
+  bt_OtchOk = Button(tbch_Otch, "bt_OtchOk", "Отчет", "Получить отчет");
+  auto* otch = new QVBoxLayout(tbch_Otch);
+  otch->addWidget(pg_Otch);
+  otch->addWidget(bt_OtchOk, 0, Qt::AlignRight);
+  pg_FiskPam->addTab(tbch_Otch, QStringLiteral("Отчеты"));
+
+  tbch_Diapazon = Named(new QWidget, "tbch_Diapazon");
+  bt_ZaprosOk = Button(tbch_Diapazon, "bt_ZaprosOk", "Запрос", "Получить запрос диапазонов");
+  ed_DDateFirst = ReadOnly(tbch_Diapazon, "ed_DDateFirst");
+  ed_DDateLast = ReadOnly(tbch_Diapazon, "ed_DDateLast");
+  ed_DNSmFirst = ReadOnly(tbch_Diapazon, "ed_DNSmFirst");
+  ed_DNSmLast = ReadOnly(tbch_Diapazon, "ed_DNSmLast");
+  auto* ranges = new QGridLayout(tbch_Diapazon);
+  ranges->addWidget(new QLabel(QStringLiteral("ДИАПАЗОНЫ ДАТ:"), tbch_Diapazon), 0, 0);
+  ranges->addWidget(ed_DDateFirst, 0, 1);
+  ranges->addWidget(new QLabel(QStringLiteral("__"), tbch_Diapazon), 0, 2);
+  ranges->addWidget(ed_DDateLast, 0, 3);
+  ranges->addWidget(new QLabel(QStringLiteral("ДИАПАЗОНЫ СМЕН:"), tbch_Diapazon), 1, 0);
+  ranges->addWidget(ed_DNSmFirst, 1, 1);
+  ranges->addWidget(new QLabel(QStringLiteral("__"), tbch_Diapazon), 1, 2);
+  ranges->addWidget(ed_DNSmLast, 1, 3);
+  ranges->addWidget(bt_ZaprosOk, 2, 3);
+  pg_FiskPam->addTab(tbch_Diapazon, QStringLiteral("Диапазон"));
+
+  bt_FiskPamClose = Button(this, "bt_FiskPamClose", "&Закрыть", "Выйти из режима ФП");
+  bt_StopReport = Button(this, "bt_StopReport", "Прервать", "Прервать отчет");
+  pn_Sleep = Named(new QFrame(this), "pn_Sleep");
+  pn_Sleep->setFrameShape(QFrame::StyledPanel);
+  lb_Sleep = Named(new QLabel(QStringLiteral("Ждите !!!"), pn_Sleep), "lb_Sleep");
+  auto* sleep = new QHBoxLayout(pn_Sleep);
+  sleep->addWidget(lb_Sleep, 0, Qt::AlignCenter);
+  pn_Sleep->hide();
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(bt_StopReport);
+  buttons->addWidget(bt_FiskPamClose);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pg_FiskPam, 1);
+  layout->addWidget(pn_Sleep, 1);
+  layout->addLayout(buttons);
+  setFixedSize(545, 257);
+  FitWindowToScreen(this);
+
+  connect(bt_ZavNumOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_ZavNumOkClick);
+  connect(bt_Registr, &QPushButton::clicked, this, &Tfm_FiskPam::bt_RegistrClick);
+  connect(bt_OtchOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_OtchOkClick);
+  connect(bt_ZaprosOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_ZaprosOkClick);
+  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_FiskPam::bt_StopReportClick);
+  connect(bt_FiskPamClose, &QPushButton::clicked, this, &Tfm_FiskPam::bt_FiskPamCloseClick);
+  connect(pg_FiskPam, &QTabWidget::currentChanged, this, &Tfm_FiskPam::pg_FiskPamChange);
+}
+
+void Tfm_FiskPam::Open() {
+  pn_Sleep->hide();
+  pg_FiskPam->show();
+  bt_StopReport->setEnabled(false);
+  for (QLineEdit* e :
+       {static_cast<QLineEdit*>(ed_ZavNum), static_cast<QLineEdit*>(ed_RegNum),
+        static_cast<QLineEdit*>(ed_INN), static_cast<QLineEdit*>(ed_PassNew),
+        static_cast<QLineEdit*>(ed_OtchNSmFirst), static_cast<QLineEdit*>(ed_OtchNSmLast),
+        ed_DDateFirst, ed_DDateLast, ed_DNSmFirst, ed_DNSmLast})
+    e->clear();
+  pg_Otch->setCurrentWidget(tbch_OtchDate);
+  rb_OtchDatePoln->setChecked(true);
+  rb_OtchNSmPoln->setChecked(true);
+  dtp_OtchDateFirst->setDate(Today());
+  dtp_OtchDateLast->setDate(Today());
+  pg_FiskPam->setCurrentWidget(tbch_ZavNum);
+  setEnabled(true);
+  ShowFromMenu(ed_ZavNum, true);
+}
+
+void Tfm_FiskPam::RunWaiting(const std::function<void()>& work) {
+  RunCommand(
+      [&] {
+        pg_FiskPam->hide();
+        pn_Sleep->show();
+        work();
+        pg_FiskPam->show();
+        pn_Sleep->hide();
+      },
+      {bt_FiskPamClose});
+}
+
+void Tfm_FiskPam::bt_ZavNumOkClick() {
+  std::string digits;
+  if (!ConfirmFactoryNumber(ui(), Std(ed_ZavNum->text()), digits)) return;
+  RunCommand([&] { ProgramFactoryNumber(link(), digits); },
+             {pg_FiskPam, ed_ZavNum, bt_ZavNumOk, bt_FiskPamClose});
+}
+
+void Tfm_FiskPam::bt_RegistrClick() {
+  FiscalFields fields{Std(ed_RegNum->text()), Std(ed_INN->text()), Std(ed_PassNew->text())};
+  const FiscalClick click = dialogue_.Click(ui(), fields);
+  ed_RegNum->setText(Qs(fields.regNumber));
+  ed_INN->setText(Qs(fields.inn));
+  ed_PassNew->setText(Qs(fields.password));
+  if (click != FiscalClick::Confirmed) return;
+  RunWaiting([&] { Fiscalize(link(), fields.regNumber, fields.inn, fields.password); });
+}
+
+void Tfm_FiskPam::bt_OtchOkClick() {
+  const bool byShifts = pg_Otch->currentWidget() == tbch_OtchNumSm;
+  if (byShifts &&
+      !ShiftRangeEntered(ui(), Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text())))
+    return;
+  RunWaiting([&] {
+    // The stop button stays usable while the report prints.
+    setEnabled(true);
+    bt_StopReport->setEnabled(true);
+    const auto disableStop = [this] { bt_StopReport->setEnabled(false); };
+    if (byShifts) {
+      RunReportByShifts(link(), context().abort, ReportKind::FiscalMemory,
+                        rb_OtchNSmPoln->isChecked(), Std(ed_OtchNSmFirst->text()),
+                        Std(ed_OtchNSmLast->text()), disableStop);
+    } else {
+      RunReportByDates(link(), context().abort, ReportKind::FiscalMemory,
+                       rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
+                       DateOf(dtp_OtchDateLast), disableStop);
+    }
+    bt_StopReport->setEnabled(false);
+    context().abort.stopRequested = false;
+  });
+}
+
+void Tfm_FiskPam::bt_ZaprosOkClick() {
+  int result = 0;
+  RunWaiting([&] { result = QueryRanges(link()); });
+  if (result != kExchangeOk) return;
+  const FmRanges ranges = ShowRanges(link());
+  ed_DDateFirst->setText(Qs(ranges.dateFirst));
+  ed_DDateLast->setText(Qs(ranges.dateLast));
+  ed_DNSmFirst->setText(Qs(ranges.shiftFirst));
+  ed_DNSmLast->setText(Qs(ranges.shiftLast));
+}
+
+void Tfm_FiskPam::bt_StopReportClick() {
+  context().abort.stopRequested = true;
+  bt_StopReport->setEnabled(false);
+}
+
+void Tfm_FiskPam::pg_FiskPamChange() {
+  QWidget* page = pg_FiskPam->currentWidget();
+  if (page == tbch_ZavNum) ed_ZavNum->setFocus();
+  if (page == tbch_Registr) ed_RegNum->setFocus();
+  bt_StopReport->setEnabled(page == tbch_Otch);
+}
+
+void Tfm_FiskPam::bt_FiskPamCloseClick() {
+  if (busy()) return;
+  RunCommand([this] { ExitFiscalMemoryMode(link()); });
+  close();
+}
+
+void Tfm_FiskPam::Closed() {
+  RunCommand([this] { ExitFiscalMemoryMode(link()); });
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+}
+
+}  // namespace ptk::ui

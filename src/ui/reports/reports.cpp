@@ -1,0 +1,179 @@
+#include "ui/reports/reports.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/reports/report_commands.h"
+#include "core/reports/report_wait.h"
+#include "core/reports/report_windows.h"
+#include "core/shell/modes.h"
+#include "ui/controls/radio_group.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/regcomm.h"
+
+namespace ptk::ui {
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const char* hint) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  b->setToolTip(QString::fromUtf8(hint));
+  // A report cannot be undone: Enter and Esc never start one.
+  b->setAutoDefault(false);
+  return b;
+}
+
+QStringList XItems() {
+  QStringList items;
+  for (const XReportItem& item : XReportItems()) items << Qs(item.text);
+  return items;
+}
+
+QStringList ClearingItems() {
+  QStringList items;
+  for (std::string_view item : ClearingReportItems()) items << Qs(item);
+  return items;
+}
+
+QFrame* SleepPanel(QWidget* parent, QLabel*& label) {
+  auto* panel = new QFrame(parent);
+  panel->setObjectName("pn_Sleep");
+  panel->setFrameShape(QFrame::StyledPanel);
+  panel->setFrameShadow(QFrame::Sunken);
+  label = new QLabel(QStringLiteral("Ждите !!!"), panel);
+  label->setObjectName("lb_Sleep");
+  QFont bold = label->font();
+  bold.setBold(true);
+  label->setFont(bold);
+  auto* layout = new QHBoxLayout(panel);
+  layout->addWidget(label, 0, Qt::AlignCenter);
+  panel->hide();
+  return panel;
+}
+
+}  // namespace
+
+TModeReportForm::TModeReportForm(AppContext& context, const char* name, const QString& caption,
+                                 const char* panelName, const QStringList& items,
+                                 const char* closeName, const QString& closeCaption,
+                                 std::function<void(int item)> report)
+    : TForm(context, name, caption), report_(std::move(report)) {
+  pn_Report = new QFrame(this);
+  pn_Report->setObjectName(panelName);
+  pn_Report->setFrameShape(QFrame::StyledPanel);
+  pn_Report->setFrameShadow(QFrame::Sunken);
+  rg_TypeOtch = new TRadioGroup("rg_TypeOtch", QStringLiteral("ТИП ОТЧЕТА"), items, pn_Report);
+  auto* panel = new QVBoxLayout(pn_Report);
+  panel->addWidget(rg_TypeOtch);
+  bt_Otch = Button(this, "bt_Otch", QStringLiteral("Отчет"), "Печатать отчет ");
+  bt_Close = Button(this, closeName, closeCaption, "Выйти из режима");
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(bt_Otch);
+  buttons->addWidget(bt_Close);
+  buttons->addStretch();
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(pn_Report, 1);
+  layout->addLayout(buttons);
+  setFixedSize(377, 166);
+  SetCommandControls({pn_Report, rg_TypeOtch, bt_Otch, bt_Close});
+  connect(bt_Otch, &QPushButton::clicked, this, &TModeReportForm::bt_OtchClick);
+}
+
+void TModeReportForm::Open() {
+  rg_TypeOtch->setItemIndex(0);
+  SetControlsEnabled(true);
+  ShowFromMenu(bt_Otch, true);
+}
+
+void TModeReportForm::bt_OtchClick() {
+  RunCommand([this] { report_(rg_TypeOtch->itemIndex()); });
+}
+
+void TModeReportForm::Closed() {
+  // Leaving the window leaves the mode; the result shows on the result line only.
+  RunCommand([this] { ExitMode(link()); });
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+}
+
+Tfm_Reports::Tfm_Reports(AppContext& context)
+    : TModeReportForm(context, "fm_Reports", QStringLiteral("РЕЖИМ ОТЧЕТОВ"), "pn_Reports",
+                      XItems(), "bt_ReportsClose", QStringLiteral("&Закрыть"),
+                      [this](int item) { PrintReport(link(), XReportTypeByte(item)); }) {
+  connect(bt_Close, &QPushButton::clicked, this, &Tfm_Reports::bt_ReportsCloseClick);
+}
+
+void Tfm_Reports::bt_ReportsCloseClick() {
+  if (busy()) return;
+  RunCommand([this] { ExitMode(link()); });
+  close();
+}
+
+Tfm_Gash::Tfm_Gash(AppContext& context)
+    : TModeReportForm(context, "fm_Gash", QStringLiteral("РЕЖИМ ГАШЕНИЙ"), "pn_Gash",
+                      ClearingItems(), "bt_GashClose", QStringLiteral("Закрыть"), [this](int item) {
+                        PrintClearingReport(
+                            link(), item == 1 ? ClearingKind::General : ClearingKind::Daily);
+                      }) {
+  setFixedSize(377, 169);
+  connect(bt_Close, &QPushButton::clicked, this, &Tfm_Gash::bt_GashCloseClick);
+}
+
+void Tfm_Gash::bt_GashCloseClick() {
+  if (busy()) return;
+  RunCommand([this] { ExitModeWithMessage(link()); });
+  close();
+}
+
+Tfm_AvarReport::Tfm_AvarReport(AppContext& context)
+    : TForm(context, "fm_AvarReport", QStringLiteral("Аварийный отчет по ФП")) {
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  bt_Otch = Button(this, "bt_Otch", QStringLiteral("Отчет"), "Печатать отчет ");
+  bt_Close = Button(this, "bt_Close", QStringLiteral("&Закрыть"), "Выйти из режима");
+  bt_StopReport = Button(this, "bt_StopReport", QStringLiteral("Прервать"), "Прервать отчет");
+  pn_Sleep = SleepPanel(this, lb_Sleep);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(bt_Otch);
+  buttons->addWidget(bt_StopReport);
+  buttons->addWidget(bt_Close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pn_Sleep);
+  layout->addStretch();
+  layout->addLayout(buttons);
+  setFixedSize(385, 103);
+  connect(bt_Otch, &QPushButton::clicked, this, &Tfm_AvarReport::bt_OtchClick);
+  connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
+  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_AvarReport::bt_StopReportClick);
+}
+
+void Tfm_AvarReport::Open() {
+  ui().SetResult("");
+  bt_StopReport->setEnabled(false);
+  pn_Sleep->hide();
+  ShowFromMenu(bt_Otch, true);
+}
+
+void Tfm_AvarReport::bt_OtchClick() {
+  // The stop button stays usable during the wait: only the other buttons are disabled.
+  RunCommand(
+      [this] {
+        setEnabled(true);
+        pn_Sleep->show();
+        bt_StopReport->setEnabled(true);
+        RunEmergencyReport(link(), context().abort, [this] { bt_StopReport->setEnabled(false); });
+        pn_Sleep->hide();
+        bt_StopReport->setEnabled(false);
+        context().abort.stopRequested = false;
+      },
+      {bt_Otch, bt_Close});
+}
+
+void Tfm_AvarReport::bt_StopReportClick() {
+  context().abort.stopRequested = true;
+  bt_StopReport->setEnabled(false);
+}
+
+}  // namespace ptk::ui
