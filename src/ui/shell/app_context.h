@@ -39,6 +39,8 @@ class Tfm_Reports;
 class Tfm_Gash;
 class Tfm_AvarReport;
 class Tfm_FiskPam;
+class Tfm_Registr;
+class Tfm_MenadgerReg;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -65,6 +67,8 @@ struct Forms {
   Tfm_Gash* fm_Gash = nullptr;
   Tfm_AvarReport* fm_AvarReport = nullptr;
   Tfm_FiskPam* fm_FiskPam = nullptr;
+  Tfm_Registr* fm_Registr = nullptr;
+  Tfm_MenadgerReg* fm_MenadgerReg = nullptr;
 };
 
 class AppContext {

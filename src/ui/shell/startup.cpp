@@ -10,6 +10,7 @@
 #include "ui/receipts/nalmoney.h"
 #include "ui/receipts/otrchek.h"
 #include "ui/reports/fiskpam.h"
+#include "ui/reports/registr.h"
 #include "ui/reports/reports.h"
 #include "ui/reports/sostfr.h"
 #include "ui/settings/config_window.h"
@@ -76,6 +77,12 @@ void CreateWindows(AppContext& context) {
                    [fiskPam] { fiskPam->ResetDialogue(); });
   Tfm_AvarReport* avar = f.fm_AvarReport;
   main->SetItemHandler(main->mi_AvarReport, [avar] { avar->Open(); });
+
+  f.fm_Registr = context.Adopt(std::make_unique<Tfm_Registr>(context));
+  f.fm_MenadgerReg = context.Adopt(std::make_unique<Tfm_MenadgerReg>(context));
+  f.fm_MenadgerReg->SetOwnerWindow(f.fm_Registr);
+  Tfm_Registr* registr = f.fm_Registr;
+  main->SetItemHandler(main->mi_Reg, [registr] { registr->Open(); });
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,175 @@
+#include "ui/reports/registr.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "core/reports/registers.h"
+#include "ui/controls/number_edits.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/process.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
+
+namespace ptk::ui {
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(name);
+  b->setToolTip(QString::fromUtf8(hint));
+  return b;
+}
+
+QComboBox* List(QWidget* parent, const char* name, std::span<const std::string_view> items) {
+  auto* c = new QComboBox(parent);
+  c->setObjectName(name);
+  for (std::string_view item : items) c->addItem(Qs(item));
+  return c;
+}
+
+}  // namespace
+
+Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
+    : TForm(context, "fm_MenadgerReg", QStringLiteral("Менеджер регистров")) {
+  pn_ManadgerReg = new QFrame(this);
+  pn_ManadgerReg->setObjectName("pn_ManadgerReg");
+  sg_MenadgerReg = new QTableWidget(kManagerRows, kManagerColumns, pn_ManadgerReg);
+  sg_MenadgerReg->setObjectName("sg_MenadgerReg");
+  sg_MenadgerReg->horizontalHeader()->hide();
+  sg_MenadgerReg->verticalHeader()->hide();
+  sg_MenadgerReg->setColumnWidth(0, 270);
+  sg_MenadgerReg->setColumnWidth(1, 181);
+  sg_MenadgerReg->verticalHeader()->setDefaultSectionSize(24);
+  sg_MenadgerReg->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  auto* panel = new QVBoxLayout(pn_ManadgerReg);
+  panel->addWidget(sg_MenadgerReg);
+  bt_MenadgerRegExit = Button(this, "bt_MenadgerRegExit", "&Закрыть", "Выйти из режима");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pn_ManadgerReg, 1);
+  layout->addWidget(bt_MenadgerRegExit, 0, Qt::AlignRight);
+  setFixedSize(543, 679);
+  FitWindowToScreen(this);
+  connect(bt_MenadgerRegExit, &QPushButton::clicked, this, &QWidget::close);
+  CloseOnEscape();
+}
+
+void Tfm_MenadgerReg::ShowGrid(const RegisterGrid& grid) {
+  for (int r = 0; r < kManagerRows; ++r) {
+    for (int c = 0; c < kManagerColumns; ++c) {
+      auto* item = new QTableWidgetItem(Qs(grid.At(r, c)));
+      if (r == 0 || c == 0) item->setBackground(palette().button());
+      sg_MenadgerReg->setItem(r, c, item);
+    }
+  }
+}
+
+Tfm_Registr::Tfm_Registr(AppContext& context)
+    : TForm(context, "fm_Registr", QStringLiteral("Регистры")) {
+  pn_Registr = new QFrame(this);
+  pn_Registr->setObjectName("pn_Registr");
+  Panel1 = new QFrame(pn_Registr);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFrameShape(QFrame::StyledPanel);
+  Panel1->setFrameShadow(QFrame::Sunken);
+  edn_NumRegistr = new TEditNum(Panel1);
+  edn_NumRegistr->setObjectName("edn_NumRegistr");
+  edn_NumRegistr->setMaxLength(2);
+  cb_TypeChek = List(Panel1, "cb_TypeChek", RegisterReceiptTypeItems());
+  cb_TypeOpl = List(Panel1, "cb_TypeOpl", RegisterPaymentTypeItems());
+  cb_TypeItog = List(Panel1, "cb_TypeItog", RegisterTotalTypeItems());
+  auto* fields = new QFormLayout(Panel1);
+  fields->addRow(QStringLiteral("Номер регистра"), edn_NumRegistr);
+  fields->addRow(QStringLiteral("Тип чека"), cb_TypeChek);
+  fields->addRow(QStringLiteral("Тип оплаты"), cb_TypeOpl);
+  fields->addRow(QStringLiteral("Тип итога"), cb_TypeItog);
+  mem_Registr = new QPlainTextEdit(pn_Registr);
+  mem_Registr->setObjectName("mem_Registr");
+  mem_Registr->setReadOnly(true);
+  auto* panel = new QHBoxLayout(pn_Registr);
+  panel->addWidget(Panel1);
+  panel->addWidget(mem_Registr, 1);
+  bt_ReadRegistr = Button(this, "bt_ReadRegistr", "Считать регистр", "Считать регистр");
+  bt_ReadAllRegistr =
+      Button(this, "bt_ReadAllRegistr", "Менеджер регистров", "Считать все регистры");
+  bt_RegistrExit = Button(this, "bt_RegistrExit", "&Закрыть", "Выйти из режима");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(bt_ReadRegistr);
+  buttons->addWidget(bt_ReadAllRegistr);
+  buttons->addStretch();
+  buttons->addWidget(bt_RegistrExit);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pn_Registr, 1);
+  layout->addLayout(buttons);
+  setFixedSize(783, 352);
+  FitWindowToScreen(this);
+  SetCommandControls({edn_NumRegistr, cb_TypeChek, cb_TypeOpl, cb_TypeItog, mem_Registr,
+                      bt_ReadRegistr, bt_ReadAllRegistr, bt_RegistrExit});
+  connect(bt_ReadRegistr, &QPushButton::clicked, this, &Tfm_Registr::bt_ReadRegistrClick);
+  connect(bt_ReadAllRegistr, &QPushButton::clicked, this, &Tfm_Registr::bt_ReadAllRegistrClick);
+  connect(bt_RegistrExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tfm_Registr::Open() {
+  ui().SetResult("");
+  edn_NumRegistr->setText(QStringLiteral("1"));
+  mem_Registr->clear();
+  for (QComboBox* c : {cb_TypeChek, cb_TypeOpl, cb_TypeItog}) c->setCurrentIndex(0);
+  SetControlsEnabled(true);
+  ShowFromMenu(bt_ReadRegistr, true);
+}
+
+void Tfm_Registr::bt_ReadRegistrClick() {
+  Tfm_Process* process = context().forms.fm_Process;
+  RunCommand([&] {
+    std::vector<std::string> lines;
+    const int result = ReadRegisterForWindow(
+        link(), context().abort, Std(edn_NumRegistr->text()), cb_TypeChek->currentIndex(),
+        cb_TypeOpl->currentIndex(), cb_TypeItog->currentIndex(), lines, [process] {
+          if (process) process->cg_Time->setValue(process->cg_Time->value() + 1);
+        });
+    if (result != kExchangeOk) return;
+    mem_Registr->clear();
+    for (const std::string& line : lines) mem_Registr->appendPlainText(Qs(line));
+  });
+}
+
+void Tfm_Registr::bt_ReadAllRegistrClick() {
+  Tfm_Process* process = context().forms.fm_Process;
+  Tfm_MenadgerReg* manager = context().forms.fm_MenadgerReg;
+  if (!process || !manager || busy()) return;
+  int result = 0;
+  RunCommand([&] {
+    const QString design = process->windowTitle();
+    process->cg_Time->setRange(0, kManagerGaugeMax);
+    process->cg_Time->setValue(0);
+    process->setWindowTitle(Qs(kTextReadingRegisters));
+    process->show();
+    process->raise();
+    result = RunRegisterManager(link(), context().abort, grid_, [process] {
+      process->cg_Time->setValue(process->cg_Time->value() + 1);
+    });
+    process->cg_Time->setValue(kManagerGaugeMax);
+    process->close();
+    // The process window serves the firmware reading too: its own caption comes back.
+    process->setWindowTitle(design);
+  });
+  if (result != 1) return;
+  manager->ShowGrid(grid_);
+  setEnabled(false);
+  manager->show();
+  manager->raise();
+  manager->activateWindow();
+  manager->bt_MenadgerRegExit->setFocus();
+}
+
+}  // namespace ptk::ui
