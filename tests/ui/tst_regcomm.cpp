@@ -12,6 +12,8 @@
 #include "support/register_app_rig.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/chek.h"
+#include "ui/reports/fiskpam.h"
+#include "ui/reports/reports.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/regcomm.h"
 
@@ -110,26 +112,34 @@ void TestRegComm::everyModeCanBeEntered() {
     QVERIFY2(!w->isVisible(), qPrintable(QString::number(mode)));
     QVERIFY(rig.ui.boxes.empty());
     QCOMPARE(rig.RegisterMode(), mode);
-    if (mode == 1) {
-      // The receipt window opens over the disabled main window; closed without leaving
-      // the mode, it gives the main window back.
-      ptk::ui::Tfm_Chek* chek = rig.context->forms.fm_Chek;
-      QVERIFY(chek->isVisible());
+    // The mode's window opens over the disabled main window; closing it gives the main
+    // window back and leaves the mode (the receipt window can stay in it).
+    QWidget* window = nullptr;
+    switch (mode) {
+      case 1:
+        window = rig.context->forms.fm_Chek;
+        break;
+      case 2:
+        window = static_cast<QWidget*>(rig.context->forms.fm_Reports);
+        break;
+      case 3:
+        window = static_cast<QWidget*>(rig.context->forms.fm_Gash);
+        break;
+      case 4:
+        window = rig.context->forms.fm_Program;
+        break;
+      default:
+        break;
+    }
+    if (window) {
+      QVERIFY2(window->isVisible(), qPrintable(QString::number(mode)));
       QVERIFY(!rig.main().isEnabled());
-      chek->cnotreallyquit->setChecked(true);
-      chek->close();
-      QVERIFY(!chek->isVisible());
-    } else if (mode == 4) {
-      // The programming window opens; closing it leaves the mode.
-      ptk::ui::Tfm_Program* program = rig.context->forms.fm_Program;
-      QVERIFY(program->isVisible());
-      QVERIFY(!rig.main().isEnabled());
-      program->close();
-      QVERIFY(!program->isVisible());
-      QCOMPARE(rig.RegisterMode(), 0);
+      if (mode == 1) rig.context->forms.fm_Chek->cnotreallyquit->setChecked(true);
+      window->close();
+      QVERIFY(!window->isVisible());
+      QCOMPARE(rig.RegisterMode(), mode == 1 ? 1 : 0);
     } else {
-      // Until the other mode windows exist the entry ends with the success on the
-      // result line.
+      // A mode without its window yet ends the entry with the success on the result line.
       QCOMPARE(QString::fromStdString(rig.ui.result), QString::fromUtf8(ptk::ResultCodeText(0)));
     }
     QVERIFY(rig.main().isEnabled());
@@ -141,6 +151,7 @@ void TestRegComm::everyModeCanBeEntered() {
   w->ed_Pass->setText(PasswordFor(5));
   QTest::mouseClick(w->bt_RegCommOk, Qt::LeftButton);
   QCOMPARE(rig.RegisterMode(), 5);
+  QVERIFY(static_cast<QWidget*>(rig.context->forms.fm_FiskPam)->isVisible());
 }
 
 void TestRegComm::alreadyInModeOpensWithoutPassword() {
