@@ -1,6 +1,8 @@
 // Receipts, first half: opening the shift (0x9A) and the receipt (0x92), the item
 // registrations (sale 0x48, return 0x57, annulment 0x41, repeat 0x51, storno 0x4E), and
-// discounts and surcharges (0x43) with their cancel (0x78).
+// discounts and surcharges (0x43) with their cancel (0x78). A shift or receipt is not
+// opened while the ЭКЛЗ could not take the receipt (archive closed D4, full D8, clock
+// before its last record 20).
 //
 // Every command with a mode byte runs its checks in full; with mode 1 (check only) it
 // answers what the operation would give and changes nothing, prints nothing. Amounts are
@@ -115,6 +117,7 @@ Reply OpenShift(VirtualRegister& reg, const Command& c) {
   RegisterState& s = reg.state();
   if (s.receiptState != 0) return R::Error(rc::kReceiptOpen);
   if (s.shiftOpen) return R::Error(rc::kShiftOpen);
+  if (uint8_t refusal = EklzReceiptRefusal(reg)) return R::Error(refusal);
   if (!checkOnly) OpenShiftNow(reg, FromDeviceText(c.params.subspan(1)));
   return R::Ok();
 }
@@ -131,6 +134,7 @@ Reply OpenReceipt(VirtualRegister& reg, const Command& c) {
   const DateTime now = reg.Now();
   if (s.shiftOpen && s.shiftOpenedAt != 0 && ToSeconds(now) - s.shiftOpenedAt > kShiftLimitSeconds)
     return R::Error(rc::kShiftOver24Hours);
+  if (uint8_t refusal = EklzReceiptRefusal(reg)) return R::Error(refusal);
   if (checkOnly) return R::Ok();
 
   if (!s.shiftOpen) OpenShiftNow(reg, "");

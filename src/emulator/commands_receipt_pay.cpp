@@ -5,7 +5,7 @@
 // Payments are taken from the first one on; registrations and discounts are then refused
 // (the register is in its payment submode). Cards never give change: payments by types 2
 // to 4 stay within the receipt's sum. Closing commits the receipt to the shift's counters
-// and the drawer, and prints its end.
+// and the drawer and the ЭКЛЗ (its КПК line), and prints its end.
 #include "core/link/encoding.h"
 #include "emulator/receipt_book.h"
 
@@ -188,6 +188,7 @@ Reply CloseReceipt(VirtualRegister& reg, const Command& c) {
   }
   for (const std::string& note : s.receipt.notes) reg.Print(note);
   if (change > 0) reg.Print(TapeLine("СДАЧА", "=" + MoneyText(change)));
+  EklzWriteReceipt(reg);
   PrintReceiptEnding(reg);
   reg.Print(std::string(kTapeWidth, '-'));
   s.receiptState = 0;

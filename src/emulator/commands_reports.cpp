@@ -5,9 +5,10 @@
 // emergency report takes the register into the fiscal-memory mode (0x25, then 0x05).
 //
 // The Z report closes the shift: the fiscal memory of a fiscalised register gets a record
-// (date, shift number, totals by receipt type), the shift's counters are cleared. A Z
-// report without an open shift is refused with 8F; the general clearing needs the shift
-// closed (C9) and something to clear (8F).
+// (date, shift number, totals by receipt type), an ЭКЛЗ with its archive open the shift's
+// closing with its КПК (D8 or 20 when it cannot take it), and the shift's counters are
+// cleared. A Z report without an open shift is refused with 8F; the general clearing
+// needs the shift closed (C9) and something to clear (8F).
 #include "emulator/receipt_book.h"
 
 namespace ptk::emu {
@@ -145,6 +146,7 @@ Reply ZReport(VirtualRegister& reg, const Command& c) {
   if (s.receiptState != 0) return R::Error(rc::kReceiptOpen);
   if (!s.shiftOpen) return R::Error(rc::kAlreadyCleared);
   if (s.fiscalized && s.fm.Full()) return R::Error(rc::kFiscalMemoryFull);
+  if (uint8_t refusal = EklzRefusal(reg, true)) return R::Error(refusal);
 
   Lines out = Heading(reg, "СУТОЧНЫЙ ОТЧЕТ С ГАШЕНИЕМ");
   DailyBody(s, out);
@@ -160,6 +162,7 @@ Reply ZReport(VirtualRegister& reg, const Command& c) {
     out.push_back(
         TapeLine("ЗАПИСЬ В ФП", "N " + Padded(static_cast<int64_t>(s.fm.shifts.size()), 4)));
   }
+  EklzWriteShiftClose(reg, record.shift, s.shift.totals, out);
   out.push_back(Dashes());
   // The non-resettable totals count the shift before its counters are cleared.
   CountShiftClosed(s, ToSeconds(now));

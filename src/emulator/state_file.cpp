@@ -216,6 +216,29 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// One ЭКЛЗ record, appended when it fits what the ЭКЛЗ writes: numbered in order, an
+// activation first and only there, nothing after the archive's closing, a receipt of a
+// known type.
+bool ReadEklzRecord(const std::vector<int64_t>& v, Eklz& eklz) {
+  if (v.size() != 7 + kFmReceiptTypes) return false;
+  EklzRecord r;
+  if (v[0] < 0 || v[0] > static_cast<int64_t>(EklzRecordKind::ArchiveClose)) return false;
+  r.kind = static_cast<EklzRecordKind>(v[0]);
+  if (v[1] != static_cast<int64_t>(eklz.records.size()) + 1) return false;
+  if ((r.kind == EklzRecordKind::Activation) != eklz.records.empty()) return false;
+  if (eklz.ArchiveClosed()) return false;
+  r.kpk = static_cast<uint32_t>(v[1]);
+  r.shift = static_cast<int>(v[2]);
+  r.at = v[3];
+  r.document = static_cast<int>(v[4]);
+  if (r.kind == EklzRecordKind::Receipt && (v[5] < 1 || v[5] > kFmReceiptTypes)) return false;
+  r.receiptType = static_cast<uint8_t>(v[5]);
+  r.total = v[6];
+  for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[7 + t];
+  eklz.records.push_back(r);
+  return true;
+}
+
 }  // namespace
 
 std::string SerializeState(const RegisterState& s) {
@@ -248,6 +271,14 @@ std::string SerializeState(const RegisterState& s) {
     for (int64_t v : r.totals) out << " " << v;
     out << "\n";
   }
+  // The ЭКЛЗ: "eklz.record KIND KPK SHIFT AT DOCUMENT TYPE TOTAL TOTAL1 .. TOTAL6", in
+  // the order they were written.
+  for (const EklzRecord& r : s.eklz.records) {
+    out << "eklz.record " << static_cast<int>(r.kind) << " " << r.kpk << " " << r.shift << " "
+        << r.at << " " << r.document << " " << int{r.receiptType} << " " << r.total;
+    for (int64_t v : r.totals) out << " " << v;
+    out << "\n";
+  }
   for (const auto& [a, value] : s.tables.all()) {
     out << "table " << int{a.table} << " " << a.row << " " << int{a.field} << " " << Hex(value)
         << "\n";
@@ -272,6 +303,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   s.shift = ShiftCounters{};
   // Files written before the fiscal memory was kept have none: an empty memory.
   s.fm = FiscalMemory{};
+  // ... nor had they an ЭКЛЗ that kept records: a new one, not activated.
+  s.eklz = Eklz{};
   int number = 1;
   while (std::getline(in, line)) {
     ++number;
@@ -342,6 +375,11 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
       s.fm.shifts.push_back(r);
       continue;
     }
+    if (key == "eklz.record") {
+      std::vector<int64_t> v;
+      if (!ParseInts(value, v) || !ReadEklzRecord(v, s.eklz)) return bad();
+      continue;
+    }
     if (key == "receipt.line") {
       std::vector<int64_t> v;
       if (!ParseInts(value, v) || v.size() != 6 || v[0] < 0 || v[0] > 255 || v[3] < 1 ||
@@ -394,6 +432,7 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   if (s.submode == VirtualRegister::kReportSubmode && (s.mode == 2 || s.mode == 3 || s.mode == 5))
     s.submode = 0;
   if (s.submode == VirtualRegister::kGeneralClearingSubmode && s.mode == 3) s.submode = 0;
+  if (s.submode == kEklzReportSubmode && s.mode == 6) s.submode = 0;
   state = std::move(s);
   return true;
 }

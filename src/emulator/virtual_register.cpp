@@ -27,6 +27,7 @@ bool AllowedWhilePrinting(uint8_t code) {
     case 0x9D:  // version
     case 0x52:  // exit mode
     case 0x47:  // beep
+    case 0xAE:  // the ЭКЛЗ's state
       return true;
     default:
       return false;
@@ -125,6 +126,7 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterRegisterCommands(commands_);
   RegisterReportCommands(commands_);
   RegisterFiscalCommands(commands_);
+  RegisterEklzCommands(commands_);
 }
 
 void VirtualRegister::Reset() {

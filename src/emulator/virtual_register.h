@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/link/clock.h"
+#include "emulator/eklz.h"
 #include "emulator/faults.h"
 #include "emulator/fiscal_memory.h"
 #include "emulator/paper_tape.h"
@@ -105,6 +106,13 @@ inline constexpr uint8_t kNotFiscalized = 0xA8;
 inline constexpr uint8_t kNoFactoryNumber = 0xA9;
 inline constexpr uint8_t kNoReports = 0xAA;
 inline constexpr uint8_t kClearingNeeded = 0xC9;
+// The ЭКЛЗ.
+inline constexpr uint8_t kClockBeforeEklz = 0x20;
+inline constexpr uint8_t kCannotCloseArchive = 0x21;
+inline constexpr uint8_t kEklzActivationsUsed = 0xCF;
+inline constexpr uint8_t kEklzState = 0xD4;
+inline constexpr uint8_t kEklzFull = 0xD8;
+inline constexpr uint8_t kEklzNoData = 0xDA;
 }  // namespace rc
 
 // The model the register reports when none is chosen: the third known model code.
@@ -231,6 +239,8 @@ struct RegisterState {
   int64_t lastShiftTotal = 0;
   // The fiscal memory; survives everything but a new register.
   FiscalMemory fm;
+  // The ЭКЛЗ's records; its number and activations are in counters.
+  Eklz eklz;
   // Nothing to clear since the last general clearing (a new register has nothing).
   bool generalClearingDone = true;
 
@@ -375,6 +385,8 @@ void RegisterTableCommands(CommandTable& table);  // 0x46 0x50
 // Reports: 0x67 0x5A 0x77 0x60; the fiscal memory: 0x61 0x62 0x63 0x65 0x66.
 void RegisterReportCommands(CommandTable& table);
 void RegisterFiscalCommands(CommandTable& table);
+// The ЭКЛЗ: 0xA6 0xA7 0xA8 0xA9 0xAA 0xAB 0xAC 0xAD in mode 6, its state 0xAE in any mode.
+void RegisterEklzCommands(CommandTable& table);
 
 // 0x91, the register read.
 void RegisterRegisterCommands(CommandTable& table);

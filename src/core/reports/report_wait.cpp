@@ -57,18 +57,23 @@ uint8_t RestingMode(ReportKind kind) {
 
 }  // namespace
 
+bool StillPrinting(uint8_t mode, uint8_t printingMode) {
+  if (mode == printingMode) return true;
+  return printingMode == kEklzPrintingMode && mode == kEklzReportMode;
+}
+
 ReportEnd WaitReportEnd(Link& link, UserAbort& abort, uint8_t printingMode, uint8_t restingMode,
                         const std::function<void()>& disableStop) {
   UserInterface& ui = link.ui();
   // The register is taken as printing until a poll says otherwise.
   LastStateCode.mode = printingMode;
-  while (LastStateCode.mode == printingMode) {
+  while (StillPrinting(LastStateCode.mode, printingMode)) {
     const StopCheck check = TestUserAbort(abort, ui);
     if (check == StopCheck::Quit) return ReportEnd::Quit;
     if (check == StopCheck::Stop) {
       // One more look: a report that ended meanwhile needs no stopping.
       if (!Poll(link)) return ReportEnd::PollFailed;
-      if (LastStateCode.mode != printingMode) return ReportEnd::StoppedAfterEnd;
+      if (!StillPrinting(LastStateCode.mode, printingMode)) return ReportEnd::StoppedAfterEnd;
       if (disableStop) disableStop();
       if (ExitMode(link) != kExchangeOk) return ReportEnd::StopNotAccepted;
       ShowInfo(ui, kTextUserAbort);

@@ -15,11 +15,17 @@
 namespace ptk {
 
 // The mode bytes of the waits: the fiscal-memory reports print in 0x25 and rest in 0x05,
-// the ЭКЛЗ reports print in 0x26 and rest in 0x06.
+// the ЭКЛЗ reports print in 0x26 and rest in 0x06. A register shows its ЭКЛЗ printing a
+// report as 0x16 (the mode table's "печать отчета" of the ЭКЛЗ mode): a wait for 0x26
+// takes 0x16 as printing too, or every ЭКЛЗ report would end at once as broken off.
 inline constexpr uint8_t kFmPrintingMode = 0x25;
 inline constexpr uint8_t kFmRestingMode = 0x05;
 inline constexpr uint8_t kEklzPrintingMode = 0x26;
 inline constexpr uint8_t kEklzRestingMode = 0x06;
+inline constexpr uint8_t kEklzReportMode = 0x16;
+
+// Whether a polled mode byte counts as the printing mode of a wait.
+bool StillPrinting(uint8_t mode, uint8_t printingMode);
 
 // The pause before every state-code poll of the wait.
 inline constexpr uint32_t kReportPollMs = 100;
@@ -49,9 +55,9 @@ enum class ReportEnd {
   Quit,             // the application is quitting: the wait ends silently
 };
 
-// Polls until the register's mode byte is no longer printingMode: before each poll the
-// stop check processes the pending window messages and tests abort.stopRequested, then
-// the wait pauses 100 ms on the link's clock and sends one QueryStateCode, decoded into
+// Polls while the register still prints (StillPrinting): before each poll the stop
+// check processes the pending window messages and tests abort.stopRequested, then the
+// wait pauses 100 ms on the link's clock and sends one QueryStateCode, decoded into
 // LastStateCode. A stop sends one more poll after its pause; if the register still
 // prints, disableStop runs and ExitMode ends the report. No limit on the polls: the wait
 // ends when the mode changes, a poll fails or the person stops it. Shows its messages
