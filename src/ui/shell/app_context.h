@@ -41,6 +41,8 @@ class Tfm_AvarReport;
 class Tfm_FiskPam;
 class Tfm_Registr;
 class Tfm_MenadgerReg;
+class Tfm_SostEKLZ;
+class Tfm_EKLZ;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -69,6 +71,8 @@ struct Forms {
   Tfm_FiskPam* fm_FiskPam = nullptr;
   Tfm_Registr* fm_Registr = nullptr;
   Tfm_MenadgerReg* fm_MenadgerReg = nullptr;
+  Tfm_SostEKLZ* fm_SostEKLZ = nullptr;
+  Tfm_EKLZ* fm_EKLZ = nullptr;
 };
 
 class AppContext {

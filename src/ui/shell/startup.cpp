@@ -3,6 +3,7 @@
 #include <QAction>
 #include <memory>
 
+#include "ui/eklz/eklz.h"
 #include "ui/programming/datatable.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/beep.h"
@@ -83,6 +84,13 @@ void CreateWindows(AppContext& context) {
   f.fm_MenadgerReg->SetOwnerWindow(f.fm_Registr);
   Tfm_Registr* registr = f.fm_Registr;
   main->SetItemHandler(main->mi_Reg, [registr] { registr->Open(); });
+
+  f.fm_SostEKLZ = context.Adopt(std::make_unique<Tfm_SostEKLZ>(context));
+  f.fm_EKLZ = context.Adopt(std::make_unique<Tfm_EKLZ>(context));
+  Tfm_SostEKLZ* sostEklz = f.fm_SostEKLZ;
+  main->SetItemHandler(main->mi_SostEKLZ, [sostEklz] { sostEklz->Query(); });
+  Tfm_EKLZ* eklz = f.fm_EKLZ;
+  f.fm_RegComm->SetModeWindowOpener(6, [eklz] { eklz->Open(); });
 }
 
 }  // namespace ptk::ui

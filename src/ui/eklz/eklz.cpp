@@ -1,0 +1,329 @@
+#include "ui/eklz/eklz.h"
+
+#include <QDate>
+#include <QDateEdit>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/eklz/eklz_commands.h"
+#include "core/eklz/eklz_state.h"
+#include "core/reports/report_commands.h"
+#include "core/reports/report_wait.h"
+#include "core/reports/report_windows.h"
+#include "ui/controls/number_edits.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/qt_user_interface.h"
+#include "ui/shell/regcomm.h"
+
+namespace ptk::ui {
+namespace {
+
+template <class W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(name);
+  return w;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+  b->setToolTip(QString::fromUtf8(hint));
+  b->setAutoDefault(false);
+  return b;
+}
+
+TEditNum* Number(QWidget* parent, const char* name, int maxLength) {
+  auto* e = Named(new TEditNum(parent), name);
+  e->setMaxLength(maxLength);
+  return e;
+}
+
+QFrame* Panel(QWidget* parent, const char* name, const char* title = nullptr) {
+  auto* p = Named(new QFrame(parent), name);
+  p->setFrameShape(QFrame::StyledPanel);
+  if (title) {
+    auto* l = new QHBoxLayout(p);
+    l->setContentsMargins(2, 2, 2, 2);
+    auto* label = new QLabel(QString::fromUtf8(title), p);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    l->addWidget(label, 0, Qt::AlignCenter);
+  }
+  return p;
+}
+
+// Today as the pickers take it: written "dd.mm.yy" and read back.
+QDate Today() {
+  return QDate::fromString(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")),
+                           QStringLiteral("dd.MM.yy"))
+      .addYears(100);
+}
+
+QWidget* QueryPage(const char* name, TEditNum*& edit, const char* editName, int maxLength) {
+  auto* page = Named(new QWidget, name);
+  edit = Number(page, editName, maxLength);
+  auto* l = new QVBoxLayout(page);
+  l->addWidget(new QLabel(maxLength == 8 ? QStringLiteral("ВВЕДИТЕ НОМЕР КПК:")
+                                         : QStringLiteral("ВВЕДИТЕ НОМЕР СМЕНЫ:"),
+                          page));
+  l->addWidget(edit);
+  l->addStretch();
+  return page;
+}
+
+}  // namespace
+
+// ---- the state window ----
+
+Tfm_SostEKLZ::Tfm_SostEKLZ(AppContext& context)
+    : TForm(context, "fm_SostEKLZ", QStringLiteral("Состояние ЭКЛЗ")) {
+  pn_SostEKLZ = Panel(this, "pn_SostEKLZ");
+  mem_SostEKLZ = Named(new QPlainTextEdit(pn_SostEKLZ), "mem_SostEKLZ");
+  mem_SostEKLZ->setReadOnly(true);
+  mem_SostEKLZ->setFixedSize(201 + 120, 225);
+  QPalette palette = mem_SostEKLZ->palette();
+  palette.setColor(QPalette::Base, Qt::white);
+  palette.setColor(QPalette::Text, QColor(0, 0x80, 0x80));
+  mem_SostEKLZ->setPalette(palette);
+  QFont bold = mem_SostEKLZ->font();
+  bold.setBold(true);
+  mem_SostEKLZ->setFont(bold);
+  auto* panel = new QVBoxLayout(pn_SostEKLZ);
+  panel->addWidget(mem_SostEKLZ);
+  bt_SostEKLZExit = Button(this, "bt_SostEKLZExit", "&Закрыть", "Выйти из режима");
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(pn_SostEKLZ);
+  layout->addWidget(bt_SostEKLZExit, 0, Qt::AlignBottom);
+  setFixedSize(sizeHint());
+  connect(bt_SostEKLZExit, &QPushButton::clicked, this, &QWidget::close);
+  CloseOnEscape();
+}
+
+void Tfm_SostEKLZ::Query() {
+  Tfm_MainFr* main = context().forms.fm_MainFr;
+  if (!main) return;
+  int result = 0;
+  if (!main->RunUnderMenuLock([&] { result = QueryEklzState(link()); })) return;
+  if (result != kExchangeOk) return;
+  mem_SostEKLZ->clear();
+  for (const std::string& line : ShowEklzState(link())) mem_SostEKLZ->appendPlainText(Qs(line));
+  ShowFromMenu(bt_SostEKLZExit, true);
+}
+
+// ---- the ЭКЛЗ window ----
+
+Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
+    : TForm(context, "fm_EKLZ", QStringLiteral("РЕЖИМ РАБОТЫ С ЭКЛЗ")) {
+  pn_EKLZ1 = Panel(this, "pn_EKLZ1");
+  bt_Aktiv = Button(pn_EKLZ1, "bt_Aktiv", "АКТИВИЗАЦИЯ ", "Активизация ЭКЛЗ");
+  bt_CloseArhiv = Button(pn_EKLZ1, "bt_CloseArhiv", "ЗАКРЫТИЕ  АРХИВА", "Закрытие архива ЭКЛЗ");
+  bt_ItogAktiv =
+      Button(pn_EKLZ1, "bt_ItogAktiv", "ИТОГИ  АКТИВИЗАЦИИ", "Печать итогов активизации ЭКЛЗ");
+  auto* ops = new QHBoxLayout(pn_EKLZ1);
+  for (QPushButton* b : {bt_Aktiv, bt_CloseArhiv, bt_ItogAktiv}) ops->addWidget(b);
+
+  pn_EKLZ4 = Panel(this, "pn_EKLZ4", "ОТЧЕТЫ");
+  pn_EKLZ2 = Panel(this, "pn_EKLZ2");
+  pg_Otch = Named(new QTabWidget(pn_EKLZ2), "pg_Otch");
+  tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
+  dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
+  dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
+  for (QDateEdit* d : {dtp_OtchDateFirst, dtp_OtchDateLast}) {
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+  }
+  auto* dateKind = new QGroupBox(QStringLiteral("тип отчета"), tbch_OtchDate);
+  rb_OtchDatePoln = Named(new QRadioButton(QStringLiteral("полный"), dateKind), "rb_OtchDatePoln");
+  rb_OtchDateSokr =
+      Named(new QRadioButton(QStringLiteral("сокращённый"), dateKind), "rb_OtchDateSokr");
+  auto* dk = new QVBoxLayout(dateKind);
+  dk->addWidget(rb_OtchDatePoln);
+  dk->addWidget(rb_OtchDateSokr);
+  auto* dates = new QGridLayout(tbch_OtchDate);
+  dates->addWidget(new QLabel(QStringLiteral("начальная дата"), tbch_OtchDate), 0, 0);
+  dates->addWidget(dtp_OtchDateFirst, 0, 1);
+  dates->addWidget(new QLabel(QStringLiteral("конечная дата"), tbch_OtchDate), 1, 0);
+  dates->addWidget(dtp_OtchDateLast, 1, 1);
+  dates->addWidget(dateKind, 0, 2, 2, 1);
+  pg_Otch->addTab(tbch_OtchDate, QStringLiteral("По датам"));
+  tbch_OtchNumSm = Named(new QWidget, "tbch_OtchNumSm");
+  ed_OtchNSmFirst = Number(tbch_OtchNumSm, "ed_OtchNSmFirst", 4);
+  ed_OtchNSmLast = Number(tbch_OtchNumSm, "ed_OtchNSmLast", 4);
+  auto* shiftKind = new QGroupBox(QStringLiteral("тип отчета"), tbch_OtchNumSm);
+  rb_OtchNSmPoln = Named(new QRadioButton(QStringLiteral("полный"), shiftKind), "rb_OtchNSmPoln");
+  rb_OtchNSmSokr =
+      Named(new QRadioButton(QStringLiteral("сокращённый"), shiftKind), "rb_OtchNSmSokr");
+  auto* sk = new QVBoxLayout(shiftKind);
+  sk->addWidget(rb_OtchNSmPoln);
+  sk->addWidget(rb_OtchNSmSokr);
+  auto* shifts = new QGridLayout(tbch_OtchNumSm);
+  shifts->addWidget(new QLabel(QStringLiteral("начальный № смены"), tbch_OtchNumSm), 0, 0);
+  shifts->addWidget(ed_OtchNSmFirst, 0, 1);
+  shifts->addWidget(new QLabel(QStringLiteral("конечный № смены"), tbch_OtchNumSm), 1, 0);
+  shifts->addWidget(ed_OtchNSmLast, 1, 1);
+  shifts->addWidget(shiftKind, 0, 2, 2, 1);
+  pg_Otch->addTab(tbch_OtchNumSm, QStringLiteral("По номерам смен"));
+  bt_OtchOk = Button(pn_EKLZ2, "bt_OtchOk", "Отчет", "Получить отчет");
+  auto* reports = new QVBoxLayout(pn_EKLZ2);
+  reports->addWidget(pg_Otch);
+  reports->addWidget(bt_OtchOk, 0, Qt::AlignRight);
+
+  pn_EKLZ5 = Panel(this, "pn_EKLZ5", "ЗАПРОСЫ");
+  pn_EKLZ3 = Panel(this, "pn_EKLZ3");
+  pg_Zapros = Named(new QTabWidget(pn_EKLZ3), "pg_Zapros");
+  tbch_KL = QueryPage("tbch_KL", ed_NumSmenKL, "ed_NumSmenKL", 4);
+  tbch_Docum = QueryPage("tbch_Docum", ed_KPK, "ed_KPK", 8);
+  tbch_ItogSmen = QueryPage("tbch_ItogSmen", ed_NumSm, "ed_NumSm", 4);
+  pg_Zapros->addTab(tbch_KL, QStringLiteral("Контрольная лента"));
+  pg_Zapros->addTab(tbch_Docum, QStringLiteral("Документ"));
+  pg_Zapros->addTab(tbch_ItogSmen, QStringLiteral("Итоги смены"));
+  bt_ZaprosOk = Button(pn_EKLZ3, "bt_ZaprosOk", "Запрос", "Получить запрос");
+  auto* queries = new QVBoxLayout(pn_EKLZ3);
+  queries->addWidget(pg_Zapros);
+  queries->addWidget(bt_ZaprosOk, 0, Qt::AlignRight);
+
+  pn_Sleep = Panel(this, "pn_Sleep");
+  lb_Sleep = Named(new QLabel(QStringLiteral("Ждите !!!"), pn_Sleep), "lb_Sleep");
+  auto* sleep = new QHBoxLayout(pn_Sleep);
+  sleep->addWidget(lb_Sleep, 0, Qt::AlignCenter);
+  pn_Sleep->hide();
+  bt_StopReport = Button(this, "bt_StopReport", "Прервать", "Прервать отчет");
+  bt_EKLZClose = Button(this, "bt_EKLZClose", "&Закрыть", "Выйти из режима ЭКЛЗ");
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(bt_StopReport);
+  buttons->addWidget(bt_EKLZClose);
+  auto* columns = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  left->addWidget(pn_EKLZ4);
+  left->addWidget(pn_EKLZ2, 1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(pn_EKLZ5);
+  right->addWidget(pn_EKLZ3, 1);
+  columns->addLayout(left);
+  columns->addLayout(right);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pn_EKLZ1);
+  layout->addLayout(columns, 1);
+  layout->addWidget(pn_Sleep, 1);
+  layout->addLayout(buttons);
+
+  connect(bt_Aktiv, &QPushButton::clicked, this, &Tfm_EKLZ::bt_AktivClick);
+  connect(bt_ItogAktiv, &QPushButton::clicked, this, &Tfm_EKLZ::bt_ItogAktivClick);
+  connect(bt_CloseArhiv, &QPushButton::clicked, this, &Tfm_EKLZ::bt_CloseArhivClick);
+  connect(bt_OtchOk, &QPushButton::clicked, this, &Tfm_EKLZ::bt_OtchOkClick);
+  connect(bt_ZaprosOk, &QPushButton::clicked, this, &Tfm_EKLZ::bt_ZaprosOkClick);
+  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_EKLZ::bt_StopReportClick);
+  connect(bt_EKLZClose, &QPushButton::clicked, this, &Tfm_EKLZ::bt_EKLZCloseClick);
+}
+
+void Tfm_EKLZ::Open() {
+  Busy(false, false);
+  bt_StopReport->setEnabled(false);
+  pg_Otch->setCurrentWidget(tbch_OtchDate);
+  rb_OtchDatePoln->setChecked(true);
+  rb_OtchNSmPoln->setChecked(true);
+  dtp_OtchDateFirst->setDate(Today());
+  dtp_OtchDateLast->setDate(Today());
+  for (TEditNum* e : {ed_OtchNSmFirst, ed_OtchNSmLast, ed_NumSmenKL, ed_KPK, ed_NumSm}) e->clear();
+  pg_Zapros->setCurrentWidget(tbch_ItogSmen);
+  setEnabled(true);
+  ShowFromMenu(bt_EKLZClose, true);
+}
+
+void Tfm_EKLZ::Busy(bool busy, bool stoppable) {
+  pn_Sleep->setVisible(busy);
+  for (QFrame* p : {pn_EKLZ1, pn_EKLZ2, pn_EKLZ3, pn_EKLZ4, pn_EKLZ5}) p->setVisible(!busy);
+  bt_EKLZClose->setEnabled(!busy);
+  if (stoppable) {
+    bt_StopReport->setEnabled(busy);
+    context().abort.stopRequested = false;
+  }
+}
+
+void Tfm_EKLZ::Operation(int operation) {
+  const auto op = static_cast<EklzOperation>(operation);
+  if (!AskYesNo(ui(), EklzQuestion(op))) return;
+  RunCommand([&] {
+    Busy(true, false);
+    RunEklzOperation(link(), op);
+    Busy(false, false);
+  });
+}
+
+void Tfm_EKLZ::bt_AktivClick() {
+  Operation(static_cast<int>(EklzOperation::Activate));
+}
+void Tfm_EKLZ::bt_ItogAktivClick() {
+  Operation(static_cast<int>(EklzOperation::ActivationTotals));
+}
+void Tfm_EKLZ::bt_CloseArhivClick() {
+  Operation(static_cast<int>(EklzOperation::CloseArchive));
+}
+
+void Tfm_EKLZ::RunPrintout(const std::function<void(const std::function<void()>&)>& work) {
+  RunCommand([&] {
+    // Only the stop button can be used while the register prints.
+    setEnabled(true);
+    Busy(true, true);
+    work([this] { bt_StopReport->setEnabled(false); });
+    Busy(false, true);
+  });
+}
+
+void Tfm_EKLZ::bt_OtchOkClick() {
+  const bool byShifts = pg_Otch->currentWidget() == tbch_OtchNumSm;
+  if (byShifts &&
+      !ShiftRangeEntered(ui(), Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text())))
+    return;
+  RunPrintout([&](const std::function<void()>& disableStop) {
+    if (byShifts) {
+      RunReportByShifts(link(), context().abort, ReportKind::Eklz, rb_OtchNSmPoln->isChecked(),
+                        Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text()), disableStop);
+    } else {
+      const QDate a = dtp_OtchDateFirst->date();
+      const QDate b = dtp_OtchDateLast->date();
+      RunReportByDates(link(), context().abort, ReportKind::Eklz, rb_OtchDatePoln->isChecked(),
+                       ReportDate{a.year(), a.month(), a.day()},
+                       ReportDate{b.year(), b.month(), b.day()}, disableStop);
+    }
+  });
+}
+
+void Tfm_EKLZ::bt_ZaprosOkClick() {
+  QWidget* page = pg_Zapros->currentWidget();
+  const EklzQuery query = page == tbch_KL      ? EklzQuery::ShiftTape
+                          : page == tbch_Docum ? EklzQuery::Document
+                                               : EklzQuery::ShiftTotals;
+  const TEditNum* field = page == tbch_KL ? ed_NumSmenKL : page == tbch_Docum ? ed_KPK : ed_NumSm;
+  const std::string text = Std(field->text());
+  if (!EklzQueryEntered(ui(), query, text)) return;
+  RunPrintout([&](const std::function<void()>& disableStop) {
+    RunEklzQuery(link(), context().abort, query, text, disableStop);
+  });
+}
+
+void Tfm_EKLZ::bt_StopReportClick() {
+  context().abort.stopRequested = true;
+  bt_StopReport->setEnabled(false);
+}
+
+void Tfm_EKLZ::bt_EKLZCloseClick() {
+  close();
+}
+
+void Tfm_EKLZ::Closed() {
+  RunCommand([this] { ExitEklzMode(link()); });
+  if (Tfm_RegComm* regComm = context().forms.fm_RegComm) regComm->hide();
+}
+
+}  // namespace ptk::ui
