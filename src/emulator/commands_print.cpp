@@ -70,15 +70,11 @@ void PrintReceiptHeader(VirtualRegister& reg) {
   const TableStore& tables = reg.state().tables;
   const std::vector<uint8_t> spacing = tables.Get(kHeaderSpacingField);
   for (int i = 0; i < (spacing.empty() ? 0 : spacing[0]); ++i) reg.Print("");
-  for (std::string& line :
-       ReceiptTextLines(tables, kHeaderFirstRow, kHeaderFirstRow + kHeaderLines - 1))
-    reg.Print(std::move(line));
+  PrintReceiptTextRows(reg, kHeaderFirstRow, kHeaderFirstRow + kHeaderLines - 1);
 }
 
 void PrintReceiptEnding(VirtualRegister& reg) {
-  for (std::string& line :
-       ReceiptTextLines(reg.state().tables, kFooterFirstRow, kFooterFirstRow + kFooterLines - 1))
-    reg.Print(std::move(line));
+  PrintReceiptTextRows(reg, kFooterFirstRow, kFooterFirstRow + kFooterLines - 1);
 }
 
 void RegisterPrintCommands(CommandTable& table) {

@@ -42,6 +42,11 @@ class EmulatorHost::Impl {
       cardReader = std::make_unique<VirtualCardReader>();
       cardReader->SetCard(options_.card);
     }
+    FirmwareImages& firmware = register_.firmware();
+    if (options_.ptkFirmwareSize != 0)
+      firmware.ptkSize = std::min(options_.ptkFirmwareSize, kMaxFirmwareSize);
+    if (options_.fpFirmwareSize != 0)
+      firmware.fpSize = std::min(options_.fpFirmwareSize, kMaxFirmwareSize);
   }
   ~Impl() { Stop(); }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ struct EmulatorOptions {
   bool wireSpeed = false;  // pace bytes at the line speed (115200 bit/s unless set)
   int wireBaud = 115200;
   int model = 0;  // 0: the default model
+  // Sizes of the firmware images of the control block and of the fiscal-memory block
+  // (0: the defaults, 65536 and 2048 bytes).
+  uint32_t ptkFirmwareSize = 0;
+  uint32_t fpFirmwareSize = 0;
   // A virtual card reader on a second pseudo-terminal (on when card is not empty too),
   // with the card it sends when the program reads it.
   bool cardReader = false;

@@ -21,7 +21,8 @@ void OnSignal(int) {
 
 void PrintHelp(std::ostream& out) {
   out << "Usage: ptk-emulator [--state FILE] [--tape FILE] [--faults SPEC]\n"
-         "                    [--wire-speed [BAUD]] [--model N] [--card TEXT] [--help]\n"
+         "                    [--wire-speed [BAUD]] [--model N] [--card TEXT]\n"
+         "                    [--firmware-size BYTES[,FPBYTES]] [--help]\n"
          "\n"
          "Runs the virtual register on a pseudo-terminal: prints the device path of its\n"
          "slave side alone on the first line of standard output, then serves until\n"
@@ -41,6 +42,10 @@ void PrintHelp(std::ostream& out) {
          "                      reads it (opens it and discards its queues) it sends\n"
          "                      TEXT and CR LF 100 ms later, e.g. ';4000001234567899=2512?'\n"
          "                      (an empty TEXT: a reader with no card)\n"
+         "  --firmware-size BYTES[,FPBYTES]\n"
+         "                      sizes of the firmware images of the control block and\n"
+         "                      of the fiscal-memory block, 0 < size < 16777216\n"
+         "                      (default 65536,2048); read with ptk-cli firmware\n"
          "\n"
          "Defaults:\n"
          "  communication password 7391 (table 2, row 1, field 23)\n"
@@ -111,6 +116,18 @@ int main(int argc, char** argv) {
       if (!value(text) || !ParseInt(text, model) || model < 1 || model > 65535)
         return Usage("--model needs a number 1..65535");
       options.model = model;
+    } else if (arg == "--firmware-size") {
+      std::string text;
+      if (!value(text)) return Usage("--firmware-size needs BYTES[,FPBYTES]");
+      const size_t comma = text.find(',');
+      int ptkSize = 0, fpSize = 0;
+      const bool ok = ParseInt(text.substr(0, comma), ptkSize) &&
+                      (comma == std::string::npos || ParseInt(text.substr(comma + 1), fpSize));
+      if (!ok || ptkSize < 1 || ptkSize > 0xFFFFFF || fpSize < 0 || fpSize > 0xFFFFFF ||
+          (comma != std::string::npos && fpSize == 0))
+        return Usage("--firmware-size needs BYTES[,FPBYTES], each 1..16777215");
+      options.ptkFirmwareSize = static_cast<uint32_t>(ptkSize);
+      options.fpFirmwareSize = static_cast<uint32_t>(fpSize);
     } else if (arg == "--card") {
       if (!value(options.card)) return Usage("--card needs the card's text");
       options.cardReader = true;

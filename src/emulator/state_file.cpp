@@ -279,6 +279,11 @@ std::string SerializeState(const RegisterState& s) {
     for (int64_t v : r.totals) out << " " << v;
     out << "\n";
   }
+  // The picture memory: "picture LINEBYTES HEX" per picture, in number order (the height
+  // follows from the bytes), and "pictures.uploadOpen 1" when the last one is unfinished.
+  for (const StoredPicture& p : s.pictures.pictures)
+    out << "picture " << p.lineBytes << " " << Hex(p.lines) << "\n";
+  if (s.pictures.uploadOpen) out << "pictures.uploadOpen 1\n";
   for (const auto& [a, value] : s.tables.all()) {
     out << "table " << int{a.table} << " " << a.row << " " << int{a.field} << " " << Hex(value)
         << "\n";
@@ -305,6 +310,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   s.fm = FiscalMemory{};
   // ... nor had they an ЭКЛЗ that kept records: a new one, not activated.
   s.eklz = Eklz{};
+  // Files written before the picture memory was kept have none: an empty memory.
+  s.pictures = PictureStore{};
   int number = 1;
   while (std::getline(in, line)) {
     ++number;
@@ -333,6 +340,24 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
         return bad();
       s.tables.Set({static_cast<uint8_t>(t), static_cast<uint16_t>(r), static_cast<uint8_t>(f)},
                    std::move(bytes));
+      continue;
+    }
+    if (key == "picture") {
+      std::istringstream fields(value);
+      std::string width, hex, rest;
+      fields >> width >> hex >> rest;
+      int64_t w = 0;
+      StoredPicture p;
+      if (!ParseInt(width, w) || w < 1 || w > static_cast<int64_t>(kPictureMaxLineBytes) ||
+          !ParseHex(hex, p.lines) || p.lines.empty() || p.lines.size() % static_cast<size_t>(w) ||
+          !rest.empty() || s.pictures.Count() >= kMaxPictures)
+        return bad();
+      p.lineBytes = static_cast<size_t>(w);
+      s.pictures.pictures.push_back(std::move(p));
+      continue;
+    }
+    if (key == "pictures.uploadOpen") {
+      s.pictures.uploadOpen = value == "1";
       continue;
     }
     if (key == "receipt.note") {
@@ -433,6 +458,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
     s.submode = 0;
   if (s.submode == VirtualRegister::kGeneralClearingSubmode && s.mode == 3) s.submode = 0;
   if (s.submode == kEklzReportSubmode && s.mode == 6) s.submode = 0;
+  if (s.pictures.pictures.empty()) s.pictures.uploadOpen = false;
+  if (s.pictures.UsedBytes() > kPictureMemoryBytes) return fail("the pictures exceed the memory");
   state = std::move(s);
   return true;
 }

@@ -127,6 +127,8 @@ VirtualRegister::VirtualRegister(Clock& clock, uint16_t model)
   RegisterReportCommands(commands_);
   RegisterFiscalCommands(commands_);
   RegisterEklzCommands(commands_);
+  RegisterPictureCommands(commands_);
+  RegisterFirmwareCommands(commands_);
 }
 
 void VirtualRegister::Reset() {
@@ -136,6 +138,8 @@ void VirtualRegister::Reset() {
   LoadDefaultTables(state_.tables, model);
   drawerOpen_ = false;
   job_ = ReportJob{};
+  firmware_.source = 0;
+  firmware_.position = 0;
 }
 
 DateTime VirtualRegister::Now() const {
@@ -208,6 +212,8 @@ Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
 
   const CommandSpec* spec = commands_.Find(command.code);
   if (!spec) return Error(rc::kNotSupported, command.code);
+  if (spec->picturesOnly && CapabilitiesForModel(state_.model).pictures == 0)
+    return Error(rc::kNotSupported, command.code);
   if (command.params.size() < spec->minParams) return Error(rc::kBadLength, command.code);
   if (job_.active && !AllowedWhilePrinting(command.code))
     return Error(rc::kWrongMode, command.code);

@@ -29,6 +29,7 @@
 #include "emulator/faults.h"
 #include "emulator/fiscal_memory.h"
 #include "emulator/paper_tape.h"
+#include "emulator/picture_memory.h"
 #include "emulator/protocol_engine.h"
 #include "emulator/register_counters.h"
 #include "emulator/table_store.h"
@@ -50,6 +51,11 @@ inline constexpr uint8_t kNoPaper = 0x67;
 inline constexpr uint8_t kNoPrinterLink = 0x68;
 inline constexpr uint8_t kPrinterMechanical = 0x69;
 inline constexpr uint8_t kBadTarget = 0x6D;
+// Pictures and the firmware transfer.
+inline constexpr uint8_t kNoMoreFirmware = 0x18;
+inline constexpr uint8_t kNoMorePictureLines = 0x6B;
+inline constexpr uint8_t kPictureMemoryFull = 0x6E;
+inline constexpr uint8_t kNoSuchPicture = 0x6F;
 inline constexpr uint8_t kNotSupported = 0x7A;  // a command this register does not have
 inline constexpr uint8_t kWrongPassword = 0x8C;
 inline constexpr uint8_t kBadDate = 0x94;
@@ -246,11 +252,35 @@ struct RegisterState {
 
   // The programmable tables, the receipt header and ending (table 6) among them.
   TableStore tables;
+  // The picture memory (models with pictures).
+  PictureStore pictures;
 
   // Counters of things that leave no trace on the tape.
   uint64_t beeps = 0;
   uint64_t drawerOpenings = 0;
 };
+
+// The firmware images the register hands out (0x9C, 0x84): of the control block (source
+// 1) and of the fiscal-memory block (source 2), each of a set size, with a fixed
+// pseudo-random content (FirmwareImageByte), and the transfer in progress.
+inline constexpr uint32_t kDefaultPtkFirmwareSize = 65536;
+inline constexpr uint32_t kDefaultFpFirmwareSize = 2048;
+inline constexpr uint32_t kMaxFirmwareSize = 0xFFFFFF;  // three bytes in the start answer
+inline constexpr size_t kPtkFirmwareBlockBytes = 250;
+inline constexpr size_t kFpFirmwareBlockBytes = 28;
+struct FirmwareImages {
+  uint32_t ptkSize = kDefaultPtkFirmwareSize;
+  uint32_t fpSize = kDefaultFpFirmwareSize;
+  uint8_t source = 0;     // the transfer in progress: 1 or 2; 0 none
+  uint32_t position = 0;  // the next byte to hand out
+  uint32_t Size(uint8_t src) const { return src == 2 ? fpSize : ptkSize; }
+};
+// Byte i of a firmware image: the low byte of the 32-bit finaliser of MurmurHash3 applied
+// to seed XOR (i × 0x9E3779B1), with the seed 0x50544B31 for the control block and
+// 0x46500031 for the fiscal-memory block.
+uint8_t FirmwareImageByte(uint8_t source, uint32_t i);
+// A whole image (tests and the README's reference files).
+std::vector<uint8_t> FirmwareImage(uint8_t source, uint32_t size);
 
 class VirtualRegister;
 
@@ -277,6 +307,7 @@ struct CommandSpec {
   uint16_t modes = kAnyMode;
   bool prints = false;  // refused while the printer cannot print
   CommandHandler handler = nullptr;
+  bool picturesOnly = false;  // only models with pictures have it (0x7A on the others)
 };
 
 class CommandTable {
@@ -301,6 +332,7 @@ class VirtualRegister final : public CommandExecutor {
   const RegisterState& state() const { return state_; }
   Faults& faults() { return faults_; }
   PaperTape& tape() { return tape_; }
+  FirmwareImages& firmware() { return firmware_; }
   const CommandTable& commands() const { return commands_; }
   Clock& clock() { return *clock_; }
 
@@ -357,6 +389,7 @@ class VirtualRegister final : public CommandExecutor {
   Faults faults_;
   PaperTape tape_;
   CommandTable commands_;
+  FirmwareImages firmware_;
   uint32_t drawerOpenUntil_ = 0;
   bool drawerOpen_ = false;
 
@@ -390,6 +423,18 @@ void RegisterEklzCommands(CommandTable& table);
 
 // 0x91, the register read.
 void RegisterRegisterCommands(CommandTable& table);
+// Pictures: 0x8C 0x8A 0x8B 0x9E 0x9F 0x86 0x8D (models with pictures), 0x8E (every model).
+void RegisterPictureCommands(CommandTable& table);
+// The firmware transfer: 0x9C 0x84.
+void RegisterFirmwareCommands(CommandTable& table);
+
+// Prints picture lines on the tape at an offset in the model's units (8 dots on the third
+// model), each dot row `repeat` times.
+void PrintPictureOnTape(VirtualRegister& reg, std::span<const uint8_t> lines, size_t lineBytes,
+                        int offset, int repeat);
+// Table 6 rows first..last on the tape: their texts, and the stored pictures their picture
+// records name, at their offsets (double height when table 2 field 6 says so).
+void PrintReceiptTextRows(VirtualRegister& reg, uint16_t first, uint16_t last);
 
 // The receipt header (table 6 rows 1..4, after the blank lines of table 2 field 7 where
 // the model has it) and the receipt ending (rows 11..20) on the tape.

@@ -483,6 +483,9 @@ TEST_F(ExchangeTest, ShortAndLongAnswers) {
   block[1] = 0x00;  // a firmware block asked for with answer length 60
   block[10] = 0x10;
   block[20] = 0x03;  // 255 bytes of payload on the line: the frame fills 258 of 260
+  // A firmware block stuffed throughout: 255 bytes of payload, over 300 on the line.
+  std::vector<uint8_t> stuffed = block;
+  for (size_t i = 2; i < stuffed.size(); i += 3) stuffed[i] = i % 2 ? 0x10 : 0x03;
   std::vector<uint8_t> tooLong(300, 0x20);
   tooLong[0] = 0x55;
   tooLong[1] = 0x00;
@@ -500,6 +503,7 @@ TEST_F(ExchangeTest, ShortAndLongAnswers) {
       {"exact length", twenty, 0, 20, 1, {}, 20},
       {"long answer reaches the caller whole", block, 0, 60, 1, {}, 253},
       {"long answer, short allowed", block, 1, 60, 1, {}, 253},
+      {"stuffed beyond the buffer's size on the line", stuffed, 1, 60, 1, {}, 253},
       {"longer than the buffer", tooLong, 0, 60, 0, {"Нет ответа!"}, -1},
   };
   for (const Row& row : rows) {

@@ -26,6 +26,10 @@ struct GiveUp {
 
 constexpr int kAttempts = 100;
 constexpr int kReadings = 6;  // the first answer and five re-reads after NAK
+// The answer as it arrives, still stuffed: a firmware block of 250 bytes fills the
+// unstuffed buffer almost to the end, and every 0x10 or 0x03 in it takes two bytes on
+// the line, so the raw area has room for an answer stuffed throughout.
+constexpr size_t kRawAnswerSize = 2 * kLinkBufferSize;
 
 constexpr uint8_t kStateQuery = 0x3F;
 constexpr uint8_t kDeviceTypeQuery = 0xA5;
@@ -157,13 +161,17 @@ int Link::ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswe
   const size_t wanted = answerLength > 0 ? static_cast<size_t>(answerLength) : 0;
   uint8_t resultCode = 0;
   for (int reading = 1;; ++reading) {
-    std::array<uint8_t, kLinkBufferSize> raw{};
+    std::array<uint8_t, kRawAnswerSize> raw{};
     size_t rawCount = 0;
     const bool whole = port_->ReadFrame(raw.data(), raw.size(), wanted, t.t7, &rawCount);
     if (raw[0] != STX || (!whole && allowShortAnswer == 0)) {
       return ReportState(*ui_, LinkState::NoAnswer, kExchangeLinkFailure);
     }
     const FrameScan scan = ScanFrame(std::span<const uint8_t>(raw.data(), rawCount));
+    // An answer longer than the answer buffer cannot reach the caller whole.
+    if (scan.unstuffed.size() > AnswerBuffer.size()) {
+      return ReportState(*ui_, LinkState::NoAnswer, kExchangeLinkFailure);
+    }
     const uint8_t reply = scan.checkOk ? ACK : NAK;
 
     AnswerBuffer.fill(0);

@@ -1,0 +1,138 @@
+// ReadFirmware of the control block from the virtual register with wire pacing (each byte
+// in either direction takes its ten bit times). Prints the run's time against the floor:
+// per next-block command the required one-second wait, then the command's wire time plus
+// the larger of the 200 ms delay and the answer's wire time (the answer travels while the
+// program sleeps its delay); plus the start command likewise.
+// Usage: bench_firmware [bytes] [baud]   (default 2500 bytes: eleven blocks, about 13 s;
+//        65536 bytes, 263 blocks, take about five and a half minutes)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "core/link/clock.h"
+#include "core/link/framing.h"
+#include "core/link/serial_device.h"
+#include "core/link/serial_port.h"
+#include "core/programming/firmware.h"
+#include "core/settings/config.h"
+#include "core/shell/modes.h"
+#include "core/shell/user_interface.h"
+#include "emulator/emulator_host.h"
+#include "emulator/virtual_register.h"
+
+namespace {
+
+using namespace ptk;
+using Bytes = std::vector<uint8_t>;
+using Steady = std::chrono::steady_clock;
+
+class QuietUi final : public UserInterface {
+ public:
+  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
+    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
+                 static_cast<int>(text.size()), text.data());
+    return Answer::Ok;
+  }
+  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
+  void SetResult(std::string_view) override {}
+  std::string Result() const override { return {}; }
+  bool PumpMessages() override { return true; }
+};
+
+int BaudIndexFor(int baud) {
+  const int table[] = {9600, 19200, 38400, 57600, 115200};
+  for (int i = 0; i < 5; ++i) {
+    if (table[i] == baud) return i;
+  }
+  return 4;
+}
+
+// Wire time of one exchange: ENQ, ACK, the command frame, ACK, EOT, the register's ENQ,
+// the program's ACK (before the delay); the answer frame (during the delay); the
+// program's ACK and the register's EOT (after it).
+double ExchangeFloorMs(const Bytes& command, const Bytes& answer, double byteMs) {
+  const double before = (6 + BuildFrame(command).size()) * byteMs;
+  const double answerMs = BuildFrame(answer).size() * byteMs;
+  return before + std::max<double>(kFirmwareDelayMs, answerMs) + 2 * byteMs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const long requested = argc > 1 ? std::atol(argv[1]) : 2500;
+  const int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
+  const uint32_t size =
+      static_cast<uint32_t>(std::clamp<long>(requested, 1, static_cast<long>(kFirmwareMaxSize)));
+
+  emu::EmulatorOptions options;
+  options.wireSpeed = std::getenv("NOPACE") == nullptr;
+  options.wireBaud = baud;
+  options.ptkFirmwareSize = size;
+  emu::EmulatorHost host(options);
+  if (!host.Start()) {
+    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
+    return 1;
+  }
+  QuietUi ui;
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  SerialPort port(*device, SystemClock(), ui);
+  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
+    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
+    return 1;
+  }
+  Settings settings;
+  settings.AccessPassword = "7391";
+  Link link(port, ui, settings);
+  UserAbort abort;
+  if (EnterFirmwareProgramming(link, abort) != kExchangeOk) {
+    std::fprintf(stderr, "programming mode was not entered\n");
+    return 1;
+  }
+
+  const std::string file =
+      (std::filesystem::temp_directory_path() / "bench_firmware_PO_KKM.bin").string();
+  int blocks = 0;
+  FirmwareProgress progress;
+  progress.advanced = [&blocks](uint64_t) { ++blocks; };
+  const Steady::time_point start = Steady::now();
+  const FirmwareRead r = ReadFirmware(link, abort, FirmwareSource::Ptk, file, progress);
+  const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+  std::filesystem::remove(file);
+  ExitMode(link);
+  port.ClosePort();
+  host.Stop();
+  if (r.status != kFirmwareComplete || r.written != size) {
+    std::fprintf(stderr, "ReadFirmware failed (%d, %u of %u bytes)\n", r.status, r.written, size);
+    return 1;
+  }
+
+  const double byteMs = options.wireSpeed ? 10.0 * 1000.0 / baud : 0.0;
+  const Bytes password = {0x73, 0x91};
+  auto command = [&password](std::initializer_list<uint8_t> rest) {
+    Bytes c = password;
+    c.insert(c.end(), rest);
+    return c;
+  };
+  double floorMs =
+      ExchangeFloorMs(command({kCmdFirmwareStart, 0x01}), {0x55, 0x00, 0, 0, 0}, byteMs);
+  for (int b = 0; b < blocks; ++b) {
+    Bytes answer = {0x55, 0x00};
+    const uint32_t at = static_cast<uint32_t>(b) * kPtkFirmwareBlock;
+    if (at < size) {
+      for (uint32_t i = 0; i < kPtkFirmwareBlock; ++i)
+        answer.push_back(at + i < size ? emu::FirmwareImageByte(1, at + i) : 0xFF);
+    } else {
+      answer = {0x55, 0x18, 0x00};  // "no more data"
+    }
+    floorMs += kFirmwareBlockWaitMs + ExchangeFloorMs(command({kCmdFirmwareBlock}), answer, byteMs);
+  }
+  std::printf("virtual register, %d bit/s%s: %u bytes in %d next-block commands\n", baud,
+              options.wireSpeed ? "" : " (unpaced)", size, blocks);
+  std::printf("time %.1f ms, floor %.1f ms, time / floor %.4f (goal <= 1.05)\n", ms, floorMs,
+              ms / floorMs);
+  return 0;
+}
