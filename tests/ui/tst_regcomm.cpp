@@ -10,6 +10,7 @@
 #include "core/link/result_codes.h"
 #include "core/shell/modes.h"
 #include "support/register_app_rig.h"
+#include "ui/eklz/eklz.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/chek.h"
 #include "ui/reports/fiskpam.h"
@@ -127,6 +128,9 @@ void TestRegComm::everyModeCanBeEntered() {
         break;
       case 4:
         window = rig.context->forms.fm_Program;
+        break;
+      case 6:
+        window = static_cast<QWidget*>(rig.context->forms.fm_EKLZ);
         break;
       default:
         break;

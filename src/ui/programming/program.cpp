@@ -7,6 +7,7 @@
 #include "core/shell/modes.h"
 #include "ui/programming/datatable.h"
 #include "ui/shell/app_context.h"
+#include "ui/shell/datefr.h"
 #include "ui/shell/regcomm.h"
 
 namespace ptk::ui {
@@ -32,14 +33,13 @@ Tfm_Program::Tfm_Program(AppContext& context)
   btnrsoft->setVisible(false);
   btnrsoft->setEnabled(false);
   bt_ChekClose = Button(this, "bt_ChekClose", "&Закрыть", "Выйти из режима");
-  // The date and time window and the picture manager come with their own work.
-  bt_ProgrDateTime->setEnabled(false);
   auto* layout = new QVBoxLayout(this);
   for (QPushButton* b : {bt_DataTable, bt_ProgrDateTime, btnimgdlg, btnrsoft}) layout->addWidget(b);
   layout->addSpacing(12);
   layout->addWidget(bt_ChekClose);
   setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
   connect(bt_DataTable, &QPushButton::clicked, this, &Tfm_Program::bt_DataTableClick);
+  connect(bt_ProgrDateTime, &QPushButton::clicked, this, &Tfm_Program::bt_ProgrDateTimeClick);
   connect(bt_ChekClose, &QPushButton::clicked, this, &Tfm_Program::bt_ChekCloseClick);
 }
 
@@ -54,6 +54,10 @@ void Tfm_Program::Prepare() {
 
 void Tfm_Program::bt_DataTableClick() {
   if (Tfm_DataTable* tables = context().forms.fm_DataTable) tables->ReadAllTables(this);
+}
+
+void Tfm_Program::bt_ProgrDateTimeClick() {
+  if (Tfm_DateFR* date = context().forms.fm_DateFR) date->Open(this);
 }
 
 void Tfm_Program::bt_ChekCloseClick() {

@@ -18,6 +18,7 @@ class Tfm_Program : public TForm {
   // identified, the picture button by the model, the window shown.
   void Prepare();
   void bt_DataTableClick();
+  void bt_ProgrDateTimeClick();
   void bt_ChekCloseClick();
 
   QPushButton* bt_DataTable;

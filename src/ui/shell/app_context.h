@@ -43,6 +43,8 @@ class Tfm_Registr;
 class Tfm_MenadgerReg;
 class Tfm_SostEKLZ;
 class Tfm_EKLZ;
+class Tfm_DateFR;
+class Tfm_PrnBmp;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -73,6 +75,8 @@ struct Forms {
   Tfm_MenadgerReg* fm_MenadgerReg = nullptr;
   Tfm_SostEKLZ* fm_SostEKLZ = nullptr;
   Tfm_EKLZ* fm_EKLZ = nullptr;
+  Tfm_DateFR* fm_DateFR = nullptr;
+  Tfm_PrnBmp* fm_PrnBmp = nullptr;
 };
 
 class AppContext {

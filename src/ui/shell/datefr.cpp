@@ -29,8 +29,8 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
 Tfm_DateFR::Tfm_DateFR(AppContext& context)
     : TForm(context, "fm_DateFR", QStringLiteral("Программирование даты и времени")),
       confirmation_(std::make_unique<DateConfirmation>()) {
-  rg_DateTime = new QGroupBox(
-      QStringLiteral(" ************** ВНИМАНИЕ !!! *************** "), this);
+  rg_DateTime =
+      new QGroupBox(QStringLiteral(" ************** ВНИМАНИЕ !!! *************** "), this);
   rg_DateTime->setObjectName("rg_DateTime");
   dt_Date = new QDateEdit(rg_DateTime);
   dt_Date->setObjectName("dt_Date");

@@ -5,6 +5,7 @@
 
 #include "ui/eklz/eklz.h"
 #include "ui/programming/datatable.h"
+#include "ui/programming/prnbmp.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/beep.h"
 #include "ui/receipts/chek.h"
@@ -16,6 +17,7 @@
 #include "ui/reports/sostfr.h"
 #include "ui/settings/config_window.h"
 #include "ui/shell/app_context.h"
+#include "ui/shell/datefr.h"
 #include "ui/shell/help.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
@@ -56,6 +58,7 @@ void CreateWindows(AppContext& context) {
   f.fm_Program = context.Adopt(std::make_unique<Tfm_Program>(context));
   f.fm_DataTable = context.Adopt(std::make_unique<Tfm_DataTable>(context));
   f.fm_DataTable->SetOwnerWindow(f.fm_Program);
+  f.fm_DateFR = context.Adopt(std::make_unique<Tfm_DateFR>(context));
   Tfm_Program* program = f.fm_Program;
   f.fm_RegComm->SetModeWindowOpener(4, [program] { program->Prepare(); });
 
@@ -91,6 +94,10 @@ void CreateWindows(AppContext& context) {
   main->SetItemHandler(main->mi_SostEKLZ, [sostEklz] { sostEklz->Query(); });
   Tfm_EKLZ* eklz = f.fm_EKLZ;
   f.fm_RegComm->SetModeWindowOpener(6, [eklz] { eklz->Open(); });
+
+  f.fm_PrnBmp = context.Adopt(std::make_unique<Tfm_PrnBmp>(context));
+  Tfm_PrnBmp* prnBmp = f.fm_PrnBmp;
+  main->SetItemHandler(main->mi_PrnBmp, [prnBmp] { prnBmp->Open(); });
 }
 
 }  // namespace ptk::ui
