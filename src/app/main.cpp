@@ -108,10 +108,18 @@ int main(int argc, char* argv[]) {
       QStringLiteral("clock"),
       QStringLiteral("Часы виртуального ПТК стоят на этом времени: \"ДД.ММ.ГГГГ ЧЧ:ММ:СС\"."),
       QStringLiteral("TIME"));
+  const QCommandLineOption firmwareOption(
+      QStringLiteral("firmware-size"),
+      QStringLiteral("Размер ПО виртуального ПТК в байтах (блок управления[,блок ФП])."),
+      QStringLiteral("BYTES"));
+  const QCommandLineOption serviceOption(
+      QStringLiteral("service"),
+      QStringLiteral("Показать скрытые пункты меню и кнопки, добавить «Сравнение ПО»."));
   const QCommandLineOption modelOption(
       QStringLiteral("model"), QStringLiteral("Код модели виртуального ПТК."), QStringLiteral("N"));
-  for (const QCommandLineOption* o : {&emulatorOption, &portOption, &cardOption, &traceOption,
-                                      &scriptOption, &faultsOption, &clockOption, &modelOption})
+  for (const QCommandLineOption* o :
+       {&emulatorOption, &portOption, &cardOption, &traceOption, &scriptOption, &faultsOption,
+        &clockOption, &modelOption, &serviceOption, &firmwareOption})
     parser.addOption(*o);
   if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
   if (parser.isSet(helpOption)) {
@@ -142,6 +150,17 @@ int main(int argc, char* argv[]) {
     bool ok = false;
     emulatorOptions.model = parser.value(modelOption).toInt(&ok);
     if (!ok || emulatorOptions.model <= 0) return Usage(QStringLiteral("неверный код модели"));
+  }
+  if (parser.isSet(firmwareOption)) {
+    const QStringList sizes = parser.value(firmwareOption).split(QLatin1Char(','));
+    bool ok = sizes.size() <= 2;
+    const uint32_t ptkSize = ok ? sizes[0].toUInt(&ok) : 0;
+    uint32_t fpSize = ptkSize;
+    if (ok && sizes.size() == 2) fpSize = sizes[1].toUInt(&ok);
+    if (!ok || ptkSize == 0 || fpSize == 0 || ptkSize > 0xFFFFFF || fpSize > 0xFFFFFF)
+      return Usage(QStringLiteral("неверный размер ПО"));
+    emulatorOptions.ptkFirmwareSize = ptkSize;
+    emulatorOptions.fpFirmwareSize = fpSize;
   }
   std::optional<int64_t> frozenClock;
   if (parser.isSet(clockOption)) {
@@ -197,6 +216,7 @@ int main(int argc, char* argv[]) {
     context.settings.cardReaderName = cardReader;
   }
 
+  context.service = parser.isSet(serviceOption);
   ptk::ui::CreateWindows(context);
   ptk::ui::Tfm_MainFr* main = context.forms.fm_MainFr;
   QObject::connect(main, &ptk::ui::Tfm_MainFr::closed, &app, &QApplication::quit,

@@ -45,6 +45,9 @@ class Tfm_SostEKLZ;
 class Tfm_EKLZ;
 class Tfm_DateFR;
 class Tfm_PrnBmp;
+class Tfm_ReadPO;
+class Tfm_CheckPO;
+class Tfm_SelCheckPO;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -77,6 +80,9 @@ struct Forms {
   Tfm_EKLZ* fm_EKLZ = nullptr;
   Tfm_DateFR* fm_DateFR = nullptr;
   Tfm_PrnBmp* fm_PrnBmp = nullptr;
+  Tfm_ReadPO* fm_ReadPO = nullptr;
+  Tfm_CheckPO* fm_CheckPO = nullptr;
+  Tfm_SelCheckPO* fm_SelCheckPO = nullptr;
 };
 
 class AppContext {
@@ -110,6 +116,9 @@ class AppContext {
   Settings settings;
   // Replaces the port name of the settings file for this run only, when not empty.
   std::string portOverride;
+  // The service switch: the hidden menu items and buttons shown and enabled, and the
+  // firmware comparison on the menu.
+  bool service = false;
   // The stop request of long operations (set by the stop buttons, tested between commands)
   // and the operation that runs.
   UserAbort abort;

@@ -1,10 +1,13 @@
 #include "ui/shell/startup.h"
 
 #include <QAction>
+#include <QMenu>
+#include <QPushButton>
 #include <memory>
 
 #include "ui/eklz/eklz.h"
 #include "ui/programming/datatable.h"
+#include "ui/programming/firmware_windows.h"
 #include "ui/programming/prnbmp.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/beep.h"
@@ -98,6 +101,30 @@ void CreateWindows(AppContext& context) {
   f.fm_PrnBmp = context.Adopt(std::make_unique<Tfm_PrnBmp>(context));
   Tfm_PrnBmp* prnBmp = f.fm_PrnBmp;
   main->SetItemHandler(main->mi_PrnBmp, [prnBmp] { prnBmp->Open(); });
+
+  f.fm_ReadPO = context.Adopt(std::make_unique<Tfm_ReadPO>(context));
+  f.fm_CheckPO = context.Adopt(std::make_unique<Tfm_CheckPO>(context));
+  f.fm_SelCheckPO = context.Adopt(std::make_unique<Tfm_SelCheckPO>(context));
+  Tfm_ReadPO* readPO = f.fm_ReadPO;
+  QObject::connect(program->btnrsoft, &QPushButton::clicked, program,
+                   [readPO, program] { readPO->Open(program); });
+  if (context.service) {
+    // The service engineer's switch: everything hidden is shown and usable, and the
+    // firmware comparison, which the menu does not reach otherwise, gets an item.
+    for (QAction* hidden : {main->mi_PrnField, main->mi_PrnBmp, main->mi_PrnEndChek,
+                            main->mi_TehnolNull, main->mi_FiskPam}) {
+      hidden->setVisible(true);
+      hidden->setEnabled(true);
+    }
+    auto* check = new QAction(QStringLiteral("Сравнение ПО"), main);
+    check->setObjectName("mi_CheckPO");
+    main->mi_ConfigMenu->addAction(check);
+    Tfm_SelCheckPO* select = f.fm_SelCheckPO;
+    main->SetItemHandler(check, [select] { select->CompareAction(); });
+    program->btnrsoft->setText(QStringLiteral("Чтение ПО"));
+    program->btnrsoft->setVisible(true);
+    program->btnrsoft->setEnabled(true);
+  }
 }
 
 }  // namespace ptk::ui

@@ -1,0 +1,216 @@
+#include "ui/programming/firmware_windows.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/programming/firmware.h"
+#include "core/shell/modes.h"
+#include "ui/controls/radio_group.h"
+#include "ui/shell/app_context.h"
+#include "ui/shell/main_fr.h"
+#include "ui/shell/process.h"
+#include "ui/shell/qt_user_interface.h"
+
+namespace ptk::ui {
+namespace {
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(name);
+  if (hint) b->setToolTip(QString::fromUtf8(hint));
+  return b;
+}
+
+QHBoxLayout* Row(std::initializer_list<QPushButton*> buttons) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  for (QPushButton* b : buttons) row->addWidget(b);
+  return row;
+}
+
+// The process window around a transfer: shown with the caption, its gauge following
+// the transfer, closed and reset afterwards.
+class ProcessView {
+ public:
+  ProcessView(Tfm_Process* process, const QString& caption) : process_(process) {
+    if (!process_) return;
+    design_ = process_->windowTitle();
+    process_->setWindowTitle(caption);
+    process_->cg_Time->setValue(0);
+    process_->show();
+    process_->raise();
+  }
+  ~ProcessView() {
+    if (!process_) return;
+    process_->close();
+    process_->cg_Time->setValue(0);
+    process_->setWindowTitle(design_);
+  }
+  FirmwareProgress Progress(QLineEdit* size) {
+    FirmwareProgress p;
+    p.started = [this, size](uint32_t bytes) {
+      if (size) size->setText(QString::number(bytes));
+      if (process_) process_->cg_Time->setRange(0, static_cast<int>(bytes));
+    };
+    p.advanced = [this](uint64_t gauge) {
+      if (process_)
+        process_->cg_Time->setValue(static_cast<int>(
+            std::min<uint64_t>(gauge, static_cast<uint64_t>(process_->cg_Time->maximum()))));
+    };
+    return p;
+  }
+
+ private:
+  Tfm_Process* process_;
+  QString design_;
+};
+
+}  // namespace
+
+Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
+    : TForm(context, "fm_ReadPO", QStringLiteral("Чтение ПО")) {
+  rg_Istochnik = new TRadioGroup(
+      "rg_Istochnik", QStringLiteral("ИСТОЧНИК"),
+      {QStringLiteral("блок управления ПТК"), QStringLiteral("блок фискальной памяти")}, this);
+  ed_LenPO = new QLineEdit(this);
+  ed_LenPO->setObjectName("ed_LenPO");
+  ed_LenPO->setReadOnly(true);
+  bt_ReadPO = Button(this, "bt_ReadPO", "&Считать", "Начать считывание ПО");
+  bt_ReadPOExit = Button(this, "bt_ReadPOExit", "&Закрыть", "Выйти из режима");
+  auto* size = new QFormLayout;
+  size->addRow(QStringLiteral("Размер ПО (в байтах):"), ed_LenPO);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(rg_Istochnik);
+  layout->addLayout(size);
+  layout->addLayout(Row({bt_ReadPO, bt_ReadPOExit}));
+  setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
+  SetCommandControls({rg_Istochnik, bt_ReadPO, bt_ReadPOExit});
+  connect(bt_ReadPO, &QPushButton::clicked, this, &Tfm_ReadPO::bt_ReadPOClick);
+  connect(bt_ReadPOExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tfm_ReadPO::Open(QWidget* owner) {
+  rg_Istochnik->setItemIndex(0);
+  ed_LenPO->clear();
+  if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
+  SetOwnerWindow(owner);
+  if (owner) owner->setEnabled(false);
+  SetControlsEnabled(true);
+  show();
+  raise();
+  activateWindow();
+  bt_ReadPO->setFocus();
+}
+
+void Tfm_ReadPO::bt_ReadPOClick() {
+  const auto source = rg_Istochnik->itemIndex() == 1 ? FirmwareSource::Fp : FirmwareSource::Ptk;
+  RunCommand([&] {
+    ProcessView view(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
+    ed_LenPO->clear();
+    const FirmwareRead read =
+        ReadFirmware(link(), context().abort, source, std::string(FirmwareFileName(source)),
+                     view.Progress(ed_LenPO));
+    if (read.status == kFirmwareComplete) ShowInfo(ui(), FirmwareReadText(source));
+  });
+}
+
+Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
+    : TForm(context, "fm_CheckPO", QStringLiteral("Сравнение ПО ПТК")) {
+  lb_Dir = new QLabel(QDir::currentPath(), this);
+  lb_Dir->setObjectName("lb_Dir");
+  ed_File = new QLineEdit(QStringLiteral("*.*"), this);
+  ed_File->setObjectName("ed_File");
+  bt_Obzor = Button(this, "bt_Obzor", "...", "Выбрать файл");
+  bt_Sravn = Button(this, "bt_Sravn", "&Сравнить", "Сравнить ПО с выбранным файлом");
+  bt_POExit = Button(this, "bt_POExit", "&Закрыть", "Выйти из режима");
+  auto* file = new QHBoxLayout;
+  file->addWidget(ed_File, 1);
+  file->addWidget(bt_Obzor);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Укажите файл для сравнения ПО:"), this));
+  layout->addWidget(lb_Dir);
+  layout->addLayout(file);
+  layout->addLayout(Row({bt_Sravn, bt_POExit}));
+  setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+  SetCommandControls({ed_File, bt_Obzor, bt_Sravn, bt_POExit});
+  connect(bt_Obzor, &QPushButton::clicked, this, &Tfm_CheckPO::bt_ObzorClick);
+  connect(bt_Sravn, &QPushButton::clicked, this, &Tfm_CheckPO::bt_SravnClick);
+  connect(bt_POExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tfm_CheckPO::Open(QWidget* owner, int source) {
+  source_ = source;
+  setWindowTitle(
+      Qs(FirmwareCompareCaption(source == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk)));
+  if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
+  SetOwnerWindow(owner);
+  if (owner) owner->setEnabled(false);
+  SetControlsEnabled(true);
+  show();
+  raise();
+  activateWindow();
+}
+
+void Tfm_CheckPO::bt_ObzorClick() {
+  // The folder and the file of the reference, chosen in the platform's file dialog.
+  FileRequest request;
+  request.caption = "Укажите файл для сравнения ПО:";
+  request.directory = Std(lb_Dir->text());
+  if (std::optional<std::string> path = ui().AskFile(request)) {
+    const QFileInfo info(Qs(*path));
+    lb_Dir->setText(info.absolutePath());
+    ed_File->setText(info.fileName());
+  }
+}
+
+void Tfm_CheckPO::bt_SravnClick() {
+  const auto source = source_ == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk;
+  const std::string reference = Std(QDir(lb_Dir->text()).filePath(ed_File->text()));
+  RunCommand([&] {
+    ProcessView view(context().forms.fm_Process, windowTitle());
+    CompareFirmware(link(), context().abort, source, reference,
+                    std::string(FirmwareFileName(source)), view.Progress(nullptr));
+  });
+}
+
+Tfm_SelCheckPO::Tfm_SelCheckPO(AppContext& context)
+    : TForm(context, "fm_SelCheckPO", QStringLiteral("Режим сравнения программного обеспечения ")) {
+  bt_SravnPOKKM = Button(this, "bt_SravnPOKKM", "Блок управления ПТК", "Сравнение ПО ККТ");
+  bt_SravnPOFP = Button(this, "bt_SravnPOFP", "Блок фискальной памяти", "Сравнение ПО ФП");
+  bt_Close = Button(this, "bt_Close", "&Закрыть", "Выйти из режима");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(bt_SravnPOKKM);
+  layout->addWidget(bt_SravnPOFP);
+  layout->addWidget(bt_Close);
+  setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+  connect(bt_SravnPOKKM, &QPushButton::clicked, this, [this] {
+    if (Tfm_CheckPO* check = this->context().forms.fm_CheckPO) check->Open(this, 1);
+  });
+  connect(bt_SravnPOFP, &QPushButton::clicked, this, [this] {
+    if (Tfm_CheckPO* check = this->context().forms.fm_CheckPO) check->Open(this, 2);
+  });
+  connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tfm_SelCheckPO::CompareAction() {
+  Tfm_MainFr* main = context().forms.fm_MainFr;
+  if (!main) return;
+  int entered = 0;
+  if (!main->RunUnderMenuLock([&] { entered = EnterFirmwareProgramming(link(), context().abort); }))
+    return;
+  if (entered != kExchangeOk) return;
+  ShowFromMenu(bt_SravnPOKKM, true);
+}
+
+void Tfm_SelCheckPO::Closed() {
+  RunCommand([this] { ExitMode(link()); });
+}
+
+}  // namespace ptk::ui
