@@ -46,8 +46,7 @@ Tfm_Program::Tfm_Program(AppContext& context)
 void Tfm_Program::Prepare() {
   // A failed identification leaves the all-zero capabilities; nothing is shown here.
   IdentifyModel(link());
-  // The picture manager comes with its own work; until then the button stays disabled.
-  btnimgdlg->setEnabled(false);
+  btnimgdlg->setEnabled(CurrentModel().caps.pictures != 0);
   setEnabled(true);
   ShowFromMenu(bt_DataTable, true);
 }

@@ -48,6 +48,7 @@ class Tfm_PrnBmp;
 class Tfm_ReadPO;
 class Tfm_CheckPO;
 class Tfm_SelCheckPO;
+class Tfrmimgman;
 class Tfm_DataTable;
 
 // The program's windows, created hidden at start-up; a window that is not built yet
@@ -83,6 +84,7 @@ struct Forms {
   Tfm_ReadPO* fm_ReadPO = nullptr;
   Tfm_CheckPO* fm_CheckPO = nullptr;
   Tfm_SelCheckPO* fm_SelCheckPO = nullptr;
+  Tfrmimgman* frmimgman = nullptr;
 };
 
 class AppContext {

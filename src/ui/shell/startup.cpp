@@ -8,6 +8,7 @@
 #include "ui/eklz/eklz.h"
 #include "ui/programming/datatable.h"
 #include "ui/programming/firmware_windows.h"
+#include "ui/programming/imgman.h"
 #include "ui/programming/prnbmp.h"
 #include "ui/programming/program.h"
 #include "ui/receipts/beep.h"
@@ -105,6 +106,10 @@ void CreateWindows(AppContext& context) {
   f.fm_ReadPO = context.Adopt(std::make_unique<Tfm_ReadPO>(context));
   f.fm_CheckPO = context.Adopt(std::make_unique<Tfm_CheckPO>(context));
   f.fm_SelCheckPO = context.Adopt(std::make_unique<Tfm_SelCheckPO>(context));
+  f.frmimgman = context.Adopt(std::make_unique<Tfrmimgman>(context));
+  Tfrmimgman* imgman = f.frmimgman;
+  QObject::connect(program->btnimgdlg, &QPushButton::clicked, program,
+                   [imgman, program] { imgman->Open(program); });
   Tfm_ReadPO* readPO = f.fm_ReadPO;
   QObject::connect(program->btnrsoft, &QPushButton::clicked, program,
                    [readPO, program] { readPO->Open(program); });
