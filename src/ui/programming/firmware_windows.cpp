@@ -1,11 +1,14 @@
 #include "ui/programming/firmware_windows.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -123,32 +126,72 @@ void Tfm_ReadPO::bt_ReadPOClick() {
 
 Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
     : TForm(context, "fm_CheckPO", QStringLiteral("Сравнение ПО ПТК")) {
-  lb_Dir = new QLabel(QDir::currentPath(), this);
+  dcb_Drive = new QComboBox(this);
+  dcb_Drive->setObjectName("dcb_Drive");
+  for (const QFileInfo& drive : QDir::drives())
+    dcb_Drive->addItem(QDir::toNativeSeparators(drive.absoluteFilePath()));
+  dlb_Directori = new QListWidget(this);
+  dlb_Directori->setObjectName("dlb_Directori");
+  flb_File = new QListWidget(this);
+  flb_File->setObjectName("flb_File");
+  lb_Dir = new QLabel(this);
   lb_Dir->setObjectName("lb_Dir");
   ed_File = new QLineEdit(QStringLiteral("*.*"), this);
   ed_File->setObjectName("ed_File");
-  bt_Obzor = Button(this, "bt_Obzor", "...", "Выбрать файл");
   bt_Sravn = Button(this, "bt_Sravn", "&Сравнить", "Сравнить ПО с выбранным файлом");
   bt_POExit = Button(this, "bt_POExit", "&Закрыть", "Выйти из режима");
-  auto* file = new QHBoxLayout;
-  file->addWidget(ed_File, 1);
-  file->addWidget(bt_Obzor);
+  auto* lists = new QGridLayout;
+  lists->addWidget(ed_File, 0, 0);
+  lists->addWidget(lb_Dir, 0, 1);
+  lists->addWidget(flb_File, 1, 0);
+  lists->addWidget(dlb_Directori, 1, 1);
+  lists->addWidget(dcb_Drive, 2, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Укажите файл для сравнения ПО:"), this));
-  layout->addWidget(lb_Dir);
-  layout->addLayout(file);
+  layout->addLayout(lists);
   layout->addLayout(Row({bt_Sravn, bt_POExit}));
-  setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
-  SetCommandControls({ed_File, bt_Obzor, bt_Sravn, bt_POExit});
-  connect(bt_Obzor, &QPushButton::clicked, this, &Tfm_CheckPO::bt_ObzorClick);
+  resize(520, 360);
+  SetCommandControls({dcb_Drive, dlb_Directori, flb_File, ed_File, bt_Sravn, bt_POExit});
+  connect(dcb_Drive, &QComboBox::currentIndexChanged, this, &Tfm_CheckPO::dcb_DriveChange);
+  connect(dlb_Directori, &QListWidget::itemActivated, this, &Tfm_CheckPO::dlb_DirectoriOpen);
+  connect(flb_File, &QListWidget::currentRowChanged, this, &Tfm_CheckPO::flb_FileClick);
   connect(bt_Sravn, &QPushButton::clicked, this, &Tfm_CheckPO::bt_SravnClick);
   connect(bt_POExit, &QPushButton::clicked, this, &QWidget::close);
+  // The lists start in the working folder.
+  ShowFolder(QDir::currentPath());
+}
+
+void Tfm_CheckPO::ShowFolder(const QString& folder) {
+  const QDir dir(folder);
+  lb_Dir->setText(QDir::toNativeSeparators(dir.absolutePath()));
+  dlb_Directori->clear();
+  if (!dir.isRoot()) dlb_Directori->addItem(QStringLiteral(".."));
+  dlb_Directori->addItems(dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name));
+  flb_File->clear();
+  flb_File->addItems(dir.entryList(QDir::Files, QDir::Name));
+}
+
+void Tfm_CheckPO::dcb_DriveChange() {
+  if (dcb_Drive->currentIndex() >= 0)
+    ShowFolder(QDir::fromNativeSeparators(dcb_Drive->currentText()));
+}
+
+void Tfm_CheckPO::dlb_DirectoriOpen() {
+  QListWidgetItem* item = dlb_Directori->currentItem();
+  if (!item) return;
+  QDir dir(QDir::fromNativeSeparators(lb_Dir->text()));
+  if (dir.cd(item->text())) ShowFolder(dir.absolutePath());
+}
+
+void Tfm_CheckPO::flb_FileClick() {
+  if (QListWidgetItem* item = flb_File->currentItem()) ed_File->setText(item->text());
 }
 
 void Tfm_CheckPO::Open(QWidget* owner, int source) {
   source_ = source;
   setWindowTitle(
       Qs(FirmwareCompareCaption(source == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk)));
+  ShowFolder(QDir::fromNativeSeparators(lb_Dir->text()));
   if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
   SetOwnerWindow(owner);
   if (owner) owner->setEnabled(false);
@@ -158,21 +201,10 @@ void Tfm_CheckPO::Open(QWidget* owner, int source) {
   activateWindow();
 }
 
-void Tfm_CheckPO::bt_ObzorClick() {
-  // The folder and the file of the reference, chosen in the platform's file dialog.
-  FileRequest request;
-  request.caption = "Укажите файл для сравнения ПО:";
-  request.directory = Std(lb_Dir->text());
-  if (std::optional<std::string> path = ui().AskFile(request)) {
-    const QFileInfo info(Qs(*path));
-    lb_Dir->setText(info.absolutePath());
-    ed_File->setText(info.fileName());
-  }
-}
-
 void Tfm_CheckPO::bt_SravnClick() {
   const auto source = source_ == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk;
-  const std::string reference = Std(QDir(lb_Dir->text()).filePath(ed_File->text()));
+  const std::string reference = Std(QDir::toNativeSeparators(
+      QDir(QDir::fromNativeSeparators(lb_Dir->text())).filePath(ed_File->text())));
   RunCommand([&] {
     ProcessView view(context().forms.fm_Process, windowTitle());
     CompareFirmware(link(), context().abort, source, reference,

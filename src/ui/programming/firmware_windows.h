@@ -4,8 +4,10 @@
 
 #include "ui/shell/form.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPushButton;
 
 namespace ptk::ui {
@@ -32,16 +34,23 @@ class Tfm_CheckPO : public TForm {
   explicit Tfm_CheckPO(AppContext& context);
   // source: 1 the control block, 2 the fiscal-memory block.
   void Open(QWidget* owner, int source);
-  void bt_ObzorClick();
   void bt_SravnClick();
+  // The drive box drives the folder list, the folder list the file list and the label;
+  // choosing a file writes its name into the edit.
+  void dcb_DriveChange();
+  void dlb_DirectoriOpen();
+  void flb_FileClick();
 
+  QComboBox* dcb_Drive;
+  QListWidget* dlb_Directori;
+  QListWidget* flb_File;
   QLabel* lb_Dir;
   QLineEdit* ed_File;
-  QPushButton* bt_Obzor;
   QPushButton* bt_Sravn;
   QPushButton* bt_POExit;
 
  private:
+  void ShowFolder(const QString& folder);
   int source_ = 1;
 };
 

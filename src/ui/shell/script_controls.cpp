@@ -211,6 +211,19 @@ QString SetControl(QWidget* control, const QString& value, int row, int column) 
     slider->setValue(*number);
     return {};
   }
+  if (auto* list = qobject_cast<QListWidget*>(control)) {
+    int row = -1;
+    if (value.startsWith(QLatin1Char('#'))) {
+      row = ToInt(value.mid(1)).value_or(-1);
+      if (row >= list->count()) row = -1;
+    } else {
+      const QList<QListWidgetItem*> found = list->findItems(value, Qt::MatchExactly);
+      if (!found.isEmpty()) row = list->row(found.first());
+    }
+    if (row < 0) return Refused(value);
+    list->setCurrentRow(row);
+    return {};
+  }
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(value);
     return {};
