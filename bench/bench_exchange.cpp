@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_common.h"
 #include "core/link/clock.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/framing.h"
@@ -36,24 +37,9 @@
 namespace {
 
 using namespace ptk;
+using bench::QuietUi;
 using Bytes = std::vector<uint8_t>;
 using SteadyClock = std::chrono::steady_clock;
-
-class QuietUi final : public UserInterface {
- public:
-  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
-    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-    return Answer::Ok;
-  }
-  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
-  void SetResult(std::string_view text) override { result_ = std::string(text); }
-  std::string Result() const override { return result_; }
-  bool PumpMessages() override { return true; }
-
- private:
-  std::string result_;
-};
 
 // The register's side on the pty master: answers every command with one fixed payload.
 class Register {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_common.h"
 #include "core/link/clock.h"
 #include "core/link/encoding.h"
 #include "core/link/frame_exchange.h"
@@ -29,29 +30,10 @@
 namespace {
 
 using namespace ptk;
+using bench::QuietUi;
+using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
 using Steady = std::chrono::steady_clock;
-
-class QuietUi final : public UserInterface {
- public:
-  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
-    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-    return Answer::Ok;
-  }
-  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
-  void SetResult(std::string_view) override {}
-  std::string Result() const override { return {}; }
-  bool PumpMessages() override { return true; }
-};
-
-int BaudIndexFor(int baud) {
-  const int table[] = {9600, 19200, 38400, 57600, 115200};
-  for (int i = 0; i < 5; ++i) {
-    if (table[i] == baud) return i;
-  }
-  return 4;
-}
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes out;
@@ -108,17 +90,14 @@ int main(int argc, char** argv) {
   emu::EmulatorHost host(options);
   bool shift = false;
   host.WithRegister([&shift](emu::VirtualRegister& r) { shift = ShortShift(r); });
-  if (!shift || !host.Start()) {
-    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
+  if (!shift) {
+    std::fprintf(stderr, "cannot shorten the shift of the virtual register\n");
     return 1;
   }
   QuietUi ui;
   std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
   SerialPort port(*device, SystemClock(), ui);
-  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
-    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
-    return 1;
-  }
+  if (!StartAndOpen(host, port, baud)) return 1;
   Settings settings;
   settings.AccessPassword = "7391";
   Link link(port, ui, settings);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "bench_common.h"
 #include "core/link/clock.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/serial_device.h"
@@ -40,34 +41,15 @@ int main() {
 namespace {
 
 using namespace ptk;
+using bench::QuietUi;
+using bench::StartAndOpen;
 using Steady = std::chrono::steady_clock;
-
-class QuietUi final : public UserInterface {
- public:
-  Answer ShowBox(std::string_view caption, std::string_view text, Icon, Buttons) override {
-    std::fprintf(stderr, "box: %.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                 static_cast<int>(text.size()), text.data());
-    return Answer::Yes;
-  }
-  std::optional<std::string> AskFile(const FileRequest&) override { return std::nullopt; }
-  void SetResult(std::string_view) override {}
-  std::string Result() const override { return {}; }
-  bool PumpMessages() override { return true; }
-};
 
 double CpuSeconds(int who) {
   rusage u{};
   getrusage(who, &u);
   return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-int BaudIndexFor(int baud) {
-  const int table[] = {9600, 19200, 38400, 57600, 115200};
-  for (int i = 0; i < 5; ++i) {
-    if (table[i] == baud) return i;
-  }
-  return 4;
 }
 
 }  // namespace
@@ -80,17 +62,10 @@ int main(int argc, char** argv) {
   options.wireBaud = baud;
   options.faults = "reporttime=" + std::to_string(seconds * 1000);
   emu::EmulatorHost host(options);
-  if (!host.Start()) {
-    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
-    return 1;
-  }
-  QuietUi ui;
+  QuietUi ui(Answer::Yes);
   std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
   SerialPort port(*device, SystemClock(), ui);
-  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
-    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
-    return 1;
-  }
+  if (!StartAndOpen(host, port, baud)) return 1;
   Settings settings;
   settings.AccessPassword = "7391";
   Link link(port, ui, settings);
