@@ -19,6 +19,7 @@
 #include "core/reports/report_wait.h"
 #include "core/reports/report_windows.h"
 #include "ui/controls/number_edits.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
@@ -27,24 +28,10 @@
 namespace ptk::ui {
 namespace {
 
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
-  b->setToolTip(QString::fromUtf8(hint));
-  b->setAutoDefault(false);
-  return b;
-}
-
-TEditNum* Number(QWidget* parent, const char* name, int maxLength) {
-  auto* e = Named(new TEditNum(parent), name);
-  e->setMaxLength(maxLength);
-  return e;
-}
+using build::Button;
+using build::Named;
+using build::Number;
+using build::Today;
 
 QFrame* Panel(QWidget* parent, const char* name, const char* title = nullptr) {
   auto* p = Named(new QFrame(parent), name);
@@ -59,13 +46,6 @@ QFrame* Panel(QWidget* parent, const char* name, const char* title = nullptr) {
     l->addWidget(label, 0, Qt::AlignCenter);
   }
   return p;
-}
-
-// Today as the pickers take it: written "dd.mm.yy" and read back.
-QDate Today() {
-  return QDate::fromString(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")),
-                           QStringLiteral("dd.MM.yy"))
-      .addYears(100);
 }
 
 QWidget* QueryPage(const char* name, TEditNum*& edit, const char* editName, int maxLength) {

@@ -17,6 +17,7 @@
 #include "core/reports/report_wait.h"
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
@@ -25,36 +26,15 @@
 namespace ptk::ui {
 namespace {
 
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
-  b->setToolTip(QString::fromUtf8(hint));
-  b->setAutoDefault(false);
-  return b;
-}
-
-TEditNum* Number(QWidget* parent, const char* name, int maxLength) {
-  auto* e = Named(new TEditNum(parent), name);
-  e->setMaxLength(maxLength);
-  return e;
-}
+using build::Button;
+using build::Named;
+using build::Number;
+using build::Today;
 
 QLineEdit* ReadOnly(QWidget* parent, const char* name) {
   auto* e = Named(new QLineEdit(parent), name);
   e->setReadOnly(true);
   return e;
-}
-
-// Today as the date pickers take it: written "dd.mm.yy" and read back.
-QDate Today() {
-  return QDate::fromString(QDate::currentDate().toString(QStringLiteral("dd.MM.yy")),
-                           QStringLiteral("dd.MM.yy"))
-      .addYears(100);
 }
 
 ReportDate DateOf(const QDateEdit* picker) {
