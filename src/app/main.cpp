@@ -79,11 +79,12 @@ int main(int argc, char* argv[]) {
   since.start();
   ptk::ui::TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("ptk-tester"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+  QApplication::setApplicationVersion(QStringLiteral(PTK_VERSION));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Тестовая программа для ПТК"));
   const QCommandLineOption helpOption = parser.addHelpOption();
+  const QCommandLineOption versionOption = parser.addVersionOption();
   const QCommandLineOption emulatorOption(
       QStringLiteral("emulator"), QStringLiteral("Работать с виртуальным ПТК в этом процессе."));
   const QCommandLineOption portOption(QStringLiteral("port"),
@@ -124,6 +125,10 @@ int main(int argc, char* argv[]) {
   if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
   if (parser.isSet(helpOption)) {
     std::cout << parser.helpText().toStdString();
+    return 0;
+  }
+  if (parser.isSet(versionOption)) {
+    std::cout << "ptk-tester " << PTK_VERSION << "\n";
     return 0;
   }
   if (!parser.positionalArguments().isEmpty())
