@@ -207,11 +207,13 @@ else
   fail "installed ptk-tester --emulator --script (exit $status)" "$out"
 fi
 
-# The launcher: the per-user folder, created private, and the program's working folder.
+# The launcher: the per-user folder, created private, and the program's working folder
+# (started from the folder of the programs, as a desktop might, it writes only into the
+# user's folder).
 launch() { env -i PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen "$@"; }
 home="$work/home"
 mkdir -p "$home"
-out=$(cd / && launch HOME="$home" "$bin/ptk-tester-launch" --emulator --script "$work/state.script" \
+out=$(cd "$bin" && launch HOME="$home" "$bin/ptk-tester-launch" --emulator --script "$work/state.script" \
   --trace trace.txt 2>&1)
 status=$?
 folder="$home/.config/ptk-tester"
