@@ -5,6 +5,7 @@
 // written field back and reports each difference. The communication password (table 2
 // field 23) is written last, and the following commands use it.
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -99,8 +100,11 @@ int Dump(Context& c, const std::vector<std::string>& args) {
 }
 
 bool ParseFile(Context& c, const std::string& path, std::vector<DumpEntry>& entries) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  // A folder opens as a stream that reads nothing; it must not pass for an empty file.
+  std::error_code ec;
+  std::ifstream file;
+  if (std::filesystem::is_regular_file(path, ec)) file.open(path, std::ios::binary);
+  if (!file.is_open()) {
     c.err << "ptk-cli tables load: cannot read " << path << "\n";
     return false;
   }
@@ -118,6 +122,16 @@ bool ParseFile(Context& c, const std::string& path, std::vector<DumpEntry>& entr
         c.err << "ptk-cli tables load: " << path << ":" << number << ": " << why << "\n";
         return false;
     }
+  }
+  if (file.bad()) {
+    c.err << "ptk-cli tables load: cannot read " << path << "\n";
+    return false;
+  }
+  // An empty or comment-only file is taken for a mistake (a truncated copy, the wrong
+  // file): nothing would be written, yet the register would be put through the mode.
+  if (entries.empty()) {
+    c.err << "ptk-cli tables load: " << path << ": no field to write\n";
+    return false;
   }
   return true;
 }

@@ -113,31 +113,107 @@ TEST_F(ConfigTest, BadPortBeforeAnyPortWasLoadedKeepsCom1) {
 TEST_F(ConfigTest, BaudFile) {
   struct Row {
     std::string content;
+    bool ok;
     std::string name;
     int index;  // the previous index is 2
   } rows[] = {
-      {"CBR_9600\n", "CBR_9600", 0},     {"CBR_19200\n", "CBR_19200", 1},
-      {"CBR_38400", "CBR_38400", 2},     {"CBR_57600\n", "CBR_57600", 3},
-      {"CBR_115200\n", "CBR_115200", 4}, {"CBR_4800\n", "CBR_4800", 2},
-      {"cbr_9600\n", "cbr_9600", 2},     {"CBR_115200000\n", "CBR_115200", 4},
+      {"CBR_9600\n", true, "CBR_9600", 0},
+      {"CBR_19200\n", true, "CBR_19200", 1},
+      {"CBR_38400", true, "CBR_38400", 2},
+      {"CBR_57600\n", true, "CBR_57600", 3},
+      {"CBR_115200\n", true, "CBR_115200", 4},
+      {"CBR_115200000\n", true, "CBR_115200", 4},  // cut to 10 characters
+      {"\n", true, "CBR_115200", 4},               // no word: the default
+      // Another name keeps the index, and a box names the speed kept.
+      {"CBR_4800\n", false, "CBR_4800", 2},
+      {"cbr_9600\n", false, "cbr_9600", 2},
+      {"115200\n", false, "115200", 2},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.content);
     settings.BaudIndex = 2;
+    ui.boxes.clear();
     Put(kBaudFile, row.content);
-    EXPECT_TRUE(LoadSetting(settings, 2, ui));
+    EXPECT_EQ(LoadSetting(settings, 2, ui), row.ok);
     EXPECT_EQ(settings.baudName, row.name);
     EXPECT_EQ(settings.BaudIndex, row.index);
+    ASSERT_EQ(ui.boxes.size(), row.ok ? 0u : 1u);
+    if (!row.ok) {
+      EXPECT_EQ(ui.boxes[0].caption, "Ошибка");
+      EXPECT_EQ(ui.boxes[0].text, "Неверная скорость \"" + row.name +
+                                      "\" в файле baude_fr.ini. Оставлена скорость 38400 бит/с.");
+    }
   }
 }
 
 TEST_F(ConfigTest, PasswordFile) {
-  Put(kPasswordFile, "1234\n");
-  EXPECT_TRUE(LoadSetting(settings, 3, ui));
-  EXPECT_EQ(settings.AccessPassword, "1234");
-  Put(kPasswordFile, "123456789012345\n");
-  EXPECT_TRUE(LoadSetting(settings, 3, ui));
-  EXPECT_EQ(settings.AccessPassword, "1234567890");
+  struct Row {
+    std::string content;
+    bool ok;
+    std::string password;  // the previous password is 1111
+  } rows[] = {
+      {"1234\n", true, "1234"},
+      {"30\n", true, "30"},  // the frame pads it with zeros
+      {"123456789012345\n", true, "1234567890"},
+      {"\n", true, "7391"},  // no word: the default
+      // Any other character would be sent as zeros: the previous password stays.
+      {"abcd\n", false, "1111"},
+      {"12a4\n", false, "1111"},
+      {"-123\n", false, "1111"},
+      {"12,3\n", false, "1111"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.content);
+    settings.AccessPassword = "1111";
+    ui.boxes.clear();
+    Put(kPasswordFile, row.content);
+    EXPECT_EQ(LoadSetting(settings, 3, ui), row.ok);
+    EXPECT_EQ(settings.AccessPassword, row.password);
+    ASSERT_EQ(ui.boxes.size(), row.ok ? 0u : 1u);
+    if (!row.ok) {
+      EXPECT_EQ(ui.boxes[0].caption, "Ошибка");
+      EXPECT_NE(ui.boxes[0].text.find("в файле pass_fr.ini. Оставлен пароль 1111."),
+                std::string::npos);
+    }
+  }
+}
+
+TEST_F(ConfigTest, BadPasswordBeforeAnyWasLoadedKeepsTheDefault) {
+  Put(kPasswordFile, "abcd\n");
+  EXPECT_FALSE(LoadSetting(settings, 3, ui));
+  EXPECT_EQ(settings.AccessPassword, "7391");
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text,
+            "Неверный пароль \"abcd\" в файле pass_fr.ini. Оставлен пароль 7391.");
+}
+
+TEST_F(ConfigTest, AFolderInPlaceOfASettingsFileIsShownAndChangesNothing) {
+  struct Row {
+    int which;
+    const char* file;
+    std::string box;
+  } rows[] = {
+      {1, kPortFile, "Не удалось прочитать файл num_port.ini. Оставлен порт COM9."},
+      {2, kBaudFile, "Не удалось прочитать файл baude_fr.ini. Оставлена скорость 38400 бит/с."},
+      {3, kPasswordFile, "Не удалось прочитать файл pass_fr.ini. Оставлен пароль 1111."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.file);
+    settings.portName = "COM9";
+    settings.PortIndex = 8;
+    settings.baudName = "CBR_38400";
+    settings.BaudIndex = 2;
+    settings.AccessPassword = "1111";
+    ui.boxes.clear();
+    fs::create_directory(dir / row.file);
+    EXPECT_FALSE(LoadSetting(settings, row.which, ui));
+    EXPECT_EQ(settings.portName, "COM9");
+    EXPECT_EQ(settings.PortIndex, 8);
+    EXPECT_EQ(settings.baudName, "CBR_38400");
+    EXPECT_EQ(settings.BaudIndex, 2);
+    EXPECT_EQ(settings.AccessPassword, "1111");
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{row.box});
+  }
 }
 
 TEST_F(ConfigTest, SaveThenLoadGivesTheSameValues) {

@@ -30,6 +30,17 @@ TEST(PackModePassword, PadsPacksAndTruncates) {
   for (const Case& c : cases) EXPECT_EQ(PackModePassword(c.text), c.packed) << c.text;
 }
 
+TEST(PackModePassword, OnlyDigitPasswordsAreSent) {
+  const struct {
+    const char* text;
+    bool digits;
+  } cases[] = {
+      {"00000030", true},  {"", true},          {"0000003A", false}, {"abcdefgh", false},
+      {"1234 678", false}, {"1234-678", false}, {"0000003Ж", false}, {"١٢٣٤٥٦٧٨", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsDigitPassword(c.text), c.digits) << c.text;
+}
+
 TEST(ModeTable, CaptionsOfThePasswordWindow) {
   const char* titles[] = {"ВХОД В РЕЖИМ РЕГИСТРАЦИЙ",  "ВХОД В РЕЖИМ ОТЧЕТОВ",
                           "ВХОД В РЕЖИМ ГАШЕНИЙ",      "ВХОД В РЕЖИМ ПРОГРАММИРОВАНИЯ",

@@ -314,6 +314,8 @@ TEST_F(PictureLinkTest, PrintingLinesAndABmpFileFromThePc) {
   } refused[] = {
       {"no file", (dir / "none.bmp").string(), 1, "Нет указанного файла для печати!"},
       {"repeat beyond 16 bits", path, 65536, "Недопустимый параметр"},
+      {"a folder", dir.string(), 1, "Нет указанного файла для печати!"},
+      {"a device", "/dev/null", 1, "Нет указанного файла для печати!"},
   };
   file.resize(file.size() - 12);  // now short of its pixels
   const std::string cut = (dir / "cut.bmp").string();
@@ -329,6 +331,36 @@ TEST_F(PictureLinkTest, PrintingLinesAndABmpFileFromThePc) {
   EXPECT_EQ(PrintBmpFile(link, cut, 1, 0), kExchangeLinkFailure);
   EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"Ошибка чтения из файла"});
   EXPECT_TRUE(commands.empty());
+  std::filesystem::remove_all(dir);
+}
+
+TEST(PictureFiles, WholeFileReadRefusesWhatIsNoPictureFile) {
+  const auto dir = std::filesystem::temp_directory_path() / "ptk-whole-file-test";
+  std::filesystem::create_directories(dir);
+  const auto put = [&](const char* name, size_t size) {
+    const std::string path = (dir / name).string();
+    std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+    return path;
+  };
+  struct Row {
+    const char* name;
+    std::string path;
+    uintmax_t limit;
+    bool ok;
+    size_t size;
+  } rows[] = {
+      {"an ordinary file", put("a.bmp", 100), 100, true, 100},
+      {"an empty file", put("e.bmp", 0), 100, true, 0},
+      {"one byte over the limit", put("b.bmp", 101), 100, false, 0},
+      {"a folder", dir.string(), 100, false, 0},
+      {"a missing file", (dir / "none.bmp").string(), 100, false, 0},
+      {"a device that never ends", "/dev/zero", 100, false, 0},
+  };
+  for (const Row& row : rows) {
+    std::vector<uint8_t> bytes(3, 0);
+    EXPECT_EQ(ReadWholeFile(row.path, bytes, row.limit), row.ok) << row.name;
+    EXPECT_EQ(bytes.size(), row.size) << row.name;
+  }
   std::filesystem::remove_all(dir);
 }
 

@@ -137,6 +137,8 @@ TEST_F(CliTables, LoadReportsWhatItCannotDo) {
     std::ofstream f(File("bad.txt"), std::ios::binary);
     f << "7 1 1 = \"ХЛЕБ\"\n2 1 12 = 1\n";
   }
+  std::ofstream(File("empty.txt"), std::ios::binary) << "# nothing but a comment\n\n";
+  std::filesystem::create_directories(dir / "folder.txt");
   struct Row {
     std::vector<std::string> verb;
     std::string err;
@@ -145,6 +147,9 @@ TEST_F(CliTables, LoadReportsWhatItCannotDo) {
       {{"tables", "load", File("in.txt"), "--mode-password", "3x"}, "expected FILE"},
       {{"tables", "load", File("bad.txt"), "--mode-password", "30"}, "bad.txt:2: no such field"},
       {{"tables", "copy"}, "expected dump [FILE] or load"},
+      {{"tables", "load", File("empty.txt"), "--mode-password", "30"}, "no field to write"},
+      {{"tables", "load", File("folder.txt"), "--mode-password", "30"}, "cannot read"},
+      {{"tables", "load", File("missing.txt"), "--mode-password", "30"}, "cannot read"},
   };
   for (const Row& row : usage) {
     const Output o = Cli(a.SlavePath(), "7391", row.verb);

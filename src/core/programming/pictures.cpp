@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -203,12 +204,24 @@ std::vector<uint8_t> PrintPictureLineFrame(const Link& link, uint16_t repeat, ui
   return link.CommandFrame(kCmdPrintPictureLine, params);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, uintmax_t maxBytes) {
   bytes.clear();
-  std::ifstream in(path, std::ios::binary);
+  // A folder or a device is no file to read: reading a folder throws from the stream
+  // buffer, and a device such as /dev/zero never ends.
+  std::error_code ec;
+  const std::filesystem::path p(path);
+  if (!std::filesystem::is_regular_file(p, ec)) return false;
+  const uintmax_t size = std::filesystem::file_size(p, ec);
+  if (ec || size > maxBytes) return false;
+  std::ifstream in(p, std::ios::binary);
   if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  bytes.resize(static_cast<size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  if (in.gcount() != static_cast<std::streamsize>(size)) {
+    bytes.clear();
+    return false;
+  }
+  return true;
 }
 
 int PrintBmpFile(Link& link, const std::string& path, int repeat, int offset) {

@@ -137,7 +137,13 @@ std::vector<uint8_t> PrintPictureLineFrame(const Link& link, uint16_t repeat, ui
 // printed), 0 when nothing was sent.
 int PrintBmpFile(Link& link, const std::string& path, int repeat, int offset);
 
-// The file's bytes, whole; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+// The largest picture file read: far beyond any picture the register can print (576 dots
+// across), small enough to refuse a wrong file at once.
+inline constexpr uintmax_t kMaxPictureFileBytes = 16u << 20;
+
+// The file's bytes, whole; false (and no bytes) when it is no regular file, is larger than
+// maxBytes, or cannot be opened or read to its end.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes,
+                   uintmax_t maxBytes = kMaxPictureFileBytes);
 
 }  // namespace ptk

@@ -44,16 +44,36 @@ bool IsPathName(const std::string& word) {
   return (!word.empty() && word[0] == '/') || word.rfind("\\\\.\\", 0) == 0;
 }
 
+// What a settings file gave: nothing (missing or holding no word: the default applies), a
+// file that cannot be read (a folder in its place, a read error), or its word.
+struct Word {
+  enum class Kind { Default, Unreadable, Value } kind = Kind::Default;
+  std::string text;
+};
+
 // The first whitespace-delimited word of the file, cut to kMaxWord characters unless it
-// is a device path; nullopt when the file is missing, unreadable or holds no word.
-std::optional<std::string> ReadWord(const fs::path& path) {
+// is a device path.
+Word ReadWord(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (!fs::exists(status)) return {};
+  // A folder opens as a stream that reads nothing, and reading it throws.
+  if (!fs::is_regular_file(status)) return {Word::Kind::Unreadable, {}};
   std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) return {Word::Kind::Unreadable, {}};
   std::string word;
-  if (!(in >> word) || word.empty()) return std::nullopt;
+  if (!(in >> word) || word.empty()) {
+    if (in.bad()) return {Word::Kind::Unreadable, {}};
+    return {};
+  }
   const size_t limit = IsPathName(word) ? kMaxPathWord : kMaxWord;
   if (word.size() > limit) word.resize(limit);
-  return word;
+  return {Word::Kind::Value, word};
+}
+
+// The box for a file that exists but cannot be read; what is kept stands in `kept`.
+void ShowUnreadable(UserInterface& ui, const char* file, const std::string& kept) {
+  ShowError(ui, std::string("Не удалось прочитать файл ") + file + ". " + kept);
 }
 
 // n for "COMn" with n in 1..256, the "COM" in any case; nullopt otherwise.
@@ -104,8 +124,20 @@ bool WriteFileAtomically(const fs::path& path, const std::string& line) {
   return renamed;
 }
 
+std::string KeptPort(Settings& settings) {
+  // Keep the previous port; before any port was loaded that is COM1 (PortIndex 0).
+  if (settings.portName.empty()) settings.portName = "COM" + std::to_string(settings.PortIndex + 1);
+  return "Оставлен порт " + settings.portName + ".";
+}
+
 bool LoadPort(Settings& settings, UserInterface& ui) {
-  const std::string name = ReadWord(PathFor(settings, 1)).value_or(kDefaultPort);
+  const Word word = ReadWord(PathFor(settings, 1));
+  if (word.kind == Word::Kind::Unreadable) {
+    const std::string kept = KeptPort(settings);
+    ShowUnreadable(ui, kPortFile, kept);
+    return false;
+  }
+  const std::string name = word.kind == Word::Kind::Value ? word.text : kDefaultPort;
   if (IsPathName(name)) {
     settings.portName = name;
     settings.PortIndex = 0;
@@ -116,11 +148,51 @@ bool LoadPort(Settings& settings, UserInterface& ui) {
     settings.PortIndex = *n - 1;
     return true;
   }
-  // Keep the previous port; before any port was loaded that is COM1 (PortIndex 0).
-  if (settings.portName.empty()) settings.portName = "COM" + std::to_string(settings.PortIndex + 1);
-  ShowError(ui, "Неверное имя порта \"" + name + "\" в файле " + kPortFile + ". Оставлен порт " +
-                    settings.portName + ".");
+  const std::string kept = KeptPort(settings);
+  ShowError(ui, "Неверное имя порта \"" + name + "\" в файле " + kPortFile + ". " + kept);
   return false;
+}
+
+// A name other than the five leaves BaudIndex as it was (9600 bit/s at program start), and
+// says so: the speed in use is then not the one the file meant.
+bool LoadBaud(Settings& settings, UserInterface& ui) {
+  const int index = settings.BaudIndex >= 0 && settings.BaudIndex < 5 ? settings.BaudIndex : 0;
+  const std::string kept =
+      std::string("Оставлена скорость ") + std::to_string(kBaudRates[index]) + " бит/с.";
+  const Word word = ReadWord(PathFor(settings, 2));
+  if (word.kind == Word::Kind::Unreadable) {
+    ShowUnreadable(ui, kBaudFile, kept);
+    return false;
+  }
+  settings.baudName = word.kind == Word::Kind::Value ? word.text : kDefaultBaud;
+  for (int i = 0; i < 5; ++i) {
+    if (settings.baudName == kBaudNames[i]) {
+      settings.BaudIndex = i;
+      return true;
+    }
+  }
+  ShowError(ui,
+            "Неверная скорость \"" + settings.baudName + "\" в файле " + kBaudFile + ". " + kept);
+  return false;
+}
+
+// The access password is digits; one with any other character would be sent as zeros (its
+// digits only count), so the previous one (7391 before any) is kept and the box says so.
+bool LoadPassword(Settings& settings, UserInterface& ui) {
+  if (settings.AccessPassword.empty()) settings.AccessPassword = kDefaultPassword;
+  const std::string kept = "Оставлен пароль " + settings.AccessPassword + ".";
+  const Word word = ReadWord(PathFor(settings, 3));
+  if (word.kind == Word::Kind::Unreadable) {
+    ShowUnreadable(ui, kPasswordFile, kept);
+    return false;
+  }
+  const std::string password = word.kind == Word::Kind::Value ? word.text : kDefaultPassword;
+  if (password.find_first_not_of("0123456789") != std::string::npos) {
+    ShowError(ui, "Неверный пароль \"" + password + "\" в файле " + kPasswordFile + ". " + kept);
+    return false;
+  }
+  settings.AccessPassword = password;
+  return true;
 }
 
 }  // namespace
@@ -130,14 +202,9 @@ bool LoadSetting(Settings& settings, int which, UserInterface& ui) {
     case 1:
       return LoadPort(settings, ui);
     case 2:
-      settings.baudName = ReadWord(PathFor(settings, 2)).value_or(kDefaultBaud);
-      for (int i = 0; i < 5; ++i) {
-        if (settings.baudName == kBaudNames[i]) settings.BaudIndex = i;
-      }
-      return true;
+      return LoadBaud(settings, ui);
     case 3:
-      settings.AccessPassword = ReadWord(PathFor(settings, 3)).value_or(kDefaultPassword);
-      return true;
+      return LoadPassword(settings, ui);
     default:
       return false;
   }

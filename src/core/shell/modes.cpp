@@ -51,6 +51,10 @@ std::vector<uint8_t> PackModePassword(std::string_view password) {
   return PackBcd(digits);
 }
 
+bool IsDigitPassword(std::string_view password) {
+  return password.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::vector<uint8_t> EnterModeFrame(const Link& link, int mode, std::string_view password) {
   std::vector<uint8_t> params;
   params.push_back(static_cast<uint8_t>(mode));

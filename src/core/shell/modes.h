@@ -50,6 +50,9 @@ int ExitMode(Link& link);
 // with '0' to eight characters (only the first eight are used) and packed as BCD by the
 // low four bits of each character.
 std::vector<uint8_t> PackModePassword(std::string_view password);
+// Whether the password window may send the text: digits only. Any other character would be
+// packed by its low four bits into a password the operator did not mean.
+bool IsDigitPassword(std::string_view password);
 // password (2), 0x56, mode, mode password (4): eight bytes.
 std::vector<uint8_t> EnterModeFrame(const Link& link, int mode, std::string_view password);
 // answerLength 6, decodeResult 1, default time-outs, delay 50 ms.

@@ -36,9 +36,17 @@ bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>&
   context_.ui.SetResult("");
   SetControlsEnabled(false, extra);
   busy_ = true;
+  // An exception from the work (shown by the application's exception box) must not leave
+  // the window busy and its controls disabled for good.
+  struct Restore {
+    TForm* form;
+    const QList<QWidget*>& extra;
+    ~Restore() {
+      form->busy_ = false;
+      form->SetControlsEnabled(true, extra);
+    }
+  } restore{this, extra};
   work();
-  busy_ = false;
-  SetControlsEnabled(true, extra);
   return true;
 }
 

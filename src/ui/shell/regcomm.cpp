@@ -10,6 +10,7 @@
 
 #include "core/link/direct_command.h"
 #include "core/link/result_codes.h"
+#include "core/receipts/money.h"
 #include "core/reports/device_state.h"
 #include "core/shell/modes.h"
 #include "ui/programming/prnfield.h"
@@ -123,6 +124,13 @@ void Tfm_RegComm::ModeItemClick(int mode) {
 void Tfm_RegComm::bt_RegCommOkClick() {
   if (busy()) return;
   if (ed_Pass->text().size() < kModePasswordLength) {
+    ed_Pass->setFocus();
+    ed_Pass->selectAll();
+    return;
+  }
+  // Letters can reach the field by pasting past its key filter: refused, nothing sent.
+  if (!IsDigitPassword(Std(ed_Pass->text()))) {
+    ShowError(ui(), kTextBadFormat);
     ed_Pass->setFocus();
     ed_Pass->selectAll();
     return;
