@@ -173,17 +173,28 @@ serial direct-password "" 1 "box: Ошибка: Неверный пароль|er
 serial state "" 0 "line: Режим: выбор|rezult: $ok_line|result: 1" -- state
 serial pause-exchange "pause=20/1" 0 "rezult: $ok_line|result: 1|answer: 02 55 00 00 03 56" \
   -- exchange 45
-serial pause-state "pause=20" 0 "line: Режим: выбор|rezult: $ok_line|result: 1" -- state
+# (The state verb waits 200 ms before it reads, by then the paused half has arrived.)
+serial pause-long "pause=20/1" 0 "rezult: $ok_line|result: 1" \
+  -- exchange 3F --answer-length 55 --allow-short
 serial nak "nak=3" 0 "rezult: $ok_line|result: 1" -- exchange 45
 serial silent "silent=100" 1 "box: Ошибка: Нет связи!|result: 0" -- exchange 45
 serial silent-direct "silent=100" 1 "error: 196" -- direct A5
 
 # What went over the line: the answers came in pieces where the register paused, the
 # refused frames were sent again, and the silent register never answered an ENQ.
-plain=$(count_lines exchange.trace '<-PTK')
-paused=$(count_lines pause-exchange.trace '<-PTK')
-check "pause splits the answer on the line" "paused > plain && plain > 0" \
-  "<-PTK lines: $plain without the pause, $paused with it"
+# The longest silence between two reads in a row (the answer frame cut by the pause), ms.
+longest_gap() {
+  awk '$3 == "<-PTK" { if (previous != "" && $1 - previous > gap) gap = $1 - previous;
+                       previous = $1; next }
+       { previous = "" }
+       END { printf "%d", gap }' "$work/$1"
+}
+plain_gap=$(longest_gap exchange.trace)
+pause_gap=$(longest_gap pause-exchange.trace)
+long_gap=$(longest_gap pause-long.trace)
+check "the 20 ms pauses inside the answers were waited out" \
+  "pause_gap >= 15 && long_gap >= 15 && plain_gap < 15" \
+  "longest gap inside an answer: $pause_gap and $long_gap ms with the pause, $plain_gap ms without"
 naks=$(count_lines nak.trace '<-PTK 15$')
 frames=$(count_lines nak.trace 'PC->  02 ')
 check "three NAKs, the frame sent four times" "naks == 3 && frames == 4" \
