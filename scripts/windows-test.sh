@@ -54,8 +54,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 # The server is started first so that what it prints goes to its log, not among the
-# results; it stays until the end of the script.
-"$wineserver" -p >"$work/wineserver.log" 2>&1
+# results; it is stopped at the end, and would end by itself a minute after its last client.
+"$wineserver" -p60 >"$work/wineserver.log" 2>&1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix"
   timeout 300 "$wine64" wineboot -i >"$work/wineboot.log" 2>&1
@@ -115,7 +115,11 @@ stop_register() {
   fi
   emu_pid=""
 }
-trap stop_register EXIT
+cleanup() {
+  stop_register
+  "$wineserver" -k >/dev/null 2>&1
+}
+trap cleanup EXIT
 
 # serial NAME FAULTS STATUS "EXPECTED LINE|..." -- PTK-CLI ARGS
 # Runs ptk-cli.exe on COM20 with a line trace against a register with FAULTS; passes when
@@ -206,6 +210,5 @@ check "silent register: ENQs sent, nothing heard" "enqs >= 2 && heard == 0" \
 opened=$(count_lines exchange.trace '----  open COM20')
 check "the trace names the COM port" "opened == 1" "open lines: $opened"
 
-"$wineserver" -k >/dev/null 2>&1
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
