@@ -207,6 +207,10 @@ enqs=$(count_lines silent.trace 'PC->  05$')
 heard=$(count_lines silent.trace '<-PTK')
 check "silent register: ENQs sent, nothing heard" "enqs >= 2 && heard == 0" \
   "ENQs: $enqs, lines read: $heard"
+# No call of the Win32 backend failed on any run (a read that timed out is not a failure).
+failures=$(cat "$work"/*.trace | grep -c 'failed' || true)
+check "no port operation failed in any trace" "failures == 0" \
+  "$(grep -H 'failed' "$work"/*.trace | head -n 5)"
 opened=$(count_lines exchange.trace '----  open COM20')
 check "the trace names the COM port" "opened == 1" "open lines: $opened"
 
