@@ -10,6 +10,13 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 
+# A step without which nothing can run: counted as the one failure.
+abort() {
+  echo "FAILED  $1"
+  echo "0 passed, 1 failed"
+  exit 1
+}
+
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
@@ -19,9 +26,9 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq || exit 1
+  $sudo apt-get update -qq || abort "apt-get update"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" || exit 1
+    "${missing[@]}" || abort "installing ${missing[*]}"
 fi
 
 launcher=()
@@ -30,16 +37,16 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 emulator="$root/build/src/emulator/ptk-emulator"
 if [ ! -x "$emulator" ]; then
   echo "Building the native virtual register"
-  bash scripts/deps.sh || exit 1
+  bash scripts/deps.sh || abort "installing the packages of the normal build"
   if [ ! -f build/CMakeCache.txt ]; then
-    cmake --preset default "${launcher[@]}" >/dev/null || exit 1
+    cmake --preset default "${launcher[@]}" >/dev/null || abort "configuring the default preset"
   fi
-  cmake --build --preset default -j2 --target ptk-emulator || exit 1
+  cmake --build --preset default -j2 --target ptk-emulator || abort "building ptk-emulator"
 fi
 
 echo "Building the mingw preset"
-cmake --preset mingw "${launcher[@]}" >/dev/null || exit 1
-cmake --build --preset mingw -j2 || exit 1
+cmake --preset mingw "${launcher[@]}" >/dev/null || abort "configuring the mingw preset"
+cmake --build --preset mingw -j2 || abort "building the mingw preset"
 out="$root/build-mingw"
 cli="$out/src/cli/ptk-cli.exe"
 work="$out/wine-test"
