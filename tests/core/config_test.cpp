@@ -18,6 +18,13 @@ namespace {
 namespace fs = std::filesystem;
 using test::RecordingUi;
 
+// The files are written in text mode, so they end with the platform's line break.
+#ifdef _WIN32
+constexpr const char* kEol = "\r\n";
+#else
+constexpr const char* kEol = "\n";
+#endif
+
 class ConfigTest : public ::testing::Test {
  protected:
   ConfigTest() {
@@ -222,9 +229,9 @@ TEST_F(ConfigTest, SaveThenLoadGivesTheSameValues) {
   settings.pendingPassword = "0042";
   for (int which = 1; which <= 3; ++which) EXPECT_TRUE(SaveSetting(settings, which, ui));
   EXPECT_EQ(settings.AccessPassword, "0042");  // the pending password became current
-  EXPECT_EQ(Get(kPortFile), "COM12\n");
-  EXPECT_EQ(Get(kBaudFile), "CBR_19200\n");
-  EXPECT_EQ(Get(kPasswordFile), "0042\n");
+  EXPECT_EQ(Get(kPortFile), std::string("COM12") + kEol);
+  EXPECT_EQ(Get(kBaudFile), std::string("CBR_19200") + kEol);
+  EXPECT_EQ(Get(kPasswordFile), std::string("0042") + kEol);
 
   Settings loaded;
   loaded.directory = settings.directory;
@@ -238,7 +245,7 @@ TEST_F(ConfigTest, SaveThenLoadGivesTheSameValues) {
   // Overwriting replaces the old value and leaves no temporary file behind.
   settings.portName = "/dev/ttyACM0";
   EXPECT_TRUE(SaveSetting(settings, 1, ui));
-  EXPECT_EQ(Get(kPortFile), "/dev/ttyACM0\n");
+  EXPECT_EQ(Get(kPortFile), std::string("/dev/ttyACM0") + kEol);
   int files = 0;
   for (const auto& e : fs::directory_iterator(dir)) {
     (void)e;

@@ -125,6 +125,10 @@ class Win32SerialDevice final : public PortDevice {
 
   ReadStatus ReadByte(uint8_t& byte) override {
     if (!IsOpen()) return ReadStatus::Failed;
+    // A zero time-out only asks whether a byte is already there. Some serial layers ignore
+    // the "return at once" time-outs on overlapped reads and would wait for the next
+    // byte, so an empty input queue is answered without starting a read.
+    if (readTimeoutMs_ == 0 && InputQueueEmpty()) return ReadStatus::Timeout;
     OVERLAPPED overlapped{};
     overlapped.hEvent = event_;
     DWORD got = 0;
@@ -169,6 +173,13 @@ class Win32SerialDevice final : public PortDevice {
   uint32_t ReadTimeout() const override { return readTimeoutMs_; }
 
  private:
+  // True when the driver reports no received byte waiting (and the query worked).
+  bool InputQueueEmpty() {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ClearCommError(port_, &errors, &status) != 0 && status.cbInQue == 0;
+  }
+
   // Waits for a pending transfer for at most boundMs, cancels it when the bound passes,
   // and collects its result. False with GetLastError() telling why.
   bool Complete(OVERLAPPED& overlapped, DWORD boundMs, DWORD& transferred) {
