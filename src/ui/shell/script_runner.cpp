@@ -22,6 +22,7 @@
 #include <QTimeEdit>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
@@ -431,10 +432,16 @@ std::optional<std::string> ScriptRunner::Show(const ScriptStep& step, bool state
 std::optional<std::string> ScriptRunner::List() {
   QWidget* modal = QApplication::activeModalWidget();
   Tfm_MainFr* main = context_.forms.fm_MainFr;
+  // The open windows by name: the toolkit keeps them in no particular order.
+  std::vector<QWidget*> windows;
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (!w->isVisible() || w->objectName().isEmpty() || qobject_cast<QMenu*>(w)) continue;
-    Print("list: window " + Utf8(w->objectName()) + " \"" + Utf8(w->windowTitle()) + "\"");
+    if (w->isVisible() && !w->objectName().isEmpty() && !qobject_cast<QMenu*>(w))
+      windows.push_back(w);
   }
+  std::sort(windows.begin(), windows.end(),
+            [](QWidget* a, QWidget* b) { return a->objectName() < b->objectName(); });
+  for (QWidget* w : windows)
+    Print("list: window " + Utf8(w->objectName()) + " \"" + Utf8(w->windowTitle()) + "\"");
   if (main && main->isVisible() && main->isEnabled() && (!modal || modal == main)) {
     for (QAction* top : main->TopLevelItems()) {
       if (!top->menu() || !top->isEnabled()) continue;
@@ -444,9 +451,7 @@ std::optional<std::string> ScriptRunner::List() {
       }
     }
   }
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (!window->isVisible() || window->objectName().isEmpty() || qobject_cast<QMenu*>(window))
-      continue;
+  for (QWidget* window : windows) {
     const std::string windowName = Utf8(window->objectName());
     for (QWidget* control : window->findChildren<QWidget*>()) {
       const QString name = control->objectName();
