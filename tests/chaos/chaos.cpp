@@ -73,6 +73,9 @@ struct Figures {
   double slowestMs = 0;
   std::string slowestStep;
   std::map<std::string, long> byKind;
+  std::map<std::string, long> windowsSeen;  // open in some list, by name
+  std::map<std::string, long> menusChosen;
+  std::map<std::string, long> controlsUsed;
 };
 
 std::vector<std::string> Words(const std::string& s) {
@@ -423,7 +426,10 @@ Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Fi
     const std::vector<std::string> w = Words(line.substr(6));
     if (w.empty()) continue;
     if (w[0] == "end") return Program::Line::Got;
-    if (w[0] == "window" && w.size() >= 2) r.windows.push_back(w[1]);
+    if (w[0] == "window" && w.size() >= 2) {
+      r.windows.push_back(w[1]);
+      ++f.windowsSeen[w[1]];
+    }
     if (w[0] == "menu" && w.size() >= 2) r.menus.push_back(w[1]);
     if (w[0] == "control" && w.size() >= 3)
       r.controls.push_back({w[1], w[2], std::vector<std::string>(w.begin() + 3, w.end())});
@@ -473,7 +479,13 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
       std::cout.flush();
     }
     ++f.byKind[kind];
-    if (kind == "menu") ++f.menus;
+    const std::vector<std::string> words = Words(step);
+    if (kind == "menu") {
+      ++f.menus;
+      if (words.size() >= 2) ++f.menusChosen[words[1]];
+    } else if (words.size() >= 2 && words[1].find('.') != std::string::npos) {
+      ++f.controlsUsed[words[1].substr(0, words[1].find('['))];
+    }
     if (refused) ++f.refused;
     if (ms > f.slowestMs) {
       f.slowestMs = ms;
@@ -566,6 +578,8 @@ int main(int argc, char* argv[]) {
             << ", boxes answered " << f.boxes << "\n";
   std::cout << "chaos: steps by kind:";
   for (const auto& [kind, count] : f.byKind) std::cout << " " << kind << " " << count;
+  std::cout << "\nchaos: " << f.windowsSeen.size() << " windows seen open, " << f.menusChosen.size()
+            << " menu items chosen, " << f.controlsUsed.size() << " controls used";
   std::cout << "\nchaos: slowest step " << f.slowestMs << " ms (bound " << o.stepLimitMs
             << "): " << f.slowestStep << "\n";
   std::cout << "chaos: " << f.failures << " failures (crash, sanitizer report, hang)\n";
