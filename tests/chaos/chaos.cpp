@@ -239,6 +239,12 @@ class Generator {
   }
 
   std::string Text() {
+    // Now and then a value the windows take: the passwords that open the modes, amounts,
+    // dates, codes, so that the run gets past the mode entry into the windows behind it.
+    static const std::vector<std::string> values = {
+        "00000001", "00000029", "00000030",   "00000000", "7391", "1",    "2",  "10",
+        "100,00",   "1,5",      "15.06.2026", "12:30:00", "5",    "0000", "30", "4600000000008"};
+    if (Chance(25)) return Any(values);
     static const std::vector<std::string> pieces = {
         "0",          "1",
         "12",         "12,50",
@@ -281,6 +287,13 @@ class Generator {
 
   // One step for what is reachable now; kind names the sort of step for the figures.
   std::string Step(const Reachable& r, std::string& kind) {
+    if (!followUp_.empty()) {
+      // Return after typing, as a person ends an entry.
+      kind = "key";
+      std::string step = "key " + followUp_ + " Return";
+      followUp_.clear();
+      return step;
+    }
     const int x = Pick(100);
     if (x < 15 && !r.menus.empty()) {
       kind = "menu";
@@ -334,6 +347,7 @@ class Generator {
     if (typed) {
       if (Chance(70)) {
         kind = "type";
+        if (Chance(40)) followUp_ = c.target;
         return "type " + c.target + (Chance(5) ? "" : " " + Text());
       }
       kind = "set";
@@ -370,6 +384,7 @@ class Generator {
   }
 
   std::mt19937 random_;
+  std::string followUp_;  // a control typed into, to get Return next
 };
 
 bool SanitizerReport(const std::string& text) {

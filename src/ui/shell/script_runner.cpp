@@ -444,7 +444,13 @@ std::optional<std::string> ScriptRunner::List() {
     Print("list: window " + Utf8(w->objectName()) + " \"" + Utf8(w->windowTitle()) + "\"");
   if (main && main->isVisible() && main->isEnabled() && (!modal || modal == main)) {
     for (QAction* top : main->TopLevelItems()) {
-      if (!top->menu() || !top->isEnabled()) continue;
+      // An item of the menu bar itself (a mode), or a menu of items.
+      if (!top->menu()) {
+        if (!top->objectName().isEmpty() && ItemEnabled(top))
+          Print("list: menu " + Utf8(top->objectName()));
+        continue;
+      }
+      if (!top->isEnabled()) continue;
       for (QAction* item : top->menu()->actions()) {
         if (!item->objectName().isEmpty() && !item->isSeparator() && ItemEnabled(item))
           Print("list: menu " + Utf8(item->objectName()));
