@@ -224,15 +224,16 @@ class Generator {
   // Faults of the virtual register for one run; counted ones only, so that a run does not
   // wait out every exchange's time limit. No lost answers: the program rightly waits out
   // the command's whole execution time then, up to 120 s for a report (600 s on the
-  // compact path), beyond any step bound; the link's soak covers them.
+  // compact path), beyond any step bound; nor 100 refused frames, after which it waits
+  // out the execution time as well. The link's soak covers both.
   std::string Faults() {
     if (Chance(40)) return "";
     static const std::vector<std::string> kinds = {
-        "nak=2",        "nak=120",      "badcheck=3",   "badcheck=6",        "silent=2",
-        "silent=6",     "delay=300/2",  "pause=40/3",   "code=45:66/2",      "code=3F:8C/1",
-        "code=46:91/3", "code=50:13/2", "code=5E:67/3", "nopaper",           "nolink",
-        "coveropen",    "noroll",       "paperout=3",   "reporttime=3000/1", "code=A5:7A/1",
-        "code=91:6C/2", "code=E0:46/1", "code=80:9B/1"};
+        "nak=2",        "badcheck=3",   "badcheck=6",        "silent=2",     "silent=6",
+        "delay=300/2",  "pause=40/3",   "code=45:66/2",      "code=3F:8C/1", "code=46:91/3",
+        "code=50:13/2", "code=5E:67/3", "nopaper",           "nolink",       "coveropen",
+        "noroll",       "paperout=3",   "reporttime=3000/1", "code=A5:7A/1", "code=91:6C/2",
+        "code=E0:46/1", "code=80:9B/1"};
     std::string spec = Any(kinds);
     if (Chance(30)) spec += "," + Any(kinds);
     return spec;
