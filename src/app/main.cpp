@@ -1,9 +1,11 @@
 // ptk-tester: the test and service program for the register.
 //   ptk-tester [--emulator | --port NAME] [--card-reader NAME] [--trace FILE]
-//              [--script FILE] [--faults SPEC] [--clock "DD.MM.YYYY HH:MM:SS"] [--model N]
+//              [--script FILE|-] [--keep-going] [--faults SPEC] [--clock "DD.MM.YYYY HH:MM:SS"]
+//              [--model N]
 // --emulator runs the virtual register in this process and connects to it for this run;
 // --port uses another port for this run; neither changes the settings files. --script
-// performs the steps of a script and prints a transcript instead of waiting for a person.
+// performs the steps of a script (from standard input for -) and prints a transcript
+// instead of waiting for a person; --keep-going goes on after a step that failed.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -101,6 +103,9 @@ int main(int argc, char* argv[]) {
       QStringLiteral("script"),
       QStringLiteral("Выполнить сценарий и напечатать протокол (без участия человека)."),
       QStringLiteral("FILE"));
+  const QCommandLineOption keepGoingOption(
+      QStringLiteral("keep-going"),
+      QStringLiteral("Со сценарием: после невыполнимого шага продолжать со следующего."));
   const QCommandLineOption faultsOption(
       QStringLiteral("faults"),
       QStringLiteral("Неисправности виртуального ПТК (как у ptk-emulator)."),
@@ -120,7 +125,7 @@ int main(int argc, char* argv[]) {
       QStringLiteral("model"), QStringLiteral("Код модели виртуального ПТК."), QStringLiteral("N"));
   for (const QCommandLineOption* o :
        {&emulatorOption, &portOption, &cardOption, &traceOption, &scriptOption, &faultsOption,
-        &clockOption, &modelOption, &serviceOption, &firmwareOption})
+        &clockOption, &modelOption, &serviceOption, &firmwareOption, &keepGoingOption})
     parser.addOption(*o);
   if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
   if (parser.isSet(helpOption)) {
@@ -178,8 +183,12 @@ int main(int argc, char* argv[]) {
 
   std::vector<ptk::ScriptStep> steps;
   const bool scripted = parser.isSet(scriptOption);
-  if (scripted) {
-    g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenWarnings);
+  // "-": the steps come from standard input, each read once the one before is performed.
+  const bool streamed = scripted && parser.value(scriptOption) == QLatin1String("-");
+  if (parser.isSet(keepGoingOption) && !scripted)
+    return Usage(QStringLiteral("--keep-going относится к --script"));
+  if (scripted) g_defaultMessageHandler = qInstallMessageHandler(QuietOffscreenWarnings);
+  if (scripted && !streamed) {
     QFile file(parser.value(scriptOption));
     if (!file.open(QIODevice::ReadOnly)) {
       std::cerr << "ptk-tester: не удалось прочитать сценарий "
@@ -195,6 +204,10 @@ int main(int argc, char* argv[]) {
   ptk::ui::AppContext context(ui, ptk::CreateSystemPortDevice());
   std::optional<ptk::ui::ScriptRunner> runner;
   if (scripted) runner.emplace(context, ui, std::move(steps), std::cout);
+  if (runner) {
+    runner->SetKeepGoing(parser.isSet(keepGoingOption));
+    if (streamed) runner->SetInput(&std::cin);
+  }
 
   if (parser.isSet(traceOption)) {
     const std::string path = parser.value(traceOption).toStdString();

@@ -21,6 +21,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -32,12 +33,26 @@ namespace ptk::emu {
 
 using Steady = std::chrono::steady_clock;
 
+namespace {
+
+// The register's waits on the PC divided by divisor (at least 1 ms each).
+EngineLimits ScaledLimits(uint32_t divisor) {
+  EngineLimits limits;
+  if (divisor <= 1) return limits;
+  for (uint32_t* ms :
+       {&limits.frameStart, &limits.interByte, &limits.eot, &limits.enqAck, &limits.frameAck})
+    *ms = std::max<uint32_t>(1, *ms / divisor);
+  return limits;
+}
+
+}  // namespace
+
 class EmulatorHost::Impl {
  public:
   explicit Impl(EmulatorOptions options)
       : options_(std::move(options)),
         register_(SystemClock(), static_cast<uint16_t>(options_.model)),
-        engine_(register_, register_.faults()) {
+        engine_(register_, register_.faults(), ScaledLimits(options_.lineLimitsDivisor)) {
     if (options_.cardReader || !options_.card.empty()) {
       cardReader = std::make_unique<VirtualCardReader>();
       cardReader->SetCard(options_.card);
@@ -53,6 +68,8 @@ class EmulatorHost::Impl {
   bool Start();
   void Stop();
   bool SaveNow();
+  // Bytes from the PC that the line thread has not read yet.
+  int UnreadInput() const;
 
   std::mutex mutex;  // guards register_ and engine_
   VirtualRegister& reg() { return register_; }
@@ -61,6 +78,9 @@ class EmulatorHost::Impl {
   std::string lastError;
   std::unique_ptr<VirtualCardReader> cardReader;  // null: no card reader
   std::string cardReaderPath;
+  // False from the moment bytes arrive from the PC or the engine hands bytes out (under
+  // mutex) until the line thread has fed and written them all.
+  std::atomic<bool> lineQuiet{true};
 
  private:
   struct TimedByte {
@@ -183,6 +203,7 @@ void EmulatorHost::Impl::ReadLine(Steady::time_point now) {
   for (;;) {
     ssize_t n = read(master_, buffer, sizeof buffer);
     if (n <= 0) return;
+    lineQuiet = false;
     for (ssize_t i = 0; i < n; ++i) {
       Steady::time_point due = now;
       if (byteTime_.count() > 0) {
@@ -238,6 +259,7 @@ void EmulatorHost::Impl::Serve() {
       register_.AdvanceReport(nowMs);
       OutChunk chunk;
       while (engine_.PopDue(nowMs, chunk)) {
+        lineQuiet = false;
         for (uint8_t b : chunk.bytes) {
           Steady::time_point due = now;
           if (byteTime_.count() > 0) {
@@ -253,6 +275,7 @@ void EmulatorHost::Impl::Serve() {
         wakeMs = wakeMs ? std::min(*wakeMs, *line) : *line;
     }
     writable = WriteDue(now);
+    if (tx_.empty() && rx_.empty()) lineQuiet = true;
 
     // Sleep until the next byte is due either way, the engine's next time limit, a byte
     // arrives, or Stop() wakes us.
@@ -283,6 +306,12 @@ void EmulatorHost::Impl::Serve() {
   }
 }
 
+int EmulatorHost::Impl::UnreadInput() const {
+  int pending = 0;
+  if (master_ < 0 || ioctl(master_, FIONREAD, &pending) != 0) return 0;
+  return pending;
+}
+
 #else  // _WIN32: the virtual register needs a pseudo-terminal.
 
 bool EmulatorHost::Impl::Start() {
@@ -296,6 +325,9 @@ void EmulatorHost::Impl::Serve() {}
 void EmulatorHost::Impl::ReadLine(Steady::time_point) {}
 bool EmulatorHost::Impl::WriteDue(Steady::time_point) {
   return true;
+}
+int EmulatorHost::Impl::UnreadInput() const {
+  return 0;
 }
 
 #endif
@@ -340,6 +372,24 @@ void EmulatorHost::WithRegister(const std::function<void(VirtualRegister&)>& fn)
 EngineStats EmulatorHost::Stats() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->engine().stats();
+}
+
+bool EmulatorHost::WaitLineQuiet(uint32_t limitMs) {
+  const Steady::time_point end = Steady::now() + std::chrono::milliseconds(limitMs);
+  // Quiet on two looks 2 ms apart: a byte on its way through the pseudo-terminal, or
+  // just read but not yet fed, shows up in between.
+  int quietLooks = 0;
+  for (;;) {
+    bool quiet = impl_->UnreadInput() == 0;
+    {
+      std::lock_guard lock(impl_->mutex);
+      quiet = quiet && !impl_->engine().HasOutput() && impl_->lineQuiet;
+    }
+    quietLooks = quiet ? quietLooks + 1 : 0;
+    if (quietLooks == 2) return true;
+    if (Steady::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 std::string EmulatorHost::LastError() const {

@@ -30,6 +30,9 @@ struct EmulatorOptions {
   // with the card it sends when the program reads it.
   bool cardReader = false;
   std::string card;
+  // Divides the register's own waits on the PC (frame start, EOT, ACKs; see
+  // EngineLimits) for runs whose PC side uses time limits scaled down as much; 1: as is.
+  uint32_t lineLimitsDivisor = 1;
 };
 
 class EmulatorHost {
@@ -58,6 +61,10 @@ class EmulatorHost {
   void WithRegister(const std::function<void(VirtualRegister&)>& fn);
   // Counters of the protocol engine (frames accepted and refused, answers sent, ...).
   EngineStats Stats() const;
+  // Waits until the register has nothing left to send and its last bytes are on the line
+  // (it may still wait for the PC: a new ENQ from the PC ends any such wait). False when
+  // that did not happen within limitMs.
+  bool WaitLineQuiet(uint32_t limitMs);
   // Why Start() failed (a bad fault list, an unreadable state file, no pty).
   std::string LastError() const;
   // Saves the state now when a state file is set (Stop() saves it too).

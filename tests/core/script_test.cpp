@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoodRow{"state mi_Reg", StepKind::State, "mi_Reg", "", ""},
         GoodRow{"file /tmp/a b.bin", StepKind::File, "", "", "/tmp/a b.bin"},
         GoodRow{"wait 250", StepKind::Wait, "", "", ""},
+        GoodRow{"list", StepKind::List, "", "", ""},
         // Leading blanks before the step.
         GoodRow{"  answer no 2", StepKind::Answer, "", "", ""}));
 
@@ -128,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"wait", "ожидалось число миллисекунд: "},
         BadRow{"wait -5", "ожидалось число миллисекунд: -5"},
         BadRow{"wait 10ms", "ожидалось число миллисекунд: 10ms"},
-        BadRow{"wait 10 20", "лишнее после шага: 20"},
+        BadRow{"wait 10 20", "лишнее после шага: 20"}, BadRow{"list all", "лишнее после шага: all"},
         BadRow{"later 100", "не указан шаг после числа миллисекунд"},
         BadRow{"later 100 # comment", "не указан шаг после числа миллисекунд"},
         BadRow{"later 100 jump", "неизвестный шаг: jump"},

@@ -148,6 +148,11 @@ std::optional<ScriptStep> ParseScriptLine(std::string_view line, int lineNumber)
     }
     return step;
   }
+  if (keyword == "list") {
+    if (!rest.empty()) return Invalid(std::move(step), "лишнее после шага: " + std::string(rest));
+    step.kind = StepKind::List;
+    return step;
+  }
   if (keyword == "answer") {
     const auto [word, more] = FirstWord(rest);
     const std::optional<Answer> answer = ParseAnswer(word);

@@ -27,6 +27,7 @@ enum class StepKind {
   Wait,    // wait MS
   Show,    // show W.C | show W
   State,   // state W.C | state W
+  List,    // list: the open windows, the controls and menu items a person can reach
   Invalid  // a line that is none of the above; error() says why
 };
 

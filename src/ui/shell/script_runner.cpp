@@ -1,16 +1,31 @@
 #include "ui/shell/script_runner.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimeEdit>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
+#include "ui/controls/page_control.h"
+#include "ui/controls/radio_group.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/script_controls.h"
@@ -91,9 +106,24 @@ void ScriptRunner::RunFor(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+bool ScriptRunner::ReadStep() {
+  if (!input_) return false;
+  std::string line;
+  while (std::getline(*input_, line)) {
+    if (std::optional<ScriptStep> step = ParseScriptLine(line, ++inputLine_)) {
+      steps_.push_back(std::move(*step));
+      return true;
+    }
+  }
+  return false;
+}
+
 void ScriptRunner::Run() {
   running_ = true;
-  for (const ScriptStep& step : steps_) {
+  bool failed = false;
+  for (size_t index = 0;; ++index) {
+    if (index == steps_.size() && !ReadStep()) break;
+    const ScriptStep& step = steps_[index];
     Print("> " + step.text);
     std::optional<std::string> error;
     if (mainClosed_) {
@@ -113,17 +143,20 @@ void ScriptRunner::Run() {
     }
     if (!error && laterError_) {
       Print("error: " + std::to_string(laterError_->first) + ": " + laterError_->second);
-      Finish(kScriptFailed);
-      return;
+      laterError_.reset();
+      failed = true;
     }
     if (error) {
       Print("error: " + std::to_string(step.line) + ": " + *error);
+      failed = true;
+    }
+    if (failed && (!keepGoing_ || mainClosed_)) {
       Finish(kScriptFailed);
       return;
     }
   }
   Print("end");
-  Finish(kScriptPerformed);
+  Finish(failed ? kScriptFailed : kScriptPerformed);
 }
 
 void ScriptRunner::Finish(int code) {
@@ -178,6 +211,8 @@ std::optional<std::string> ScriptRunner::Perform(const ScriptStep& step) {
       return Show(step, false);
     case StepKind::State:
       return Show(step, true);
+    case StepKind::List:
+      return List();
     case StepKind::Later:
       return "шаг later не может содержать later";
     case StepKind::Invalid:
@@ -387,6 +422,92 @@ std::optional<std::string> ScriptRunner::Show(const ScriptStep& step, bool state
   }
   for (const auto& [suffix, text] : ControlContent(control))
     Print(prefix + name + Utf8(suffix) + " = " + Utf8(text));
+  return std::nullopt;
+}
+
+// What a person can reach now: the open windows, the menu items that `menu` would choose,
+// and every named control that `type`, `click` or `key` would reach, with its kind (and
+// for a combo box, radio group or page control what `set` takes). Ends with "list: end",
+// so that a program driving the run through its input knows the step is over.
+std::optional<std::string> ScriptRunner::List() {
+  QWidget* modal = QApplication::activeModalWidget();
+  Tfm_MainFr* main = context_.forms.fm_MainFr;
+  // The open windows by name: the toolkit keeps them in no particular order.
+  std::vector<QWidget*> windows;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible() && !w->objectName().isEmpty() && !qobject_cast<QMenu*>(w))
+      windows.push_back(w);
+  }
+  std::sort(windows.begin(), windows.end(),
+            [](QWidget* a, QWidget* b) { return a->objectName() < b->objectName(); });
+  for (QWidget* w : windows)
+    Print("list: window " + Utf8(w->objectName()) + " \"" + Utf8(w->windowTitle()) + "\"");
+  if (main && main->isVisible() && main->isEnabled() && (!modal || modal == main)) {
+    for (QAction* top : main->TopLevelItems()) {
+      // An item of the menu bar itself (a mode), or a menu of items.
+      if (!top->menu()) {
+        if (!top->objectName().isEmpty() && ItemEnabled(top))
+          Print("list: menu " + Utf8(top->objectName()));
+        continue;
+      }
+      if (!top->isEnabled()) continue;
+      for (QAction* item : top->menu()->actions()) {
+        if (!item->objectName().isEmpty() && !item->isSeparator() && ItemEnabled(item))
+          Print("list: menu " + Utf8(item->objectName()));
+      }
+    }
+  }
+  for (QWidget* window : windows) {
+    const std::string windowName = Utf8(window->objectName());
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+      const QString name = control->objectName();
+      if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+      // Only the control a step naming it would find.
+      if (window->findChild<QWidget*>(name) != control) continue;
+      if (!control->isVisible() || !control->isEnabled()) continue;
+      if (modal && modal != window && !modal->isAncestorOf(control)) continue;
+      std::string kind;
+      if (qobject_cast<QCheckBox*>(control)) {
+        kind = "check";
+      } else if (qobject_cast<QRadioButton*>(control)) {
+        kind = "radio";
+      } else if (qobject_cast<QAbstractButton*>(control)) {
+        kind = "button";
+      } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        kind = std::string(combo->isEditable() ? "combo-edit " : "combo ") +
+               std::to_string(combo->count());
+      } else if (qobject_cast<QDateEdit*>(control)) {
+        kind = "date";
+      } else if (qobject_cast<QTimeEdit*>(control)) {
+        kind = "time";
+      } else if (qobject_cast<QAbstractSpinBox*>(control)) {
+        kind = "updown";
+      } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        kind = edit->isReadOnly() ? "label" : "edit";
+      } else if (qobject_cast<QPlainTextEdit*>(control) || qobject_cast<QTextEdit*>(control)) {
+        kind = "memo";
+      } else if (auto* grid = qobject_cast<QTableWidget*>(control)) {
+        kind =
+            "grid " + std::to_string(grid->rowCount()) + " " + std::to_string(grid->columnCount());
+      } else if (qobject_cast<QListWidget*>(control)) {
+        kind = "list";
+      } else if (auto* group = qobject_cast<TRadioGroup*>(control)) {
+        kind = "group " + std::to_string(group->count());
+      } else if (auto* pages = qobject_cast<TPageControl*>(control)) {
+        kind = "page";
+        for (int i = 0; i < pages->count(); ++i) {
+          if (QWidget* page = pages->widget(i); page && !page->objectName().isEmpty())
+            kind += " " + Utf8(page->objectName());
+        }
+      } else if (qobject_cast<QLabel*>(control)) {
+        kind = "label";
+      } else {
+        continue;  // frames, panels and the like: nothing of their own to do
+      }
+      Print("list: control " + windowName + "." + Utf8(name) + " " + kind);
+    }
+  }
+  Print("list: end");
   return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <deque>
+#include <istream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -38,6 +39,13 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   // leaves the message loop running.
   void Run();
   int exitCode() const { return exitCode_; }
+  // After a step that could not be performed, go on with the next one (the run still ends
+  // with kScriptFailed); a closed main window ends the run all the same.
+  void SetKeepGoing(bool on) { keepGoing_ = on; }
+  // Steps read one line at a time from in once the given steps are done, each read when
+  // the step before it has been performed (a driving program reads the transcript between
+  // its steps). The stream must outlive the run.
+  void SetInput(std::istream* in) { input_ = in; }
 
   // Responder.
   Answer Box(std::string_view caption, std::string_view text, Icon icon, Buttons buttons) override;
@@ -66,6 +74,9 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   std::optional<std::string> Key(const ScriptStep& step);
   std::optional<std::string> Close(const ScriptStep& step);
   std::optional<std::string> Show(const ScriptStep& step, bool stateOnly);
+  std::optional<std::string> List();
+  // Reads the next step from input_ into steps_; false at its end (or without input).
+  bool ReadStep();
 
   // Lookups; each sets error_ text when the name is not found.
   QWidget* FindWindow(const std::string& name, std::string& error) const;
@@ -91,6 +102,9 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   bool running_ = false;
   bool endsProgram_ = false;  // started by Start(): the end of the run ends the program
   int exitCode_ = kScriptPerformed;
+  bool keepGoing_ = false;
+  std::istream* input_ = nullptr;
+  int inputLine_ = 0;
 };
 
 }  // namespace ptk::ui

@@ -1,0 +1,603 @@
+// Chaos run of the windows: drives `ptk-tester --emulator --keep-going --script -` with
+// random steps, as a person clicking anything in any order would. After every step it asks
+// the program with `list` what is reachable now (open windows, menu items, controls with
+// their kind) and picks the next step from that: a menu item, random text typed or pasted
+// into a field (digits, separators, Cyrillic, pasted letters, over-long strings), a click,
+// a key, a choice in a list, an answer to the next boxes, a file for the next dialog, a
+// window closed. Each run of the program gets random faults of the virtual register.
+//
+// A failure is a crash (a signal or an exit status other than 0 and 3), a sanitizer
+// report on standard error, or a step that does not end within its time bound (the program
+// is then killed). A step refused with `error:` (a control disabled or hidden) is not.
+//
+//   ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS] [--out DIR]
+//
+// Prints the figures at the end; exit status 0 without failures, 1 with, 2 for a usage
+// error. The steps and transcript of every failed run are kept in DIR (default: the
+// working directory).
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+struct Options {
+  std::string program;
+  uint32_t seed = 1;
+  long steps = 300;
+  int stepLimitMs = 60000;
+  std::string out = ".";
+};
+
+// What `list` said is reachable.
+struct Control {
+  std::string target;             // W.C
+  std::string kind;               // button, edit, combo, ...
+  std::vector<std::string> args;  // combo: count; grid: rows, columns; page: page names
+};
+struct Reachable {
+  std::vector<std::string> windows;
+  std::vector<std::string> menus;
+  std::vector<Control> controls;
+};
+
+struct Figures {
+  long steps = 0;
+  long refused = 0;
+  long menus = 0;
+  long boxes = 0;
+  long runs = 0;
+  long failures = 0;
+  double slowestMs = 0;
+  std::string slowestStep;
+  std::map<std::string, long> byKind;
+  std::map<std::string, long> windowsSeen;  // open in some list, by name
+  std::map<std::string, long> menusChosen;
+  std::map<std::string, long> controlsUsed;
+};
+
+std::vector<std::string> Words(const std::string& s) {
+  std::vector<std::string> words;
+  std::istringstream in(s);
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// The child: ptk-tester with its standard input and output on pipes and its standard
+// error in a file.
+class Program {
+ public:
+  bool Start(const Options& o, const std::vector<std::string>& args, const std::string& dir) {
+    int in[2], out[2];
+    if (pipe(in) != 0 || pipe(out) != 0) return false;
+    const std::string errPath = dir + "/stderr.txt";
+    pid_ = fork();
+    if (pid_ < 0) return false;
+    if (pid_ == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err >= 0) dup2(err, 2);
+      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+      if (chdir(dir.c_str()) != 0) _exit(126);
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      std::vector<char*> argv;
+      argv.push_back(const_cast<char*>(o.program.c_str()));
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(o.program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    toChild_ = in[1];
+    fromChild_ = out[0];
+    return true;
+  }
+
+  bool Send(const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = write(toChild_, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+  void CloseInput() {
+    if (toChild_ >= 0) close(toChild_);
+    toChild_ = -1;
+  }
+
+  enum class Line { Got, Eof, Timeout };
+  // The next line of the transcript within the deadline.
+  Line ReadLine(std::string& line, Steady::time_point deadline) {
+    for (;;) {
+      const size_t nl = pending_.find('\n');
+      if (nl != std::string::npos) {
+        line = pending_.substr(0, nl);
+        pending_.erase(0, nl + 1);
+        transcript_ += line + "\n";
+        return Line::Got;
+      }
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
+      if (left <= 0) return Line::Timeout;
+      pollfd p{fromChild_, POLLIN, 0};
+      const int r = poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(fromChild_, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (!pending_.empty()) {
+          line = pending_;
+          pending_.clear();
+          transcript_ += line + "\n";
+          return Line::Got;
+        }
+        return Line::Eof;
+      }
+      pending_.append(buffer, static_cast<size_t>(n));
+    }
+  }
+
+  // Waits for the end; nullopt when it did not end in time (it is killed then).
+  std::optional<int> Wait(int limitMs) {
+    const Steady::time_point end = Steady::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+      int status = 0;
+      const pid_t r = waitpid(pid_, &status, WNOHANG);
+      if (r == pid_) {
+        pid_ = -1;
+        Close();
+        return status;
+      }
+      if (Steady::now() >= end) {
+        Kill();
+        return std::nullopt;
+      }
+      // Keep the pipe drained so that the program never blocks on its output.
+      std::string ignored;
+      ReadLine(ignored, Steady::now() + std::chrono::milliseconds(20));
+    }
+  }
+  void Kill() {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      pid_ = -1;
+    }
+    Close();
+  }
+  const std::string& transcript() const { return transcript_; }
+
+ private:
+  void Close() {
+    CloseInput();
+    if (fromChild_ >= 0) close(fromChild_);
+    fromChild_ = -1;
+  }
+  pid_t pid_ = -1;
+  int toChild_ = -1;
+  int fromChild_ = -1;
+  std::string pending_;
+  std::string transcript_;
+};
+
+class Generator {
+ public:
+  explicit Generator(uint32_t seed) : random_(seed) {}
+
+  int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
+  bool Chance(int percent) { return Pick(100) < percent; }
+  template <typename T>
+  const T& Any(const std::vector<T>& v) {
+    return v[static_cast<size_t>(Pick(static_cast<int>(v.size())))];
+  }
+
+  // Faults of the virtual register for one run; counted ones only, so that a run does not
+  // wait out every exchange's time limit. No lost answers: the program rightly waits out
+  // the command's whole execution time then, up to 120 s for a report (600 s on the
+  // compact path), beyond any step bound; nor 100 refused frames, after which it waits
+  // out the execution time as well. The link's soak covers both.
+  std::string Faults() {
+    if (Chance(40)) return "";
+    static const std::vector<std::string> kinds = {
+        "nak=2",        "badcheck=3",   "badcheck=6",        "silent=2",     "silent=6",
+        "delay=300/2",  "pause=40/3",   "code=45:66/2",      "code=3F:8C/1", "code=46:91/3",
+        "code=50:13/2", "code=5E:67/3", "nopaper",           "nolink",       "coveropen",
+        "noroll",       "paperout=3",   "reporttime=3000/1", "code=A5:7A/1", "code=91:6C/2",
+        "code=E0:46/1", "code=80:9B/1"};
+    std::string spec = Any(kinds);
+    if (Chance(30)) spec += "," + Any(kinds);
+    return spec;
+  }
+
+  std::string Text() {
+    // Now and then a value the windows take: the passwords that open the modes, amounts,
+    // dates, codes, so that the run gets past the mode entry into the windows behind it.
+    static const std::vector<std::string> values = {
+        "00000001", "00000029", "00000030",   "00000000", "7391", "1",    "2",  "10",
+        "100,00",   "1,5",      "15.06.2026", "12:30:00", "5",    "0000", "30", "4600000000008"};
+    if (Chance(25)) return Any(values);
+    static const std::vector<std::string> pieces = {
+        "0",          "1",
+        "12",         "12,50",
+        "0,01",       "-1",
+        "100",        "99999",
+        "4294967296", "1e10",
+        ",",          ".",
+        ";",          ":",
+        "/",          "-",
+        " ",          "abcXYZ",
+        "Ёжик",       "ПТК",
+        "я",          "№",
+        "\\",         "\"",
+        "%s%n",       "\xF0\x9F\x98\x80",
+        "00000030",   "7391",
+        "01.01.2000", "31.12.99",
+        "25:61:61",   "0x10",
+        "\x10\x03",   "'",
+        "<>",
+    };
+    std::string s;
+    const int n = Between(1, 6);
+    for (int i = 0; i < n; ++i) s += Any(pieces);
+    if (Chance(8)) {
+      // Over-long: a pasted paragraph.
+      const std::string unit = Chance(50) ? "1234567890" : "Длинная строка, ";
+      const int repeat = Between(10, 150);
+      for (int i = 0; i < repeat; ++i) s += unit;
+    }
+    return s;
+  }
+
+  std::string Key() {
+    static const std::vector<std::string> keys = {
+        "Return", "Enter",  "Escape", "Tab",    "Backspace", "Delete", "F1",     "F2",
+        "F5",     "F10",    "F12",    "Up",     "Down",      "Left",   "Right",  "Home",
+        "End",    "Ctrl+L", "Ctrl+A", "Ctrl+V", "Shift+Tab", "Alt+F4", "Ctrl+C", "Alt+X"};
+    return Any(keys);
+  }
+
+  // One step for what is reachable now; kind names the sort of step for the figures.
+  std::string Step(const Reachable& r, std::string& kind) {
+    if (!followUp_.empty()) {
+      // Return after typing, as a person ends an entry.
+      kind = "key";
+      std::string step = "key " + followUp_ + " Return";
+      followUp_.clear();
+      return step;
+    }
+    const int x = Pick(100);
+    if (x < 15 && !r.menus.empty()) {
+      kind = "menu";
+      return "menu " + Any(r.menus);
+    }
+    if (x < 20) {
+      kind = "answer";
+      static const std::vector<std::string> answers = {"yes", "no", "ok", "cancel"};
+      return "answer " + Any(answers) + (Chance(30) ? " " + std::to_string(Between(2, 4)) : "");
+    }
+    if (x < 23) {
+      kind = "file";
+      static const std::vector<std::string> files = {
+          "-", "junk.bin", "empty.bmp", "text.txt", "new.bin", "missing/none.bmp", "."};
+      return "file " + Any(files);
+    }
+    if (x < 27 && !r.windows.empty()) {
+      const std::string& w = Any(r.windows);
+      // The main window rarely: closing it ends the run.
+      if (w != "fm_MainFr" || Chance(2)) {
+        kind = "close";
+        return "close " + w;
+      }
+    }
+    if (x < 28) {
+      kind = "wait";
+      return "wait " + std::to_string(Between(0, 300));
+    }
+    if (r.controls.empty()) {
+      kind = "menu";
+      return r.menus.empty() ? "wait 10" : "menu " + Any(r.menus);
+    }
+    const Control& c = Any(r.controls);
+    std::string step = ControlStep(c, kind);
+    if (x < 30) {
+      kind = "later";
+      return "later " + std::to_string(Between(10, 400)) + " " + step;
+    }
+    return step;
+  }
+
+ private:
+  std::string ControlStep(const Control& c, std::string& kind) {
+    const std::string& k = c.kind;
+    const bool typed = k == "edit" || k == "combo-edit" || k == "updown" || k == "date" ||
+                       k == "time" || k == "memo";
+    if (Chance(12)) {
+      kind = "key";
+      return "key " + c.target + " " + Key();
+    }
+    if (typed) {
+      if (Chance(70)) {
+        kind = "type";
+        if (Chance(40)) followUp_ = c.target;
+        return "type " + c.target + (Chance(5) ? "" : " " + Text());
+      }
+      kind = "set";
+      if (k == "date") return "set " + c.target + " " + (Chance(70) ? "15.06.2026" : Text());
+      if (k == "time") return "set " + c.target + " " + (Chance(70) ? "12:30:00" : Text());
+      return "set " + c.target + " " + Text();
+    }
+    if ((k == "combo" || k == "combo-edit") && !c.args.empty()) {
+      kind = "set";
+      const int count = std::atoi(c.args[0].c_str());
+      return "set " + c.target + " #" + std::to_string(Between(-1, count));
+    }
+    if (k == "group" && !c.args.empty()) {
+      kind = "set";
+      return "set " + c.target + " " + std::to_string(Between(-1, std::atoi(c.args[0].c_str())));
+    }
+    if (k == "page" && !c.args.empty() && Chance(70)) {
+      kind = "set";
+      return "set " + c.target + " " + Any(c.args);
+    }
+    if (k == "grid" && c.args.size() == 2 && Chance(70)) {
+      kind = "set";
+      const int rows = std::max(1, std::atoi(c.args[0].c_str()));
+      const int columns = std::max(1, std::atoi(c.args[1].c_str()));
+      return "set " + c.target + "[" + std::to_string(Pick(rows + 1)) + "," +
+             std::to_string(Pick(columns + 1)) + "] " + Text();
+    }
+    if ((k == "check" || k == "radio") && Chance(30)) {
+      kind = "set";
+      return "set " + c.target + " " + (Chance(50) ? "1" : "0");
+    }
+    kind = "click";
+    return "click " + c.target;
+  }
+
+  std::mt19937 random_;
+  std::string followUp_;  // a control typed into, to get Return next
+};
+
+bool SanitizerReport(const std::string& text) {
+  return text.find("ERROR: AddressSanitizer") != std::string::npos ||
+         text.find("ERROR: LeakSanitizer") != std::string::npos ||
+         text.find("runtime error:") != std::string::npos ||
+         text.find("WARNING: ThreadSanitizer") != std::string::npos;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+// A fresh working folder with a few files for the file dialogs.
+std::string MakeWorkDir(Generator& g) {
+  char pattern[] = "/tmp/ptk-chaos-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  if (!dir) return "";
+  std::string junk;
+  const int n = g.Between(0, 3000);
+  for (int i = 0; i < n; ++i) junk += static_cast<char>(g.Pick(256));
+  WriteFile(std::string(dir) + "/junk.bin", junk);
+  WriteFile(std::string(dir) + "/empty.bmp", "");
+  WriteFile(std::string(dir) + "/text.txt", "BM строка\n");
+  return dir;
+}
+
+void RemoveDir(const std::string& dir) {
+  if (dir.empty() || dir.rfind("/tmp/ptk-chaos-", 0) != 0) return;
+  const std::string command = "rm -rf '" + dir + "'";
+  if (std::system(command.c_str()) != 0) {
+  }
+}
+
+// Reads one `list` answer (through "list: end"); the lines before it belong to the step.
+Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Figures& f,
+                       bool& refused) {
+  r = Reachable{};
+  std::string line;
+  for (;;) {
+    const Program::Line got = p.ReadLine(line, deadline);
+    if (got != Program::Line::Got) return got;
+    if (line.rfind("error: ", 0) == 0) refused = true;
+    if (line.rfind("box: ", 0) == 0) ++f.boxes;
+    if (line.rfind("list: ", 0) != 0) continue;
+    const std::vector<std::string> w = Words(line.substr(6));
+    if (w.empty()) continue;
+    if (w[0] == "end") return Program::Line::Got;
+    if (w[0] == "window" && w.size() >= 2) {
+      r.windows.push_back(w[1]);
+      ++f.windowsSeen[w[1]];
+    }
+    if (w[0] == "menu" && w.size() >= 2) r.menus.push_back(w[1]);
+    if (w[0] == "control" && w.size() >= 3)
+      r.controls.push_back({w[1], w[2], std::vector<std::string>(w.begin() + 3, w.end())});
+  }
+}
+
+// One run of the program; false when it failed.
+bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
+  ++f.runs;
+  const std::string dir = MakeWorkDir(g);
+  std::vector<std::string> args = {"--emulator", "--keep-going",    "--script",
+                                   "-",          "--firmware-size", "2500,300"};
+  const std::string faults = g.Faults();
+  if (!faults.empty()) args.insert(args.end(), {"--faults", faults});
+  if (g.Chance(25)) args.push_back("--service");
+  if (g.Chance(20)) args.insert(args.end(), {"--model", std::to_string(g.Between(1, 2))});
+
+  std::string sent;
+  for (const std::string& a : args) sent += "# " + a + "\n";
+  Program p;
+  if (dir.empty() || !p.Start(o, args, dir)) {
+    std::cerr << "chaos: cannot start " << o.program << "\n";
+    ++f.failures;
+    return false;
+  }
+  std::string failure;
+  Reachable r;
+  bool refused = false;
+  sent += "list\n";
+  p.Send("list\n");
+  Program::Line got =
+      ReadList(p, Steady::now() + std::chrono::milliseconds(o.stepLimitMs), r, f, refused);
+  if (got == Program::Line::Timeout) failure = "the program did not start within the step bound";
+  long done = 0;
+  while (failure.empty() && got == Program::Line::Got && done < steps) {
+    std::string kind;
+    const std::string step = g.Step(r, kind);
+    sent += step + "\nlist\n";
+    const Steady::time_point start = Steady::now();
+    if (!p.Send(step + "\nlist\n")) break;  // the program ended (closed main window)
+    refused = false;
+    got = ReadList(p, start + std::chrono::milliseconds(o.stepLimitMs), r, f, refused);
+    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    ++done;
+    if (++f.steps % 1000 == 0) {
+      std::cout << "chaos: " << f.steps << " steps, " << f.failures << " failures\n";
+      std::cout.flush();
+    }
+    ++f.byKind[kind];
+    const std::vector<std::string> words = Words(step);
+    if (kind == "menu") {
+      ++f.menus;
+      if (words.size() >= 2) ++f.menusChosen[words[1]];
+    } else if (words.size() >= 2 && words[1].find('.') != std::string::npos) {
+      ++f.controlsUsed[words[1].substr(0, words[1].find('['))];
+    }
+    if (refused) ++f.refused;
+    if (ms > f.slowestMs) {
+      f.slowestMs = ms;
+      f.slowestStep = step;
+    }
+    if (got == Program::Line::Timeout)
+      failure = "step \"" + step + "\" did not end within " + std::to_string(o.stepLimitMs) + " ms";
+  }
+  std::optional<int> status;
+  if (failure.empty()) {
+    p.CloseInput();
+    status = p.Wait(o.stepLimitMs);
+    if (!status) failure = "the program did not end within the step bound after its last step";
+  } else {
+    p.Kill();
+  }
+  if (failure.empty() && status) {
+    if (WIFSIGNALED(*status)) {
+      failure = std::string("killed by signal ") + strsignal(WTERMSIG(*status));
+    } else if (WEXITSTATUS(*status) != 0 && WEXITSTATUS(*status) != 3) {
+      failure = "exit status " + std::to_string(WEXITSTATUS(*status));
+    }
+  }
+  const std::string errors = ReadFile(dir + "/stderr.txt");
+  if (failure.empty() && SanitizerReport(errors)) failure = "sanitizer report";
+  if (!failure.empty()) {
+    ++f.failures;
+    const std::string base =
+        o.out + "/chaos-" + std::to_string(o.seed) + "-run" + std::to_string(f.runs);
+    WriteFile(base + ".script", sent);
+    WriteFile(base + ".transcript", p.transcript());
+    WriteFile(base + ".stderr", errors);
+    std::cout << "chaos: FAILURE in run " << f.runs << " (faults \"" << faults << "\"): " << failure
+              << "\n  steps: " << base << ".script\n  transcript: " << base
+              << ".transcript\n  standard error: " << base << ".stderr\n";
+    std::cout.flush();
+  }
+  RemoveDir(dir);
+  return failure.empty();
+}
+
+int Usage(const std::string& why) {
+  std::cerr << "ptk-chaos: " << why
+            << "\nusage: ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS]"
+               " [--out DIR]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) return Usage("missing value after " + a);
+    const std::string v = argv[++i];
+    if (a == "--program") {
+      o.program = v;
+    } else if (a == "--seed") {
+      o.seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10));
+    } else if (a == "--steps") {
+      o.steps = std::strtol(v.c_str(), nullptr, 10);
+    } else if (a == "--step-limit") {
+      o.stepLimitMs = std::atoi(v.c_str());
+    } else if (a == "--out") {
+      o.out = v;
+    } else {
+      return Usage("unknown option " + a);
+    }
+  }
+  if (o.program.empty()) return Usage("--program is required");
+  if (o.steps <= 0 || o.stepLimitMs <= 0) return Usage("--steps and --step-limit must be positive");
+
+  signal(SIGPIPE, SIG_IGN);  // a program that ended shows as a failed write
+  std::cout << "chaos: seed " << o.seed << ", " << o.steps << " steps, step bound " << o.stepLimitMs
+            << " ms, program " << o.program << "\n";
+  std::cout.flush();
+  Generator g(o.seed);
+  Figures f;
+  const Steady::time_point start = Steady::now();
+  while (f.steps < o.steps) {
+    const long before = f.steps;
+    const long chunk = std::min<long>(o.steps - f.steps, g.Between(40, 200));
+    RunOnce(o, g, chunk, f);
+    if (f.steps == before) ++f.steps;  // a run that could not take a step still counts one
+  }
+  const double seconds = std::chrono::duration<double>(Steady::now() - start).count();
+  std::cout << "chaos: " << f.steps << " steps in " << f.runs << " runs, " << seconds
+            << " s; refused (error:) " << f.refused << ", menu items " << f.menus
+            << ", boxes answered " << f.boxes << "\n";
+  std::cout << "chaos: steps by kind:";
+  for (const auto& [kind, count] : f.byKind) std::cout << " " << kind << " " << count;
+  std::cout << "\nchaos: " << f.windowsSeen.size() << " windows seen open, " << f.menusChosen.size()
+            << " menu items chosen, " << f.controlsUsed.size() << " controls used";
+  std::cout << "\nchaos: slowest step " << f.slowestMs << " ms (bound " << o.stepLimitMs
+            << "): " << f.slowestStep << "\n";
+  std::cout << "chaos: " << f.failures << " failures (crash, sanitizer report, hang)\n";
+  return f.failures == 0 ? 0 : 1;
+}
