@@ -1,16 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only when some are missing.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev libgl-dev
-          fonts-dejavu-core)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+install_missing cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev qt6-base-dev libgl-dev \
+  fonts-dejavu-core

@@ -27,17 +27,8 @@ finish() {
 }
 
 # dpkg-shlibdeps computes the Depends line; desktop-file-validate checks the entry.
-missing=()
-for p in dpkg-dev desktop-file-utils; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source scripts/lib.sh
+install_missing dpkg-dev desktop-file-utils || { fail "installing dpkg-dev"; finish; }
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   bash scripts/deps.sh

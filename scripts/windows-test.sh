@@ -17,19 +17,9 @@ abort() {
   exit 1
 }
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq || abort "apt-get update"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" || abort "installing ${missing[*]}"
-fi
+source scripts/lib.sh
+install_missing cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 googletest \
+  || abort "installing the packages of the Windows build"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
