@@ -69,7 +69,10 @@ for t in "${targets[@]}"; do
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-  crashes=$(find "$findings" -type f | wc -l)
+  # Slow units are kept too, but only crashes, time-outs, leaks and running out of memory
+  # count as findings (a loaded machine can make any input slow once).
+  crashes=$(find "$findings" -type f \( -name 'crash-*' -o -name 'timeout-*' -o -name 'leak-*' \
+    -o -name 'oom-*' \) | wc -l)
   if [ "$crashes" -eq 0 ] && [ "$status" -ne 0 ]; then crashes=1; fi  # died without an input
   [ "$crashes" -gt 0 ] && found=1
   rows+=("$(printf '%-18s %7s %12s %7s %8s %9s' "$t" "$took" "${execs:-?}" "${cov:-?}" "${ft:-?}" "$crashes")")
