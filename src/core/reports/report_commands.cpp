@@ -8,7 +8,6 @@
 namespace ptk {
 namespace {
 
-constexpr int kPlainAnswer = 6;
 constexpr int kRangesAnswer = 25;
 constexpr Timeouts kT6Default{};  // T6 10 s
 constexpr Timeouts kT6Long{500, 500, 2000, 500, 500, 40000, 500};
