@@ -6,6 +6,7 @@
 #
 #   bash scripts/fuzz.sh [SECONDS]
 #   FUZZ_TARGETS="frame_exchange card_data" FUZZ_RUNS=10000000 bash scripts/fuzz.sh 600
+#   FUZZ_SEED=1 bash scripts/fuzz.sh 20      # the same mutations every time
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,6 +39,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/findings build-fuzz/fuzz-logs
 runs=()
 [ -n "${FUZZ_RUNS:-}" ] && runs=(-runs="$FUZZ_RUNS")
+# A fixed seed replays the same mutations (CI), so that a short run there tries what ran here.
+[ -n "${FUZZ_SEED:-}" ] && runs+=(-seed="$FUZZ_SEED")
 
 rows=()
 found=0
