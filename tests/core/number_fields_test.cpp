@@ -216,5 +216,27 @@ TEST(NormalizeNumberText, PastedNonAsciiTextCountsCharacters) {
   EXPECT_EQ(FilterNumberKey(K::Money, "жж,12", 0, U'1', U',', 11), U'1');
 }
 
+// The number edits tied to an up-down (picture number 1..255, offset 0..600, blank lines
+// 0..10): every change leaves the clamped value of the text's leading digits.
+TEST(ClampLeadingNumber, UpDownRanges) {
+  struct Row {
+    const char* text;
+    int min, max, expected;
+  } rows[] = {
+      {"300", 1, 255, 255},
+      {"30", 1, 255, 30},
+      {"", 1, 255, 1},  // empty reads 0
+      {"x", 1, 255, 1},
+      {"7x9", 1, 255, 7},
+      {"-5", 0, 600, 0},
+      {"700", 0, 600, 600},
+      {"0600", 0, 600, 600},
+      {"12", 0, 10, 10},
+      {"99999999999999999999", 0, 10, 10},  // no overflow on a long run of digits
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(ClampLeadingNumber(r.text, r.min, r.max), r.expected) << r.text << " " << r.max;
+}
+
 }  // namespace
 }  // namespace ptk

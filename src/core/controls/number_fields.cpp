@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "core/link/encoding.h"
 
@@ -123,6 +124,15 @@ std::string NormalizeNumberText(NumberFieldKind kind, std::string_view utf8, cha
   std::string out;
   for (char32_t c : text) AppendUtf8(out, c);
   return out;
+}
+
+int ClampLeadingNumber(std::string_view text, int min, int max) {
+  int64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    n = std::min<int64_t>(n * 10 + (c - '0'), int64_t{max} + 1);  // past max stays past it
+  }
+  return static_cast<int>(std::clamp<int64_t>(n, min, max));
 }
 
 }  // namespace ptk

@@ -30,4 +30,8 @@ char32_t FilterNumberKey(NumberFieldKind kind, std::string_view text, size_t car
 // number field keeps its text.
 std::string NormalizeNumberText(NumberFieldKind kind, std::string_view text, char32_t separator);
 
+// The value of a number edit tied to an up-down after any change: the text's leading
+// digits as an integer (0 when it starts with none), clamped to [min, max].
+int ClampLeadingNumber(std::string_view text, int min, int max);
+
 }  // namespace ptk

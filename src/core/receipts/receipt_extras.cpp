@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/controls/number_fields.h"
 #include "core/link/encoding.h"
 #include "core/link/result_codes.h"
 
@@ -74,12 +75,7 @@ void ShowAttributeNamesError(UserInterface& ui, int error) {
 }
 
 int ClampAttributeNumber(std::string_view text) {
-  int64_t n = 0;
-  for (char c : text) {
-    if (!IsDigit(c)) break;
-    n = std::min<int64_t>(n * 10 + (c - '0'), kAttributeLast + 1);  // past 100 stays past it
-  }
-  return ClampToAttributes(n);
+  return ClampLeadingNumber(text, kAttributeFirst, kAttributeLast);
 }
 
 int AttributeNumberOfItem(int itemIndex) {

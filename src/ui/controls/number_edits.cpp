@@ -3,10 +3,23 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <algorithm>
 
 namespace ptk::ui {
 
-TNumberEdit::TNumberEdit(NumberFieldKind kind, QWidget* parent) : QLineEdit(parent), kind_(kind) {}
+TNumberEdit::TNumberEdit(NumberFieldKind kind, QWidget* parent) : QLineEdit(parent), kind_(kind) {
+  // A text longer than the limit (left by a shrinking limit or written by the program)
+  // holds the edit's length open only until it gets shorter.
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& now) {
+    if (limit_ >= 0 && maxLength() > limit_)
+      setMaxLength(std::max(limit_, static_cast<int>(now.size())));
+  });
+}
+
+void TNumberEdit::SetLimit(int limit) {
+  limit_ = limit;
+  setMaxLength(std::max(limit, static_cast<int>(text().size())));
+}
 
 QChar TNumberEdit::DecimalSeparator() {
   const QString point = QLocale().decimalPoint();
@@ -55,7 +68,10 @@ void TNumberEdit::DoExit() {
     const std::string normal =
         NormalizeNumberText(kind_, text().toStdString(), DecimalSeparator().unicode());
     const QString rewritten = QString::fromStdString(normal);
-    if (rewritten != text()) setText(rewritten);
+    if (rewritten != text()) {
+      if (rewritten.size() > maxLength()) setMaxLength(static_cast<int>(rewritten.size()));
+      setText(rewritten);
+    }
   }
   emit exited();
 }

@@ -24,6 +24,10 @@ class TNumberEdit : public QLineEdit {
   // is emitted. Windows may call it before they read a field that still has the focus.
   void DoExit();
 
+  // Changes the character limit of typed input without cutting a text that is already
+  // longer: that text stays as it stands, and new input obeys the limit.
+  void SetLimit(int limit);
+
  signals:
   void exited();
 
@@ -33,6 +37,7 @@ class TNumberEdit : public QLineEdit {
 
  private:
   NumberFieldKind kind_;
+  int limit_ = -1;  // set by SetLimit; -1 while only maxLength() applies
 };
 
 class TEditMoney : public TNumberEdit {

@@ -233,11 +233,7 @@ void Tfm_EKLZ::Busy(bool busy, bool stoppable) {
 void Tfm_EKLZ::Operation(int operation) {
   const auto op = static_cast<EklzOperation>(operation);
   if (!AskYesNo(ui(), EklzQuestion(op))) return;
-  RunCommand([&] {
-    Busy(true, false);
-    RunEklzOperation(link(), op);
-    Busy(false, false);
-  });
+  RunCommand([&] { RunEklzOperation(link(), op); }, {}, [this](bool on) { Busy(on, false); });
 }
 
 void Tfm_EKLZ::bt_AktivClick() {
@@ -251,13 +247,13 @@ void Tfm_EKLZ::bt_CloseArhivClick() {
 }
 
 void Tfm_EKLZ::RunPrintout(const std::function<void(const std::function<void()>&)>& work) {
-  RunCommand([&] {
-    // Only the stop button can be used while the register prints.
-    setEnabled(true);
-    Busy(true, true);
-    work([this] { bt_StopReport->setEnabled(false); });
-    Busy(false, true);
-  });
+  RunCommand(
+      [&] {
+        // Only the stop button can be used while the register prints.
+        setEnabled(true);
+        work([this] { bt_StopReport->setEnabled(false); });
+      },
+      {}, [this](bool on) { Busy(on, true); });
 }
 
 void Tfm_EKLZ::bt_OtchOkClick() {

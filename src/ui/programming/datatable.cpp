@@ -23,6 +23,7 @@
 #include "core/programming/field_catalogue.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/updown_edit.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
@@ -62,11 +63,9 @@ QStringList Numbers(int count, const QString& prefix = {}) {
   return out;
 }
 
+// Every number-and-up-down pair of this window is normalised on every change.
 QSpinBox* UpDown(QWidget* parent, const char* name, int min, int max, int value) {
-  auto* s = Named(new QSpinBox(parent), name);
-  s->setRange(min, max);
-  s->setValue(value);
-  return s;
+  return Named(new TUpDownEdit(min, max, value, parent), name);
 }
 
 QHBoxLayout* Buttons(QPushButton* ok, QPushButton* retry) {

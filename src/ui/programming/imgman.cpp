@@ -20,6 +20,7 @@
 #include "core/programming/field_catalogue.h"
 #include "core/programming/pictures.h"
 #include "core/programming/table_fields.h"
+#include "ui/controls/updown_edit.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/progress.h"
 #include "ui/shell/qt_user_interface.h"
@@ -91,7 +92,7 @@ Tfrmimgman::Tfrmimgman(AppContext& context)
   gbufstate = Named(new QGroupBox(QStringLiteral("Буфер изображений"), this), "gbufstate");
   ldevcnt = Named(new QLabel(gbufstate), "ldevcnt");
   ldevmemavail = Named(new QLabel(gbufstate), "ldevmemavail");
-  edevidx = UpDown(gbufstate, "edevidx", 1, 255, 1);
+  edevidx = Named(new TUpDownEdit(1, 255, 1, gbufstate), "edevidx");  // normalised on change
   btndevimgget = Button(gbufstate, "btndevimgget", "Показать");
   btndevimgprint = Button(gbufstate, "btndevimgprint", "Печатать");
   btndevimgdelete = Button(gbufstate, "btndevimgdelete", "Удалить");

@@ -407,7 +407,7 @@ void Tfm_Chek::ResetReceiptWindow() {
   rg_TypeZnak->setItemIndex(0);
   rg_TypeObl->setItemIndex(0);
   rg_TypeSkidNadbav->setItemIndex(0);
-  edm_Znach->setMaxLength(kPercentLength);
+  edm_Znach->SetLimit(kPercentLength);
   edm_Znach->setText(price);
   edm_PriceAnnul->setText(price);
   edc_CountAnnul->setText(QStringLiteral("1"));

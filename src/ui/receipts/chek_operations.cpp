@@ -203,7 +203,7 @@ int Tfm_Chek::Discount() {
 }
 
 void Tfm_Chek::rg_TypeSkidNadbavClick() {
-  edm_Znach->setMaxLength(rg_TypeSkidNadbav->itemIndex() == 0 ? kPercentLength : kAmountLength);
+  edm_Znach->SetLimit(rg_TypeSkidNadbav->itemIndex() == 0 ? kPercentLength : kAmountLength);
 }
 
 void Tfm_Chek::bt_OtmenaSkidNadbClick() {

@@ -188,16 +188,15 @@ void Tfm_FiskPam::Open() {
   ShowFromMenu(ed_ZavNum, true);
 }
 
-void Tfm_FiskPam::RunWaiting(const std::function<void()>& work) {
-  RunCommand(
-      [&] {
-        pg_FiskPam->hide();
-        pn_Sleep->show();
-        work();
-        pg_FiskPam->show();
-        pn_Sleep->hide();
-      },
-      {bt_FiskPamClose});
+void Tfm_FiskPam::RunWaiting(const std::function<void()>& work, bool stoppable) {
+  RunCommand(work, {bt_FiskPamClose}, [this, stoppable](bool on) {
+    pg_FiskPam->setVisible(!on);
+    pn_Sleep->setVisible(on);
+    if (stoppable) {
+      bt_StopReport->setEnabled(on);
+      if (!on) context().abort.stopRequested = false;
+    }
+  });
 }
 
 void Tfm_FiskPam::bt_ZavNumOkClick() {
@@ -222,23 +221,22 @@ void Tfm_FiskPam::bt_OtchOkClick() {
   if (byShifts &&
       !ShiftRangeEntered(ui(), Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text())))
     return;
-  RunWaiting([&] {
-    // The stop button stays usable while the report prints.
-    setEnabled(true);
-    bt_StopReport->setEnabled(true);
-    const auto disableStop = [this] { bt_StopReport->setEnabled(false); };
-    if (byShifts) {
-      RunReportByShifts(link(), context().abort, ReportKind::FiscalMemory,
-                        rb_OtchNSmPoln->isChecked(), Std(ed_OtchNSmFirst->text()),
-                        Std(ed_OtchNSmLast->text()), disableStop);
-    } else {
-      RunReportByDates(link(), context().abort, ReportKind::FiscalMemory,
-                       rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
-                       DateOf(dtp_OtchDateLast), disableStop);
-    }
-    bt_StopReport->setEnabled(false);
-    context().abort.stopRequested = false;
-  });
+  RunWaiting(
+      [&] {
+        // The stop button stays usable while the report prints.
+        setEnabled(true);
+        const auto disableStop = [this] { bt_StopReport->setEnabled(false); };
+        if (byShifts) {
+          RunReportByShifts(link(), context().abort, ReportKind::FiscalMemory,
+                            rb_OtchNSmPoln->isChecked(), Std(ed_OtchNSmFirst->text()),
+                            Std(ed_OtchNSmLast->text()), disableStop);
+        } else {
+          RunReportByDates(link(), context().abort, ReportKind::FiscalMemory,
+                           rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
+                           DateOf(dtp_OtchDateLast), disableStop);
+        }
+      },
+      true);
 }
 
 void Tfm_FiskPam::bt_ZaprosOkClick() {

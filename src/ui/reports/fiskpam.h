@@ -74,7 +74,7 @@ class Tfm_FiskPam : public TForm {
 
  private:
   // Runs work with the pages hidden, "Ждите !!!" shown and the close button disabled.
-  void RunWaiting(const std::function<void()>& work);
+  void RunWaiting(const std::function<void()>& work, bool stoppable = false);
 
   FiscalizationDialogue dialogue_;
 };

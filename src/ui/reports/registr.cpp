@@ -47,6 +47,9 @@ Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
   sg_MenadgerReg->setObjectName("sg_MenadgerReg");
   sg_MenadgerReg->horizontalHeader()->hide();
   sg_MenadgerReg->verticalHeader()->hide();
+  // The descriptions' header row and column are drawn as cells of their own.
+  sg_MenadgerReg->setProperty("fixedRows", 1);
+  sg_MenadgerReg->setProperty("fixedColumns", 1);
   sg_MenadgerReg->setColumnWidth(0, 270);
   sg_MenadgerReg->setColumnWidth(1, 181);
   sg_MenadgerReg->verticalHeader()->setDefaultSectionSize(24);
@@ -163,8 +166,10 @@ void Tfm_Registr::bt_ReadAllRegistrClick() {
     // The process window serves the firmware reading too: its own caption comes back.
     process->setWindowTitle(design);
   });
-  if (result != 1) return;
+  // A stopped or failed run keeps what it read: the rows read again show their new values,
+  // the others their previous ones. Only a complete run shows the manager window.
   manager->ShowGrid(grid_);
+  if (result != 1) return;
   setEnabled(false);
   manager->show();
   manager->raise();

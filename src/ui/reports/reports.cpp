@@ -161,14 +161,14 @@ void Tfm_AvarReport::bt_OtchClick() {
   RunCommand(
       [this] {
         setEnabled(true);
-        pn_Sleep->show();
-        bt_StopReport->setEnabled(true);
         RunEmergencyReport(link(), context().abort, [this] { bt_StopReport->setEnabled(false); });
-        pn_Sleep->hide();
-        bt_StopReport->setEnabled(false);
-        context().abort.stopRequested = false;
       },
-      {bt_Otch, bt_Close});
+      {bt_Otch, bt_Close},
+      [this](bool on) {
+        pn_Sleep->setVisible(on);
+        bt_StopReport->setEnabled(on);
+        if (!on) context().abort.stopRequested = false;
+      });
 }
 
 void Tfm_AvarReport::bt_StopReportClick() {

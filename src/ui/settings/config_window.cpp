@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -33,6 +34,26 @@ QGroupBox* Group(QWidget* parent, const char* title, QWidget* content) {
   return box;
 }
 
+// The password field takes the digits '0' to '9' only: every other typed character,
+// Backspace included, is discarded (keys without a character, such as Delete or the
+// arrows, keep their editing).
+class PasswordEdit : public QLineEdit {
+ public:
+  PasswordEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QString typed = event->text();
+    const bool character = !typed.isEmpty() && !(event->modifiers() & Qt::ControlModifier);
+    if (event->key() == Qt::Key_Backspace ||
+        (character && (typed.size() != 1 || typed[0] < u'0' || typed[0] > u'9'))) {
+      event->accept();
+      return;
+    }
+    QLineEdit::keyPressEvent(event);
+  }
+};
+
 }  // namespace
 
 Tfm_Config::Tfm_Config(AppContext& context)
@@ -45,7 +66,7 @@ Tfm_Config::Tfm_Config(AppContext& context)
   cbport->setObjectName("cbport");
   rg_BaudeFr = new TRadioGroup("rg_BaudeFr", QStringLiteral(" Скорость обмена "),
                                {"9600", "19200", "38400", "57600", "115200"}, tsh_Connect);
-  ed_PassFr = new QLineEdit(QStringLiteral("7391"), tsh_Connect);
+  ed_PassFr = new PasswordEdit(QStringLiteral("7391"), tsh_Connect);
   ed_PassFr->setObjectName("ed_PassFr");
   ed_PassFr->setMaxLength(4);
   ed_PassFr->setContextMenuPolicy(Qt::NoContextMenu);

@@ -31,7 +31,8 @@ void TForm::SetControlsEnabled(bool enabled, const QList<QWidget*>& extra) {
   for (QWidget* w : extra) w->setEnabled(enabled);
 }
 
-bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra) {
+bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra,
+                       const std::function<void(bool)>& busyView) {
   if (busy_) return false;
   context_.ui.SetResult("");
   SetControlsEnabled(false, extra);
@@ -41,11 +42,14 @@ bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>&
   struct Restore {
     TForm* form;
     const QList<QWidget*>& extra;
+    const std::function<void(bool)>& busyView;
     ~Restore() {
+      if (busyView) busyView(false);
       form->busy_ = false;
       form->SetControlsEnabled(true, extra);
     }
-  } restore{this, extra};
+  } restore{this, extra, busyView};
+  if (busyView) busyView(true);
   work();
   return true;
 }

@@ -39,8 +39,12 @@ class TForm : public QWidget {
   void SetCommandControls(QList<QWidget*> controls) { commandControls_ = std::move(controls); }
   // Runs one command of the window: the result line cleared, the window, its command
   // controls and extra disabled and the window busy while work runs, then everything
-  // enabled again. A command asked for while one runs does nothing; false then.
-  bool RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra = {});
+  // enabled again. busyView, when given, is called with true before the work and with
+  // false by the same guard that enables the controls again, so that a wait panel or a
+  // stop button is put back however the work ended. A command asked for while one runs
+  // does nothing; false then.
+  bool RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra = {},
+                  const std::function<void(bool)>& busyView = {});
   // Enables or disables the window and its command controls.
   void SetControlsEnabled(bool enabled, const QList<QWidget*>& extra = {});
 

@@ -5,6 +5,7 @@
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +53,37 @@ int PageIndex(Pages* pages, const QString& name) {
     if (pages->widget(i)->objectName() == name) return i;
   return -1;
 }
+
+// A grid as scripts number it: the fixed header row is row 0 and the row headers are
+// column 0, whether the grid draws them as header sections or as cells of its own (a
+// grid that keeps them in cells says so with the properties "fixedRows" and
+// "fixedColumns").
+struct GridFrame {
+  int headerRows = 0;     // drawn as header sections: cell [r,c] is item (r - 1, ...)
+  int headerColumns = 0;  // likewise for the row headers
+  int fixedRows = 0;      // rows counted from 0 that are fixed, header sections included
+  int fixedColumns = 0;
+
+  explicit GridFrame(const QTableWidget* grid) {
+    headerRows = grid->horizontalHeader()->isHidden() ? 0 : 1;
+    headerColumns = grid->verticalHeader()->isHidden() ? 0 : 1;
+    fixedRows = headerRows + grid->property("fixedRows").toInt();
+    fixedColumns = headerColumns + grid->property("fixedColumns").toInt();
+  }
+
+  QString Text(const QTableWidget* grid, int row, int column) const {
+    if (row < headerRows && column < headerColumns) return {};  // the corner
+    const QTableWidgetItem* item = nullptr;
+    if (row < headerRows) {
+      item = grid->horizontalHeaderItem(column - headerColumns);
+    } else if (column < headerColumns) {
+      item = grid->verticalHeaderItem(row - headerRows);
+    } else {
+      item = grid->item(row - headerRows, column - headerColumns);
+    }
+    return OneLine(item ? item->text() : QString());
+  }
+};
 
 std::optional<int> ToInt(const QString& text) {
   bool ok = false;
@@ -114,13 +146,12 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
     return Lines(items);
   }
   if (auto* grid = qobject_cast<QTableWidget*>(control)) {
+    const GridFrame frame(grid);
+    const std::pair<int, int> size = GridSize(grid);
     QStringList rows;
-    for (int r = 0; r < grid->rowCount(); ++r) {
+    for (int r = 0; r < size.first; ++r) {
       QStringList cells;
-      for (int c = 0; c < grid->columnCount(); ++c) {
-        const QTableWidgetItem* item = grid->item(r, c);
-        cells << OneLine(item ? item->text() : QString());
-      }
+      for (int c = 0; c < size.second; ++c) cells << frame.Text(grid, r, c);
       rows << cells.join(QLatin1Char('\t'));
     }
     return Lines(rows);
@@ -128,12 +159,23 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
   return one(ControlState(control));
 }
 
+std::pair<int, int> GridSize(const QTableWidget* grid) {
+  const GridFrame frame(grid);
+  return {grid->rowCount() + frame.headerRows, grid->columnCount() + frame.headerColumns};
+}
+
 QString SetControl(QWidget* control, const QString& value, int row, int column) {
   if (row >= 0) {
     auto* grid = qobject_cast<QTableWidget*>(control);
     if (!grid) return QStringLiteral("элемент не таблица");
-    if (row >= grid->rowCount() || column >= grid->columnCount())
+    const GridFrame frame(grid);
+    const std::pair<int, int> size = GridSize(grid);
+    if (row >= size.first || column >= size.second)
       return QStringLiteral("нет ячейки [%1,%2]").arg(row).arg(column);
+    if (row < frame.fixedRows || column < frame.fixedColumns)
+      return QStringLiteral("ячейка [%1,%2] фиксированная").arg(row).arg(column);
+    row -= frame.headerRows;
+    column -= frame.headerColumns;
     if (QTableWidgetItem* item = grid->item(row, column)) {
       item->setText(value);
     } else {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+class QTableWidget;
 class QWidget;
 
 namespace ptk::ui {
@@ -22,8 +23,12 @@ QString ControlState(QWidget* control);
 // "visible|hidden, enabled|disabled".
 QString VisibleEnabled(bool visible, bool enabled);
 
-// Sets the control to value (a grid cell when row >= 0). Empty on success, else why the
-// control cannot take the value.
+// A grid's rows and columns as scripts count them: the fixed header row and the row
+// headers included, whether the grid draws them as header sections or as cells.
+std::pair<int, int> GridSize(const QTableWidget* grid);
+
+// Sets the control to value (a grid cell as scripts count it, when row >= 0; a fixed
+// cell is refused). Empty on success, else why the control cannot take the value.
 QString SetControl(QWidget* control, const QString& value, int row, int column);
 
 // Selects the whole text of an editable control; false when it has no text to type into.

@@ -487,8 +487,8 @@ std::optional<std::string> ScriptRunner::List() {
       } else if (qobject_cast<QPlainTextEdit*>(control) || qobject_cast<QTextEdit*>(control)) {
         kind = "memo";
       } else if (auto* grid = qobject_cast<QTableWidget*>(control)) {
-        kind =
-            "grid " + std::to_string(grid->rowCount()) + " " + std::to_string(grid->columnCount());
+        const std::pair<int, int> size = GridSize(grid);
+        kind = "grid " + std::to_string(size.first) + " " + std::to_string(size.second);
       } else if (qobject_cast<QListWidget*>(control)) {
         kind = "list";
       } else if (auto* group = qobject_cast<TRadioGroup*>(control)) {
