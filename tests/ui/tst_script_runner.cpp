@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -66,6 +67,11 @@ class TestWindow : public QWidget {
     sg_Grid->setRowCount(2);
     sg_Grid->setColumnCount(3);
     sg_Grid->setItem(0, 0, new QTableWidgetItem(QStringLiteral("Регистр")));
+    // Its header row and column are cells of its own, as in the register manager.
+    sg_Grid->horizontalHeader()->hide();
+    sg_Grid->verticalHeader()->hide();
+    sg_Grid->setProperty("fixedRows", 1);
+    sg_Grid->setProperty("fixedColumns", 1);
     lb_List = Add<QListWidget>(form, "lb_List");
     mem_Log = Add<QPlainTextEdit>(form, "mem_Log");
     bt_Go = Add<QPushButton>(form, "bt_Go");
@@ -283,6 +289,11 @@ void TestScriptRunner::steps_data() {
       << "set fm_Test.sg_Grid[2,0] x\n"
       << "> set fm_Test.sg_Grid[2,0] x\n"
          "error: 1: fm_Test.sg_Grid[2,0]: нет ячейки [2,0]\n"
+         "exit 3\n";
+  QTest::newRow("a fixed grid cell")
+      << "set fm_Test.sg_Grid[0,1] x\n"
+      << "> set fm_Test.sg_Grid[0,1] x\n"
+         "error: 1: fm_Test.sg_Grid[0,1]: ячейка [0,1] фиксированная\n"
          "exit 3\n";
   QTest::newRow("set on a disabled control") << "set fm_Test.bt_Off 1\n"
                                              << "> set fm_Test.bt_Off 1\n"
