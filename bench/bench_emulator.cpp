@@ -24,6 +24,7 @@
 namespace {
 
 using namespace ptk;
+using bench::ParseArgs;
 using bench::QuietUi;
 using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
@@ -42,9 +43,13 @@ struct Case {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int exchanges = argc > 1 ? std::atoi(argv[1]) : 50;
-  int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
-  if (exchanges < 1) exchanges = 1;
+  long exchangesArg = 50, baudArg = 115200;
+  const int usage =
+      ParseArgs(argc, argv, "usage: bench_emulator [exchanges] [baud]",
+                {{"exchanges", 1, 1000000, exchangesArg}, {"baud", 0, 115200, baudArg, true}});
+  if (usage >= 0) return usage;
+  const int exchanges = static_cast<int>(exchangesArg);
+  const int baud = static_cast<int>(baudArg);
 
   emu::EmulatorOptions options;
   options.wireSpeed = std::getenv("NOPACE") == nullptr;

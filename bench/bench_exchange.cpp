@@ -37,6 +37,7 @@
 namespace {
 
 using namespace ptk;
+using bench::ParseArgs;
 using bench::QuietUi;
 using Bytes = std::vector<uint8_t>;
 using SteadyClock = std::chrono::steady_clock;
@@ -148,8 +149,13 @@ struct Session {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int exchanges = argc > 1 ? std::atoi(argv[1]) : 200;
-  const uint32_t delayMs = argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : 0;
+  long exchangeCount = 200, delay = 0;
+  const int usage =
+      ParseArgs(argc, argv, "usage: bench_exchange [exchanges] [delayMs]",
+                {{"exchanges", 1, 1000000, exchangeCount}, {"delayMs", 0, 60000, delay}});
+  if (usage >= 0) return usage;
+  const int exchanges = static_cast<int>(exchangeCount);
+  const auto delayMs = static_cast<uint32_t>(delay);
 
   // 20 payload bytes: marker, result code 0, data.
   Bytes answer(20);

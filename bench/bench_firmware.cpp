@@ -28,6 +28,7 @@
 namespace {
 
 using namespace ptk;
+using bench::ParseArgs;
 using bench::QuietUi;
 using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
@@ -45,10 +46,13 @@ double ExchangeFloorMs(const Bytes& command, const Bytes& answer, double byteMs)
 }  // namespace
 
 int main(int argc, char** argv) {
-  const long requested = argc > 1 ? std::atol(argv[1]) : 2500;
-  const int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
-  const uint32_t size =
-      static_cast<uint32_t>(std::clamp<long>(requested, 1, static_cast<long>(kFirmwareMaxSize)));
+  long requested = 2500, baudArg = 115200;
+  const int usage = ParseArgs(argc, argv, "usage: bench_firmware [bytes] [baud]",
+                              {{"bytes", 1, static_cast<long>(kFirmwareMaxSize), requested},
+                               {"baud", 0, 115200, baudArg, true}});
+  if (usage >= 0) return usage;
+  const int baud = static_cast<int>(baudArg);
+  const auto size = static_cast<uint32_t>(requested);
 
   emu::EmulatorOptions options;
   options.wireSpeed = std::getenv("NOPACE") == nullptr;

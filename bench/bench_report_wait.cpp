@@ -41,6 +41,7 @@ int main() {
 namespace {
 
 using namespace ptk;
+using bench::ParseArgs;
 using bench::QuietUi;
 using bench::StartAndOpen;
 using Steady = std::chrono::steady_clock;
@@ -55,8 +56,13 @@ double CpuSeconds(int who) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
-  const int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
+  long secondsArg = 30, baudArg = 115200;
+  const int usage =
+      ParseArgs(argc, argv, "usage: bench_report_wait [seconds] [baud]",
+                {{"seconds", 1, 3600, secondsArg}, {"baud", 0, 115200, baudArg, true}});
+  if (usage >= 0) return usage;
+  const int seconds = static_cast<int>(secondsArg);
+  const int baud = static_cast<int>(baudArg);
   emu::EmulatorOptions options;
   options.wireSpeed = std::getenv("NOPACE") == nullptr;
   options.wireBaud = baud;

@@ -30,6 +30,7 @@
 namespace {
 
 using namespace ptk;
+using bench::ParseArgs;
 using bench::QuietUi;
 using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
@@ -80,9 +81,12 @@ Model ModelRun(const Link& link, const TablesReadResult& result, double byteMs) 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int runs = argc > 1 ? std::atoi(argv[1]) : 3;
-  int baud = argc > 2 ? std::atoi(argv[2]) : 115200;
-  if (runs < 1) runs = 1;
+  long runsArg = 3, baudArg = 115200;
+  const int usage = ParseArgs(argc, argv, "usage: bench_tables [runs] [baud]",
+                              {{"runs", 1, 1000, runsArg}, {"baud", 0, 115200, baudArg, true}});
+  if (usage >= 0) return usage;
+  const int runs = static_cast<int>(runsArg);
+  const int baud = static_cast<int>(baudArg);
 
   emu::EmulatorOptions options;
   options.wireSpeed = std::getenv("NOPACE") == nullptr;

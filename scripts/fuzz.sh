@@ -10,21 +10,31 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+usage="usage: scripts/fuzz.sh [SECONDS]   (FUZZ_TARGETS, FUZZ_RUNS, FUZZ_SEED in the environment)"
+all_targets=(frame_exchange direct_command answer_decoders settings_files line_format
+             bmp_pictures card_data script_reader virtual_register)
+if [ "${1-}" = --help ] || [ "${1-}" = -h ]; then
+  printf '%s\ntargets: %s\n' "$usage" "${all_targets[*]}"
+  exit 0
+fi
 seconds=${1:-60}
-if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
-  echo "usage: scripts/fuzz.sh [SECONDS]" >&2
+if [ $# -gt 1 ] || ! [[ "$seconds" =~ ^[0-9]{1,9}$ ]] || [ "$seconds" -lt 1 ]; then
+  echo "scripts/fuzz.sh: SECONDS must be a number from 1 to 999999999, not $* ($usage)" >&2
   exit 2
 fi
+read -r -a targets <<< "${FUZZ_TARGETS:-${all_targets[*]}}"
+for t in "${targets[@]}"; do
+  if [[ " ${all_targets[*]} " != *" $t "* ]]; then
+    echo "scripts/fuzz.sh: unknown fuzz target $t (known: ${all_targets[*]})" >&2
+    exit 2
+  fi
+done
 
 # The compiler and libFuzzer's runtime (and the packages of the normal build, whose
 # GoogleTest headers the targets' scripted port uses), only when missing.
 source scripts/lib.sh
 bash scripts/deps.sh
 install_missing clang libclang-rt-14-dev
-
-all_targets=(frame_exchange direct_command answer_decoders settings_files line_format
-             bmp_pictures card_data script_reader virtual_register)
-read -r -a targets <<< "${FUZZ_TARGETS:-${all_targets[*]}}"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

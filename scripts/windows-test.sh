@@ -6,7 +6,21 @@
 # frames (plain answers, a pause inside an answer, refused frames, a silent register).
 # The register is the native ptk-emulator of the normal build in build/ (built here when
 # it is missing). Ends with "N passed, N failed"; the exit status is 1 on any failure.
+#   bash scripts/windows-test.sh
 set -uo pipefail
+usage="usage: scripts/windows-test.sh"
+case "${1-}" in
+  "") ;;
+  --help | -h)
+    echo "$usage"
+    echo "Cross-builds the mingw preset and runs the core tests and ptk-cli.exe under Wine."
+    exit 0
+    ;;
+  *)
+    echo "scripts/windows-test.sh: unknown argument $1 ($usage)" >&2
+    exit 2
+    ;;
+esac
 cd "$(dirname "$0")/.."
 root="$(pwd)"
 

@@ -6,6 +6,8 @@
 // --port uses another port for this run; neither changes the settings files. --script
 // performs the steps of a script (from standard input for -) and prints a transcript
 // instead of waiting for a person; --keep-going goes on after a step that failed.
+// Exit status: 0; 1 when the virtual register does not start; 2 for a usage error or a
+// script that cannot be read; 3 when a step of the script could not be performed.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -20,6 +22,7 @@
 #include "core/link/port_names.h"
 #include "core/link/serial_device.h"
 #include "core/shell/script.h"
+#include "emulator/faults.h"
 #include "emulator/virtual_register.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/application.h"
@@ -84,7 +87,11 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral(PTK_VERSION));
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Тестовая программа для ПТК"));
+  parser.setApplicationDescription(QStringLiteral(
+      "Тестовая программа для ПТК\n\n"
+      "Код завершения: 0 — работа окончена (со сценарием: последний шаг выполнен);\n"
+      "1 — виртуальный ПТК не запустился; 2 — ошибка в командной строке или сценарий\n"
+      "не читается; 3 — шаг сценария не выполнен."));
   const QCommandLineOption helpOption = parser.addHelpOption();
   const QCommandLineOption versionOption = parser.addVersionOption();
   const QCommandLineOption emulatorOption(
@@ -156,6 +163,17 @@ int main(int argc, char* argv[]) {
   ptk::emu::EmulatorOptions emulatorOptions;
   emulatorOptions.cardReader = true;
   emulatorOptions.faults = parser.value(faultsOption).toStdString();
+  {
+    // Refused here, by name, rather than as a virtual register that does not start.
+    ptk::emu::Faults check;
+    std::string error;
+    if (!ptk::emu::ApplyFaultSpec(emulatorOptions.faults, check, &error)) {
+      const size_t colon = error.rfind(": ");
+      const std::string item = colon == std::string::npos ? error : error.substr(colon + 2);
+      return Usage(QStringLiteral("неверный элемент списка неисправностей: ") +
+                   QString::fromStdString(item));
+    }
+  }
   if (parser.isSet(modelOption)) {
     bool ok = false;
     emulatorOptions.model = parser.value(modelOption).toInt(&ok);

@@ -2,6 +2,9 @@
 #include "cli/cli.h"
 
 #include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -46,10 +49,15 @@ struct GlobalOptions {
   bool emulator = false;
 };
 
-void PrintUsage(std::ostream& err) {
-  err << "usage: ptk-cli [--port NAME] [--baud 9600|19200|38400|57600|115200] "
+void PrintUsage(std::ostream& out) {
+  out << "usage: ptk-cli [--port NAME] [--baud 9600|19200|38400|57600|115200] "
          "[--password DDDD] [--trace FILE] [--emulator] VERB [ARGS ...]\n";
-  for (const Verb& v : Verbs()) err << "  " << v.usage << "\n";
+  for (const Verb& v : Verbs()) out << "  " << v.usage << "\n";
+}
+
+// The one line of a usage error, pointing at the full usage.
+void UsageLine(std::ostream& err, const std::string& why) {
+  err << "ptk-cli: " << why << " (ptk-cli --help shows the usage)\n";
 }
 
 bool IsFourDigits(const std::string& s) {
@@ -80,29 +88,30 @@ std::optional<size_t> ParseGlobalOptions(const std::vector<std::string>& args,
       continue;
     }
     if (a != "--port" && a != "--baud" && a != "--password" && a != "--trace") {
-      err << "ptk-cli: unknown option " << a << "\n";
+      UsageLine(err, "unknown option " + a);
       return std::nullopt;
     }
-    if (i + 1 >= args.size()) {
-      err << "ptk-cli: " << a << " needs a value\n";
+    // The next option is never taken for a value: "--trace --emulator" lacks the file.
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
+      UsageLine(err, a + " needs a value");
       return std::nullopt;
     }
     const std::string& value = args[++i];
     if (a == "--port") {
       if (!ComNumber(value) && !IsDevicePath(value)) {
-        err << "ptk-cli: --port takes COMn or an absolute device path, not " << value << "\n";
+        UsageLine(err, "--port takes COMn or an absolute device path, not " + value);
         return std::nullopt;
       }
       options.port = value;
     } else if (a == "--baud") {
       options.baudIndex = BaudIndexFor(value);
       if (!options.baudIndex) {
-        err << "ptk-cli: --baud takes 9600, 19200, 38400, 57600 or 115200, not " << value << "\n";
+        UsageLine(err, "--baud takes 9600, 19200, 38400, 57600 or 115200, not " + value);
         return std::nullopt;
       }
     } else if (a == "--password") {
       if (!IsFourDigits(value)) {
-        err << "ptk-cli: --password takes four decimal digits, not " << value << "\n";
+        UsageLine(err, "--password takes four decimal digits, not " + value);
         return std::nullopt;
       }
       options.password = value;
@@ -110,7 +119,7 @@ std::optional<size_t> ParseGlobalOptions(const std::vector<std::string>& args,
       options.trace = value;
     }
   }
-  err << "ptk-cli: no verb given\n";
+  UsageLine(err, "no verb given");
   return std::nullopt;
 }
 
@@ -140,25 +149,63 @@ bool ParseHexByte(const std::string& text, uint8_t& value) {
   return true;
 }
 
+bool CheckOutputFile(const std::string& path, bool inPlace, std::string& why) {
+  namespace fs = std::filesystem;
+  const fs::path target(path);
+  std::error_code ec;
+  if (path.empty() || fs::is_directory(target, ec)) {
+    why = "it is a folder";
+    return false;
+  }
+  // An existing file is kept as it is: only opened for appending, nothing written.
+  if (inPlace && fs::exists(target, ec)) {
+    errno = 0;
+    std::ofstream existing(target, std::ios::binary | std::ios::app);
+    if (!existing) {
+      why = errno != 0 ? std::generic_category().message(errno) : "it cannot be opened";
+      return false;
+    }
+  }
+  // The probe is a name beside the target that nobody uses.
+  fs::path probe;
+  for (int n = 0; n < 100; ++n) {
+    probe = target;
+    probe += ".probe" + std::to_string(n);
+    if (!fs::exists(probe, ec)) break;
+  }
+  errno = 0;
+  std::ofstream file(probe, std::ios::binary);
+  const int error = errno;
+  const bool created = static_cast<bool>(file);
+  file.close();
+  if (created) fs::remove(probe, ec);
+  if (!created) {
+    why = error != 0 ? std::generic_category().message(error) : "a file cannot be created there";
+    return false;
+  }
+  return true;
+}
+
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            Clock& clock) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    PrintUsage(out);
+    return 0;
+  }
   GlobalOptions options;
   const std::optional<size_t> verbAt = ParseGlobalOptions(args, options, err);
-  if (!verbAt) {
-    PrintUsage(err);
-    return 2;
-  }
+  if (!verbAt) return 2;
   const std::string& verbName = args[*verbAt];
   const Verb* verb = nullptr;
   for (const Verb& v : Verbs()) {
     if (v.name == verbName) verb = &v;
   }
   if (!verb) {
-    err << "ptk-cli: unknown verb " << verbName << "\n";
+    UsageLine(err, "unknown verb " + verbName);
     return 2;
   }
   if (options.emulator && options.port) {
-    err << "ptk-cli: --emulator and --port exclude each other\n";
+    UsageLine(err, "--emulator and --port exclude each other");
     return 2;
   }
   const std::vector<std::string> verbArgs(args.begin() + static_cast<long>(*verbAt) + 1,

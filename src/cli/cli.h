@@ -66,6 +66,13 @@ const std::vector<Verb>& Verbs();
 // Parses "47" or "0x47" as one byte; false when it is not a hex byte.
 bool ParseHexByte(const std::string& text, uint8_t& value);
 
+// Whether a verb's output file can be written, checked before the first command is sent
+// so that a long read does not end in "cannot write": FILE is not a folder, and a file
+// can be created beside it (created and removed again) and, for a file written in place
+// (not put there by a rename), an existing FILE opens for writing. False with the reason
+// in why.
+bool CheckOutputFile(const std::string& path, bool inPlace, std::string& why);
+
 // Runs ptk-cli with argv (without the program name); the whole program is this call.
 // clock: the link's time (tests pass one whose sleeps end at once).
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -2,11 +2,19 @@
 // wants confirmed gives the window's warning and exit status 1, or with --confirm is sent
 // once more.
 // ptk-cli time H[H]:MM:SS: sets the register's time.
+// Both print, as the other verbs do, the boxes, then "rezult:" and "result:".
 #include "cli/cli.h"
 #include "core/shell/date_time.h"
 
 namespace ptk::cli {
 namespace {
+
+int Print(Context& c, int status) {
+  c.ui.PrintBoxes(c.out);
+  c.out << "rezult: " << c.ui.Result() << "\n";
+  c.out << "result: " << status << "\n";
+  return status == kExchangeOk ? 0 : 1;
+}
 
 int DateVerb(Context& c, const std::vector<std::string>& args) {
   const bool confirm = args.size() == 2 && args[1] == "--confirm";
@@ -24,9 +32,7 @@ int DateVerb(Context& c, const std::vector<std::string>& args) {
     if (rule.AfterSetDate(c.link, status))
       c.ui.ShowBox(kCaptionWarning, kTextDateAgain, Icon::Warning, Buttons::Ok);
   }
-  c.out << c.ui.Result() << "\n";
-  c.ui.PrintBoxes(c.out);
-  return status == kExchangeOk ? 0 : 1;
+  return Print(c, status);
 }
 
 int TimeVerb(Context& c, const std::vector<std::string>& args) {
@@ -36,9 +42,7 @@ int TimeVerb(Context& c, const std::vector<std::string>& args) {
     return 2;
   }
   const int status = SetTime(c.link, *time);
-  c.out << c.ui.Result() << "\n";
-  c.ui.PrintBoxes(c.out);
-  return status == kExchangeOk ? 0 : 1;
+  return Print(c, status);
 }
 
 const VerbRegistrar kDate("date", "date DD.MM.YY[YY] [--confirm]", DateVerb);

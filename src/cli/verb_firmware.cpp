@@ -52,6 +52,14 @@ int FirmwareVerb(Context& c, const std::vector<std::string>& args) {
   const bool read = args[0] == "read";
   if (!(read && args.size() <= 3) && !(args[0] == "compare" && args.size() == 3)) return Usage(c);
   const std::string defaultFile(FirmwareFileName(source));
+  // Both write a file, the comparison into the default one: known to be possible before
+  // minutes of reading.
+  const std::string output = read && args.size() == 3 ? args[2] : defaultFile;
+  std::string why;
+  if (!CheckOutputFile(output, false, why)) {
+    c.err << "ptk-cli firmware: cannot write " << output << ": " << why << "\n";
+    return 2;
+  }
 
   UserAbort abort;
   if (EnterFirmwareProgramming(c.link, abort) != kExchangeOk) {
@@ -62,7 +70,7 @@ int FirmwareVerb(Context& c, const std::vector<std::string>& args) {
   const FirmwareProgress progress = ProgressLine(c, size);
   bool ok = false;
   if (read) {
-    const std::string file = args.size() == 3 ? args[2] : defaultFile;
+    const std::string& file = output;
     const FirmwareRead r = ReadFirmware(c.link, abort, source, file, progress);
     if (r.size > 0 || r.status == kFirmwareComplete) c.err << "\n";
     ok = r.status == kFirmwareComplete;

@@ -70,6 +70,11 @@ int Dump(Context& c, const std::vector<std::string>& args) {
     c.err << "ptk-cli tables dump: takes at most one FILE\n";
     return 2;
   }
+  std::string why;
+  if (!args.empty() && !CheckOutputFile(args[0], true, why)) {
+    c.err << "ptk-cli tables dump: cannot write " << args[0] << ": " << why << "\n";
+    return 2;
+  }
   ModelIdentity model;
   if (!Identify(c, model)) return Finish(c, false);
   std::ostringstream text;

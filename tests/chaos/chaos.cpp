@@ -12,9 +12,10 @@
 //
 //   ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS] [--out DIR]
 //
-// Prints the figures at the end; exit status 0 without failures, 1 with, 2 for a usage
-// error. The steps and transcript of every failed run are kept in DIR (default: the
-// working directory).
+// PTK-TESTER may be a relative path (taken from the working directory). Prints the figures
+// at the end; exit status 0 without failures, 1 with failures or when the program cannot
+// be started ("cannot start PROGRAM: REASON"), 2 for a usage error. The steps and
+// transcript of every failed run are kept in DIR (default: the working directory).
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -26,10 +27,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -89,31 +93,64 @@ std::vector<std::string> Words(const std::string& s) {
 // error in a file.
 class Program {
  public:
-  bool Start(const Options& o, const std::vector<std::string>& args, const std::string& dir) {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return false;
+  // Starts the program in dir; on failure says why in `why` (the program cannot be
+  // executed, the folder cannot be entered), and nothing runs.
+  bool Start(const Options& o, const std::vector<std::string>& args, const std::string& dir,
+             std::string& why) {
+    int in[2], out[2], failed[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe2(failed, O_CLOEXEC) != 0) {
+      why = std::strerror(errno);
+      return false;
+    }
     const std::string errPath = dir + "/stderr.txt";
     pid_ = fork();
-    if (pid_ < 0) return false;
+    if (pid_ < 0) {
+      why = std::strerror(errno);
+      return false;
+    }
     if (pid_ == 0) {
       dup2(in[0], 0);
       dup2(out[1], 1);
       const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (err >= 0) dup2(err, 2);
-      for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
-      if (chdir(dir.c_str()) != 0) _exit(126);
+      for (int fd : {in[0], in[1], out[0], out[1], failed[0]}) close(fd);
+      // What went wrong goes back through the pipe that a successful exec closes.
+      const auto fail = [&failed](char stage) {
+        const int error = errno;
+        char report[1 + sizeof error];
+        report[0] = stage;
+        std::memcpy(report + 1, &error, sizeof error);
+        [[maybe_unused]] const ssize_t written = write(failed[1], report, sizeof report);
+        _exit(127);
+      };
+      if (chdir(dir.c_str()) != 0) fail('d');
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
       std::vector<char*> argv;
       argv.push_back(const_cast<char*>(o.program.c_str()));
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
       execv(o.program.c_str(), argv.data());
+      fail('x');
       _exit(127);
     }
     close(in[0]);
     close(out[1]);
+    close(failed[1]);
     toChild_ = in[1];
     fromChild_ = out[0];
+    char report[1 + sizeof(int)];
+    ssize_t n;
+    while ((n = read(failed[0], report, sizeof report)) < 0 && errno == EINTR) {
+    }
+    close(failed[0]);
+    if (n == static_cast<ssize_t>(sizeof report)) {
+      int error = 0;
+      std::memcpy(&error, report + 1, sizeof error);
+      why =
+          (report[0] == 'd' ? "cannot enter " + dir + ": " : std::string()) + std::strerror(error);
+      Wait(1000);
+      return false;
+    }
     return true;
   }
 
@@ -452,6 +489,9 @@ Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Fi
   }
 }
 
+// Set when the program could not be started at all: the whole run ends.
+bool cannotStart = false;
+
 // One run of the program; false when it failed.
 bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   ++f.runs;
@@ -466,9 +506,12 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   std::string sent;
   for (const std::string& a : args) sent += "# " + a + "\n";
   Program p;
-  if (dir.empty() || !p.Start(o, args, dir)) {
-    std::cerr << "chaos: cannot start " << o.program << "\n";
-    ++f.failures;
+  std::string why = "cannot create a working folder in /tmp";
+  if (dir.empty() || !p.Start(o, args, dir, why)) {
+    // Not a failure of the program: nothing ran, and no other run would.
+    std::cerr << "chaos: cannot start " << o.program << ": " << why << "\n";
+    RemoveDir(dir);
+    cannotStart = true;
     return false;
   }
   std::string failure;
@@ -543,11 +586,23 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   return failure.empty();
 }
 
+constexpr const char* kUsage =
+    "usage: ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS] [--out DIR]";
+
 int Usage(const std::string& why) {
-  std::cerr << "ptk-chaos: " << why
-            << "\nusage: ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS]"
-               " [--out DIR]\n";
+  std::cerr << "ptk-chaos: " << why << "\n" << kUsage << "\n";
   return 2;
+}
+
+// A decimal number within [low, high], nothing else.
+template <typename T>
+bool ParseNumber(const std::string& text, T low, T high, T& value) {
+  T v{};
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, v);
+  if (text.empty() || ec != std::errc() || ptr != end || v < low || v > high) return false;
+  value = v;
+  return true;
 }
 
 }  // namespace
@@ -556,16 +611,23 @@ int main(int argc, char* argv[]) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::cout << kUsage << "\n";
+      return 0;
+    }
     if (i + 1 >= argc) return Usage("missing value after " + a);
     const std::string v = argv[++i];
     if (a == "--program") {
       o.program = v;
     } else if (a == "--seed") {
-      o.seed = static_cast<uint32_t>(std::strtoul(v.c_str(), nullptr, 10));
+      if (!ParseNumber<uint32_t>(v, 0, UINT32_MAX, o.seed))
+        return Usage("--seed takes 0 to 4294967295, not " + v);
     } else if (a == "--steps") {
-      o.steps = std::strtol(v.c_str(), nullptr, 10);
+      if (!ParseNumber<long>(v, 1, 1000000000, o.steps))
+        return Usage("--steps takes 1 to 1000000000, not " + v);
     } else if (a == "--step-limit") {
-      o.stepLimitMs = std::atoi(v.c_str());
+      if (!ParseNumber<int>(v, 1, 3600000, o.stepLimitMs))
+        return Usage("--step-limit takes 1 to 3600000 ms, not " + v);
     } else if (a == "--out") {
       o.out = v;
     } else {
@@ -573,7 +635,14 @@ int main(int argc, char* argv[]) {
     }
   }
   if (o.program.empty()) return Usage("--program is required");
-  if (o.steps <= 0 || o.stepLimitMs <= 0) return Usage("--steps and --step-limit must be positive");
+  // Each run starts the program in a working folder of its own: a relative path would
+  // then name nothing.
+  std::error_code ec;
+  o.program = std::filesystem::absolute(o.program, ec).lexically_normal().string();
+  if (access(o.program.c_str(), X_OK) != 0) {
+    std::cerr << "chaos: cannot start " << o.program << ": " << std::strerror(errno) << "\n";
+    return 1;
+  }
 
   signal(SIGPIPE, SIG_IGN);  // a program that ended shows as a failed write
   std::cout << "chaos: seed " << o.seed << ", " << o.steps << " steps, step bound " << o.stepLimitMs
@@ -586,6 +655,7 @@ int main(int argc, char* argv[]) {
     const long before = f.steps;
     const long chunk = std::min<long>(o.steps - f.steps, g.Between(40, 200));
     RunOnce(o, g, chunk, f);
+    if (cannotStart) return 1;
     if (f.steps == before) ++f.steps;  // a run that could not take a step still counts one
   }
   const double seconds = std::chrono::duration<double>(Steady::now() - start).count();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -161,14 +162,20 @@ TEST_F(CliExchange, UsageErrors) {
       {{"--bogus", "exchange", "47"}},
       {{"--port", "COM1", "--emulator", "exchange", "47"}},
       {{"nonsense"}},
+      {{"--emulator"}},
+      // A missing value is not taken from the next option (no file "--emulator").
+      {{"--trace", "--emulator", "state"}},
+      {{"--port", "--baud", "9600", "state"}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.args.size());
+    SCOPED_TRACE(row.args.empty() ? "" : row.args.front() + " ... " + row.args.back());
     const Output o = Cli(row.args);
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
-    EXPECT_FALSE(o.err.empty());
+    // One line, not the line and the whole usage.
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
   }
+  EXPECT_FALSE(std::filesystem::exists("--emulator"));
   // Arguments of the verb itself: one line on err, nothing sent.
   const std::vector<std::vector<std::string>> verbRows = {
       {"exchange"},
@@ -180,6 +187,14 @@ TEST_F(CliExchange, UsageErrors) {
       {"exchange", "47", "--timeouts", "1,2,3,4,5"},
       {"exchange", "47", "--delay", "-1"},
       {"exchange", "47", "--frobnicate"},
+      {"date", "the 15th"},
+      {"date", "15.06.26", "--now"},
+      {"time", "noon"},
+      // Output that cannot be written is refused before the first command.
+      {"tables", "dump", "/nonexistent-folder/model.tables"},
+      {"tables", "dump", "/"},
+      {"firmware", "read", "ptk", "/nonexistent-folder/reference.bin"},
+      {"firmware", "read", "fp", "/"},
   };
   for (const auto& verbArgs : verbRows) {
     SCOPED_TRACE(verbArgs.back());
@@ -189,6 +204,14 @@ TEST_F(CliExchange, UsageErrors) {
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
   }
   EXPECT_TRUE(peer.Received().empty());
+}
+
+TEST(CliUsage, HelpPrintsTheUsage) {
+  const Output o = Cli({"--help"});
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out.rfind("usage: ptk-cli ", 0), 0u) << o.out;
+  EXPECT_NE(o.out.find("\n  tables dump [FILE]"), std::string::npos) << o.out;
+  EXPECT_EQ(o.err, "");
 }
 
 TEST(CliHexByte, Parse) {
@@ -250,6 +273,32 @@ TEST(CliEmulator, ExchangeWithTheVirtualRegister) {
   const Output wrong = Cli({"--emulator", "--password", "1111", "exchange", "45"});
   EXPECT_EQ(wrong.status, 1);
   EXPECT_EQ(wrong.out.rfind("box: Ошибка:  8C - Неверный пароль.\n", 0), 0u) << wrong.out;
+}
+
+// date and time print what the other verbs print: the boxes, then the result lines.
+TEST(CliEmulator, DateAndTimePrintTheBoxesThenTheResult) {
+  struct Row {
+    std::vector<std::string> verb;
+    std::string out;
+    int status;
+  } rows[] = {
+      {{"date", "16.06.26"},
+       "box: Предупреждение: Требуется повторный ввод даты\n"
+       "rezult:  16 - Требуется подтверждение ввода даты.\nresult: 4\n",
+       1},
+      {{"date", "16.06.2026", "--confirm"},
+       "rezult:  00 - Ошибок нет. Команда выполнена.\nresult: 1\n",
+       0},
+      {{"time", "9:05:00"}, "rezult:  00 - Ошибок нет. Команда выполнена.\nresult: 1\n", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.verb[0]);
+    std::vector<std::string> args = {"--emulator", "--password", "7391"};
+    args.insert(args.end(), row.verb.begin(), row.verb.end());
+    const Output o = Cli(args);
+    EXPECT_EQ(o.out, row.out);
+    EXPECT_EQ(o.status, row.status);
+  }
 }
 
 }  // namespace

@@ -10,14 +10,18 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/link/direct_command.h"
@@ -432,10 +436,20 @@ size_t ResidentBytes() {
   return n == 2 ? resident * 4096 : 0;
 }
 
-uint32_t EnvNumber(const char* name, uint32_t fallback) {
+// A decimal number from the environment within [low, high], fallback when unset or empty;
+// anything else (letters, a sign, out of range) is refused, not read as 0 or wrapped.
+std::optional<uint32_t> EnvNumber(const char* name, uint32_t fallback, uint32_t low,
+                                  uint32_t high) {
   const char* text = std::getenv(name);
   if (!text || !*text) return fallback;
-  return static_cast<uint32_t>(std::strtoul(text, nullptr, 10));
+  const std::string_view s(text);
+  uint32_t v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (ec != std::errc() || ptr != s.data() + s.size() || v < low || v > high) {
+    ADD_FAILURE() << name << "=" << s << ": expected a number from " << low << " to " << high;
+    return std::nullopt;
+  }
+  return v;
 }
 
 std::string Join(const std::vector<std::string>& items) {
@@ -445,10 +459,15 @@ std::string Join(const std::vector<std::string>& items) {
 }
 
 TEST(LinkSoak, EveryFaultEndsAsTheLinkDefinesInBoundedTime) {
-  const uint32_t exchanges = EnvNumber("PTK_SOAK_EXCHANGES", 300);
-  const bool verbose = EnvNumber("PTK_SOAK_VERBOSE", 0) != 0;
-  const uint32_t seed =
-      EnvNumber("PTK_SOAK_SEED", static_cast<uint32_t>(Steady::now().time_since_epoch().count()));
+  const std::optional<uint32_t> exchangesSet = EnvNumber("PTK_SOAK_EXCHANGES", 300, 1, 100000000);
+  const std::optional<uint32_t> verboseSet = EnvNumber("PTK_SOAK_VERBOSE", 0, 0, UINT32_MAX);
+  const std::optional<uint32_t> seedSet =
+      EnvNumber("PTK_SOAK_SEED", static_cast<uint32_t>(Steady::now().time_since_epoch().count()), 0,
+                UINT32_MAX);
+  if (!exchangesSet || !verboseSet || !seedSet) return;  // said above
+  const uint32_t exchanges = *exchangesSet;
+  const bool verbose = *verboseSet != 0;
+  const uint32_t seed = *seedSet;
   std::printf("soak: %u exchanges, seed %u (PTK_SOAK_SEED=%u repeats it)\n", exchanges, seed, seed);
 
   emu::EmulatorOptions options;

@@ -11,8 +11,10 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QVBoxLayout>
 
+#include "core/link/direct_command.h"
 #include "core/programming/firmware.h"
 #include "core/shell/modes.h"
 #include "ui/controls/radio_group.h"
@@ -75,6 +77,16 @@ class ProcessView {
   QString design_;
 };
 
+// Whether the firmware file can be written, known before minutes of reading: a file
+// created beside it (and removed again), and the name itself not a folder. The error is
+// the one the read would show at its end: 0, or the direct-command file error.
+int CheckFirmwareFile(const QString& path) {
+  const QFileInfo target(path);
+  if (target.isDir()) return direct_error::kFileWrite;  // the rename at the end would fail
+  QTemporaryFile probe(target.absoluteFilePath() + QStringLiteral(".XXXXXX"));
+  return probe.open() ? direct_error::kOk : direct_error::kCannotOpenFile;
+}
+
 }  // namespace
 
 Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
@@ -115,6 +127,11 @@ void Tfm_ReadPO::Open(QWidget* owner) {
 void Tfm_ReadPO::bt_ReadPOClick() {
   const auto source = rg_Istochnik->itemIndex() == 1 ? FirmwareSource::Fp : FirmwareSource::Ptk;
   RunCommand([&] {
+    const int fileError = CheckFirmwareFile(Qs(FirmwareFileName(source)));
+    if (fileError != direct_error::kOk) {
+      ShowDirectError(ui(), fileError);
+      return;
+    }
     ProcessView view(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
     ed_LenPO->clear();
     const FirmwareRead read =
