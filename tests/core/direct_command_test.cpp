@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "core/link/framing.h"
@@ -465,16 +466,75 @@ TEST(ShowDirectError, TextsBoxesAndResultCodes) {
     EXPECT_EQ(ui.boxes[0].text, row.text) << row.error;
     EXPECT_TRUE(ui.resultHistory.empty());
   }
-  RecordingUi none;
-  ShowDirectError(none, 0);
-  EXPECT_TRUE(none.boxes.empty());
-  EXPECT_TRUE(none.resultHistory.empty());
+  for (int quiet : {0, kLineBusy}) {  // success, and a command refused for a taken line
+    RecordingUi none;
+    ShowDirectError(none, quiet);
+    EXPECT_TRUE(none.boxes.empty()) << quiet;
+    EXPECT_TRUE(none.resultHistory.empty()) << quiet;
+  }
 
   RecordingUi negative;
   ShowDirectError(negative, DirectErrorForResult(0x9A));
   EXPECT_EQ(negative.result, " 9A - Чек закрыт - операция невозможна.");
   ASSERT_EQ(negative.boxes.size(), 1u);
   EXPECT_EQ(negative.boxes[0].text, " 9A - Чек закрыт - операция невозможна.");
+}
+
+// The line has one owner: a command asked for from inside another's pumped wait (a click
+// while the register works) is refused on either route with its own status, before any
+// byte, box or result-line write, and the first exchange goes on undisturbed.
+TEST(LineOwner, SecondExchangeInsideAWaitIsRefused) {
+  enum class Route { Frame, NoAnswer, Compact };
+  struct Row {
+    const char* what;
+    Route route;
+    int busy;  // the status of a refused call
+    int ok;    // the status of a completed one
+  } rows[] = {
+      {"frame", Route::Frame, kExchangeBusy, kExchangeOk},
+      {"no answer", Route::NoAnswer, kExchangeBusy, kExchangeOk},
+      {"compact", Route::Compact, kLineBusy, kOk},
+  };
+  const auto call = [](Route route, Link& link, Rig& r, std::array<uint8_t, 90>& buffer,
+                       size_t& length) {
+    switch (route) {
+      case Route::Frame:
+        return link.ExchangeWithAnswer(link.CommandFrame(0x10), 0, 6, 1);
+      case Route::NoAnswer:
+        return link.ExchangeNoAnswer(link.CommandFrame(0x47));
+      case Route::Compact:
+        break;
+    }
+    return DirectCommand(r.port, r.settings, 0x46, std::vector<uint8_t>{2, 1, 0, 1}, buffer.data(),
+                         &length);
+  };
+  for (const Row& first : rows) {
+    for (const Row& second : rows) {
+      SCOPED_TRACE(std::string(first.what) + " / " + second.what);
+      Rig r;
+      r.reg.answer = {0x55, 0x00, 0x00};
+      r.reg.executionMs = 200;  // long enough for the waits to pump window messages
+      Link link(r.port, r.ui, r.settings);
+      std::array<uint8_t, 90> outerBuffer{}, innerBuffer{};
+      size_t outerLength = outerBuffer.size(), innerLength = innerBuffer.size();
+      int inner = -1;
+      size_t writes = 0, results = 0;
+      r.ui.onPump = [&] {
+        if (inner != -1) return;
+        writes = r.device.writes.size();
+        results = r.ui.resultHistory.size();
+        inner = call(second.route, link, r, innerBuffer, innerLength);
+        EXPECT_EQ(r.device.writes.size(), writes);      // no byte
+        EXPECT_EQ(r.ui.resultHistory.size(), results);  // the result line untouched
+        EXPECT_EQ(innerLength, innerBuffer.size());     // the caller's buffer untouched
+      };
+      EXPECT_EQ(call(first.route, link, r, outerBuffer, outerLength), first.ok);
+      EXPECT_EQ(inner, second.busy);
+      EXPECT_TRUE(r.ui.boxes.empty());
+      EXPECT_EQ(r.reg.commands.size(), 1u);
+      EXPECT_FALSE(r.port.LineBusy());  // free again afterwards
+    }
+  }
 }
 
 TEST(DirectCommand, WrongPasswordEndToEnd) {

@@ -37,7 +37,7 @@ bool KnownError(int error) {
   switch (error) {
     case direct_error::kOk:
     case direct_error::kInvalidParameter:
-    case direct_error::kPortUnavailable:
+    case direct_error::kLineBusy:
     case direct_error::kLocalPort:
     case direct_error::kNoLink:
     case direct_error::kNoAnswer:

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,7 @@ class RecordingUi final : public UserInterface {
   std::string Result() const override { return result; }
   bool PumpMessages() override {
     ++pumps;
+    if (onPump) onPump();  // what a person does while an exchange waits
     return !quitting;
   }
 
@@ -61,6 +63,7 @@ class RecordingUi final : public UserInterface {
   std::vector<std::string> resultHistory;
   int pumps = 0;
   bool quitting = false;
+  std::function<void()> onPump;
 };
 
 }  // namespace ptk::test

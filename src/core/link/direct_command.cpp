@@ -56,14 +56,6 @@ constexpr ErrorText kErrorTexts[] = {
 
 constexpr uint8_t kCmdDeviceType = 0xA5;
 
-// Prevents a second command from starting while one waits and pumps window messages.
-bool g_directBusy = false;
-
-struct BusyGuard {
-  BusyGuard() { g_directBusy = true; }
-  ~BusyGuard() { g_directBusy = false; }
-};
-
 // One command's conversation with the register. Every read waits for one byte within a
 // phase time-out; a wait longer than one slice is cut into slices with window messages
 // pumped between them. When the transfer ends, the last phase's time-out is put back on
@@ -283,6 +275,10 @@ int DirectErrorForResult(uint8_t resultCode) {
 int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
                   std::span<const uint8_t> params, uint8_t* answer, size_t* answerLength) {
   if (answer != nullptr && answerLength == nullptr) return kInvalidParameter;
+  // A command started from a window while another one waits would interleave with it
+  // on the line: it is refused before anything changes.
+  const SerialPort::LineHold hold(port);
+  if (!hold.held()) return kLineBusy;
   // Until an answer has been taken, the caller's buffer holds nothing.
   const size_t capacity = answer != nullptr ? *answerLength : 0;
   if (answer != nullptr) *answerLength = 0;
@@ -292,10 +288,6 @@ int DirectCommand(SerialPort& port, const Settings& settings, uint8_t code,
   if (params.size() > kDirectAreaSize - payload.size()) return kTooLong;
   payload.insert(payload.end(), params.begin(), params.end());
   if (Stuff(payload).size() >= kDirectAreaSize) return kTooLong;
-  // A command started from a window while another one waits would interleave with it
-  // on the line.
-  if (g_directBusy) return kPortUnavailable;
-  BusyGuard busy;
 
   int error = RunTransfer(port, BuildFrame(payload), code, answer, capacity, answerLength);
   if (error != kOk || answer == nullptr) return error;
@@ -318,7 +310,8 @@ std::string_view DirectErrorText(int error) {
 }
 
 void ShowDirectError(UserInterface& ui, int error) {
-  if (error == kOk) return;
+  // A command refused because the line was taken was ignored, not failed.
+  if (error == kOk || error == kLineBusy) return;
   if (error < 0) {
     ShowResultCode(ui, static_cast<uint8_t>(error & 0xFF));
     return;

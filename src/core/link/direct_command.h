@@ -50,6 +50,8 @@ inline constexpr int kShiftTooLong = 4098;       // result code 0x88
 inline constexpr int kWrongPassword = 4099;      // result code 0x8C
 inline constexpr int kWrongMode = 4100;          // result code 0x66
 inline constexpr int kUserAbort = 4101;
+// Another exchange holds the line: nothing was sent, and ShowDirectError shows nothing.
+inline constexpr int kLineBusy = 4102;
 }  // namespace direct_error
 
 // Frame limits: the unstuffed payload (password, code, parameters) at most 90 bytes, its

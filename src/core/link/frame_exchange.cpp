@@ -137,6 +137,8 @@ std::vector<uint8_t> Link::CommandFrame(uint8_t code, std::span<const uint8_t> p
 
 int Link::ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswer, int answerLength,
                              int decodeResult, const Timeouts& t, uint32_t delayMs) {
+  const SerialPort::LineHold hold(*port_);
+  if (!hold.held()) return kExchangeBusy;
   ui_->SetResult("");
   if (frame.size() > kMaxAnswerCommandLength) {
     ShowError(*ui_, kTextFrameTooLong);
@@ -225,6 +227,8 @@ int Link::ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswe
 }
 
 int Link::ExchangeNoAnswer(std::span<const uint8_t> frame, const Timeouts& t) {
+  const SerialPort::LineHold hold(*port_);
+  if (!hold.held()) return kExchangeBusy;
   ui_->SetResult("");
   if (frame.size() > kMaxNoAnswerCommandLength) {
     ShowError(*ui_, kTextFrameTooLong);

@@ -32,6 +32,9 @@ inline constexpr int kExchangeChecksumError = 3;
 inline constexpr int kExchangeDeviceError = 4;
 inline constexpr int kExchangeNoMoreData = 2;     // 0x84 answered 0x18
 inline constexpr int kExchangeNotSupported = 22;  // 0xE0 answered 0x7A or 0x46
+// Another exchange holds the line (this one was asked for from inside its wait): nothing
+// was sent, shown or changed.
+inline constexpr int kExchangeBusy = 5;
 
 inline constexpr size_t kLinkBufferSize = 260;
 // Longest command frames: stuffed in full, with STX, ETX and the check byte, a frame of

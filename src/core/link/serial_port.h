@@ -49,6 +49,28 @@ class SerialPort {
   bool ReadFrame(uint8_t* buffer, size_t capacity, size_t minLogical, uint32_t limitMs,
                  size_t* rawCount);
 
+  // The line has one owner at a time: each exchange, on either route, holds it for the
+  // length of one call. While an exchange waits it pumps window messages, and a command
+  // started from a handler then finds the line taken and is refused before any byte.
+  bool LineBusy() const { return lineTaken_; }
+  class LineHold {
+   public:
+    explicit LineHold(SerialPort& port) : port_(port), held_(!port.lineTaken_) {
+      port_.lineTaken_ = true;
+    }
+    ~LineHold() {
+      if (held_) port_.lineTaken_ = false;
+    }
+    LineHold(const LineHold&) = delete;
+    LineHold& operator=(const LineHold&) = delete;
+    // False when another exchange already holds the line.
+    bool held() const { return held_; }
+
+   private:
+    SerialPort& port_;
+    bool held_;
+  };
+
   PortDevice& device() { return *device_; }
   Clock& clock() { return *clock_; }
   UserInterface& ui() { return *ui_; }
@@ -59,6 +81,7 @@ class SerialPort {
   Clock* clock_;
   UserInterface* ui_;
   bool deviceFailed_ = false;  // the last ReadPort ended because the device failed
+  bool lineTaken_ = false;     // an exchange holds the line (LineHold)
 };
 
 }  // namespace ptk
