@@ -159,7 +159,9 @@ int main(int argc, char** argv) {
   if (!host.CardReaderPath().empty()) std::cout << host.CardReaderPath() << "\n";
   std::cout << std::flush;
   while (!g_stop) sigsuspend(&previous);
+  const uint64_t violations = host.Stats().lineViolations;
   host.Stop();
+  std::cerr << "ptk-emulator: line-discipline violations: " << violations << "\n";
   return 0;
 }
 #endif

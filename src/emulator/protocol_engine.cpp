@@ -42,7 +42,10 @@ void ProtocolEngine::OnEnq(uint32_t now) {
     --faults_->silentEnq;
     return;
   }
-  if (state_ == EngineState::AwaitEnqAck || state_ == EngineState::AwaitFrameAck) Abandon();
+  if (state_ == EngineState::AwaitEnqAck || state_ == EngineState::AwaitFrameAck) {
+    ++stats_.lineViolations;
+    Abandon();
+  }
   frame_.clear();
   SendByte(ACK, now);
   Enter(EngineState::AwaitFrame, now + limits_.frameStart);

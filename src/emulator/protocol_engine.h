@@ -72,6 +72,10 @@ struct EngineStats {
   uint64_t answersSent = 0;       // answer frames on the line, repetitions included
   uint64_t answersCompleted = 0;  // ACKed by the PC
   uint64_t answersAbandoned = 0;
+  // Line-discipline violations: the PC began a transfer (ENQ) while the register was
+  // executing a command or sending its answer. A PC that runs one exchange at a time
+  // and waits out its time limits never causes one.
+  uint64_t lineViolations = 0;
 };
 
 class ProtocolEngine {

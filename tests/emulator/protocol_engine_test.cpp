@@ -61,6 +61,7 @@ TEST_F(EngineTest, FullExchangeEndsIdleWithEot) {
   EXPECT_EQ(Put({ACK}), Bytes{EOT});
   EXPECT_EQ(engine.state(), EngineState::Idle);
   EXPECT_EQ(engine.stats().answersCompleted, 1u);
+  EXPECT_EQ(engine.stats().lineViolations, 0u);
 }
 
 TEST_F(EngineTest, StuffedPayloadArrivesUnstuffed) {
@@ -175,6 +176,8 @@ TEST_F(EngineTest, EnqFromThePcAbandonsThePendingAnswer) {
   EXPECT_EQ(Put({ENQ}), Bytes{ACK});
   EXPECT_EQ(engine.state(), EngineState::AwaitFrame);
   EXPECT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});
+  // A transfer begun while the register answers breaks the line discipline.
+  EXPECT_EQ(engine.stats().lineViolations, 1u);
 }
 
 TEST_F(EngineTest, EnqInsteadOfEotStillExecutesTheCommandUnanswered) {

@@ -330,7 +330,9 @@ namespace ptk::ui {
 // ---- account number, attribute and barcode ----
 
 void Tfm_Chek::BitBtn1Click() {
-  // The window stays enabled for this one exchange.
+  // The window stays enabled for this one exchange; a click while any exchange holds the
+  // line (this one's included) is ignored.
+  if (busy()) return;
   ui().SetResult("");
   ed_Process->setText(QString::fromUtf8(kRunning));
   const int result =

@@ -31,9 +31,14 @@ void TForm::SetControlsEnabled(bool enabled, const QList<QWidget*>& extra) {
   for (QWidget* w : extra) w->setEnabled(enabled);
 }
 
+bool TForm::busy() const {
+  return busy_ || context_.port.LineBusy();
+}
+
 bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra,
                        const std::function<void(bool)>& busyView) {
-  if (busy_) return false;
+  // A click while an exchange holds the line (this window's or another's) is ignored.
+  if (busy()) return false;
   context_.ui.SetResult("");
   SetControlsEnabled(false, extra);
   busy_ = true;

@@ -24,8 +24,8 @@ class TForm : public QWidget {
   // A dialog-like top-level window named name with the caption.
   TForm(AppContext& context, const char* name, const QString& caption);
 
-  // True while a command of this window waits for the register.
-  bool busy() const { return busy_; }
+  // True while a command of this window runs, or any exchange holds the line.
+  bool busy() const;
   // The window that takes the person back when this one closes (the main window when
   // none is set).
   void SetOwnerWindow(QWidget* owner) { owner_ = owner; }

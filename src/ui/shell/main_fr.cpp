@@ -285,8 +285,12 @@ void Tfm_MainFr::Locked(F&& work) {
   EndCommand();
 }
 
+bool Tfm_MainFr::busy() const {
+  return busy_ || context_.port.LineBusy();
+}
+
 bool Tfm_MainFr::RunUnderMenuLock(const std::function<void()>& work) {
-  if (busy_) return false;
+  if (busy()) return false;
   context_.ui.SetResult("");
   Locked(work);
   return !closePending_;
@@ -334,7 +338,7 @@ void Tfm_MainFr::FormActivate() {
 }
 
 void Tfm_MainFr::closeEvent(QCloseEvent* e) {
-  if (busy_) {
+  if (busy()) {
     // An exchange is waiting inside this handler's caller: let it give up, then close.
     closePending_ = true;
     if (auto* qui = dynamic_cast<QtUserInterface*>(&context_.ui)) qui->SetQuitting();
@@ -352,13 +356,13 @@ void Tfm_MainFr::ChildWindowClosed() {
 }
 
 void Tfm_MainFr::RunOneShot(ServiceCommandId id) {
-  if (busy_) return;
+  if (busy()) return;
   context_.ui.SetResult("");
   Locked([&] { RunServiceCommand(context_.link, id); });
 }
 
 void Tfm_MainFr::mi_IgnoreChekClick() {
-  if (busy_) return;
+  if (busy()) return;
   context_.ui.SetResult("");
   if (!ConfirmServiceCommand(context_.ui, ServiceCommandId::CancelReceipt)) return;
   // Only the main window is disabled here; the menu items stay as they are.
@@ -374,14 +378,14 @@ void Tfm_MainFr::mi_IgnoreChekClick() {
 }
 
 void Tfm_MainFr::mi_ExitRegimClick() {
-  if (busy_) return;
+  if (busy()) return;
   context_.ui.SetResult("");
   if (!AskYesNo(context_.ui, kExitModeQuestion)) return;
   Locked([&] { ExitMode(context_.link); });
 }
 
 void Tfm_MainFr::RunStateQuery(int which, const QString& caption) {
-  if (busy_ || !context_.forms.fm_SostFR) return;
+  if (busy() || !context_.forms.fm_SostFR) return;
   context_.ui.SetResult("");
   Tfm_SostFR* window = context_.forms.fm_SostFR;
   int result = 0;
@@ -422,26 +426,26 @@ void Tfm_MainFr::mi_TypeUstrClick() {
 }
 
 void Tfm_MainFr::mi_VerClick() {
-  if (busy_ || !context_.forms.fm_Ver) return;
+  if (busy() || !context_.forms.fm_Ver) return;
   context_.ui.SetResult("");
   setEnabled(false);
   context_.forms.fm_Ver->Open();
 }
 
 void Tfm_MainFr::mi_HelpClick() {
-  if (busy_ || !context_.forms.fm_Help) return;
+  if (busy() || !context_.forms.fm_Help) return;
   context_.ui.SetResult("");
   setEnabled(false);
   context_.forms.fm_Help->Open();
 }
 
 void Tfm_MainFr::mi_ExitClick() {
-  if (busy_) return;
+  if (busy()) return;
   if (AskYesNo(context_.ui, "Вы действительно хотите выйти из программы?")) close();
 }
 
 void Tfm_MainFr::mi_ModeClick(int mode) {
-  if (busy_ || !modeEntry_) return;
+  if (busy() || !modeEntry_) return;
   context_.ui.SetResult("");
   modeEntry_(mode);
 }

@@ -54,7 +54,8 @@ class Tfm_MainFr : public QMainWindow {
   // A window opened from the menu calls this when it closes.
   void ChildWindowClosed();
   // True while a menu command runs.
-  bool busy() const { return busy_; }
+  // True while a command of the main menu runs, or any exchange holds the line.
+  bool busy() const;
 
   // Menu handlers.
   void RunOneShot(ServiceCommandId id);

@@ -83,13 +83,12 @@ void Tfm_RegComm::OpenModeWindow(int mode) {
 void Tfm_RegComm::ModeItemClick(int mode) {
   const ModeInfo* info = FindMode(mode);
   Tfm_MainFr* main = context().forms.fm_MainFr;
-  if (!info || !main || querying_ || busy()) return;
+  if (!info || !main || main->busy() || busy()) return;
   UserInterface& ui = this->ui();
   Link& link = this->link();
 
   ui.SetResult("");
   main->SetMenuLock(true);
-  querying_ = true;
   RequestedMode = mode;
   const int result = QueryStateCode(link);
   const int current = CurrentMode(link);
@@ -97,7 +96,6 @@ void Tfm_RegComm::ModeItemClick(int mode) {
   // else may start on the line meanwhile.
   int identifyError = direct_error::kOk;
   if (result == kExchangeOk && mode == kModeProgramming) identifyError = IdentifyModel(link);
-  querying_ = false;
   main->SetMenuLock(false);
   if (result != kExchangeOk) return;
   if (identifyError != direct_error::kOk) {

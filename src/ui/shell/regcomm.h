@@ -46,7 +46,6 @@ class Tfm_RegComm : public TForm {
 
  private:
   std::array<Opener, 7> openers_{};
-  bool querying_ = false;  // a mode-entering item asks the register for its mode
 };
 
 // Creates fm_RegComm, fm_PrnStr and fm_PrnField (they belong to the context and are put
