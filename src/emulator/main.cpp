@@ -11,6 +11,7 @@
 #include "core/link/direct_command.h"
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
+#include "emulator/protocol_engine.h"
 
 namespace {
 
