@@ -7,6 +7,9 @@
 #   bash scripts/fuzz.sh [SECONDS]
 #   FUZZ_TARGETS="frame_exchange card_data" FUZZ_RUNS=10000000 bash scripts/fuzz.sh 600
 #   FUZZ_SEED=1 bash scripts/fuzz.sh 20      # the same mutations every time
+#
+# Without FUZZ_SEED every run draws a new random seed (libFuzzer's own choice), so that
+# long runs keep trying new inputs; the seed of each target is printed with its row.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -49,7 +52,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/findings build-fuzz/fuzz-logs
 runs=()
 [ -n "${FUZZ_RUNS:-}" ] && runs=(-runs="$FUZZ_RUNS")
-# A fixed seed replays the same mutations (CI), so that a short run there tries what ran here.
+# A fixed seed replays the same mutations: CI's short smoke run (FUZZ_SEED=1) only checks
+# again what was already found, it explores nothing new. Unset: a random seed per target.
 [ -n "${FUZZ_SEED:-}" ] && runs+=(-seed="$FUZZ_SEED")
 
 rows=()
@@ -74,6 +78,8 @@ for t in "${targets[@]}"; do
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
   ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+  seed=$(sed -n 's/^INFO: Seed: *//p' "$log" | head -1)
+  echo "   seed ${seed:-?} (FUZZ_SEED=${seed:-?} replays it)" >&2
   # Slow units are kept too, but only crashes, time-outs, leaks and running out of memory
   # count as findings (a loaded machine can make any input slow once).
   crashes=$(find "$findings" -type f \( -name 'crash-*' -o -name 'timeout-*' -o -name 'leak-*' \

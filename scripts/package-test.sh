@@ -26,15 +26,16 @@ finish() {
   exit
 }
 
-# dpkg-shlibdeps computes the Depends line; desktop-file-validate checks the entry.
+# dpkg-shlibdeps computes the Depends line; desktop-file-validate checks the entry;
+# lintian checks the package against Debian's policy.
 source scripts/lib.sh
-install_missing dpkg-dev desktop-file-utils || { fail "installing dpkg-dev"; finish; }
+install_missing dpkg-dev desktop-file-utils lintian || { fail "installing dpkg-dev"; finish; }
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   bash scripts/deps.sh
   cmake --preset default >/dev/null || { fail "configure"; finish; }
 fi
-cmake --build --preset default -j2 --target ptk-tester ptk-cli ptk-emulator ptk_man_pages \
+cmake --build --preset default -j2 --target ptk-tester ptk-cli ptk-emulator ptk_man_pages ptk_changelog \
   >"$build/package-test-build.log" 2>&1 || { fail "build" "$(tail -20 "$build/package-test-build.log")"; finish; }
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -99,6 +100,8 @@ expected_files="-rwxr-xr-x root/root ./usr/bin/ptk-cli
 -rwxr-xr-x root/root ./usr/bin/ptk-tester-launch
 -rw-r--r-- root/root ./usr/lib/udev/rules.d/99-ptk-ftdi.rules
 -rw-r--r-- root/root ./usr/share/applications/ptk-tester.desktop
+-rw-r--r-- root/root ./usr/share/doc/ptk-tester/changelog.Debian.gz
+-rw-r--r-- root/root ./usr/share/doc/ptk-tester/copyright
 -rw-r--r-- root/root ./usr/share/icons/hicolor/128x128/apps/ptk-tester.png
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/ptk-tester.svg
 -rw-r--r-- root/root ./usr/share/man/man1/ptk-cli.1.gz
@@ -107,15 +110,35 @@ expected_files="-rwxr-xr-x root/root ./usr/bin/ptk-cli
 -rw-r--r-- root/root ./usr/share/man/man1/ptk-tester.1.gz"
 actual_files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | LC_ALL=C sort -k3,3)
 if [ "$actual_files" = "$expected_files" ]; then
-  pass "contents: the 12 expected files and nothing else"
+  pass "contents: the 14 expected files and nothing else"
 else
-  fail "contents: the 12 expected files and nothing else" \
+  fail "contents: the 14 expected files and nothing else" \
     "$(diff <(echo "$expected_files") <(echo "$actual_files"))"
 fi
 if dpkg-deb -c "$deb" | awk '{print $1, $2}' | grep -qv '^[-d]r[-w][-x]r-[-x]r-[-x] root/root$'; then
   fail "every entry root/root, not group- or world-writable" "$(dpkg-deb -c "$deb")"
 else
   pass "every entry root/root, not group- or world-writable"
+fi
+
+# Debian's policy checks: an error fails; the warnings kept on purpose are listed in the
+# README ("Debian package").
+# --fail-on error: a non-zero status for an error, or when lintian itself cannot run.
+out=$(lintian --fail-on error "$deb" 2>&1)
+status=$?
+warnings=$(printf '%s\n' "$out" | sed -n 's/^W: [^ ]* \([^ ]*\).*/\1/p' | sort -u | paste -sd' ')
+if [ $status -eq 0 ]; then
+  pass "lintian: no error${warnings:+ (warnings: $warnings)}"
+else
+  fail "lintian: no error (exit $status)" "$out"
+fi
+# The copyright file carries the licence of LICENSE, word for word.
+if diff <(sed -n '/^Permission/,$p' LICENSE) \
+  <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/ptk-tester/copyright |
+    sed -n '/^ Permission/,$p' | sed 's/^ //; s/^\.$//') >/dev/null; then
+  pass "copyright file: Expat, the text of LICENSE"
+else
+  fail "copyright file: Expat, the text of LICENSE"
 fi
 
 # Install into an empty root: dpkg's database of its own, no maintainer scripts to run,

@@ -234,8 +234,9 @@ int main(int argc, char* argv[]) {
     }
   }
   if (emulator) {
-    if (!context.StartEmulator(emulatorOptions)) {
-      ptk::ShowError(ui, "Не удалось запустить виртуальный ПТК!");
+    std::string why;
+    if (!context.StartEmulator(emulatorOptions, &why)) {
+      ptk::ShowError(ui, "Не удалось запустить виртуальный ПТК!\n" + why);
       return 1;
     }
     if (frozenClock) {

@@ -76,6 +76,7 @@ class EmulatorHost::Impl {
   ProtocolEngine& engine() { return engine_; }
   std::string slavePath;
   std::string lastError;
+  bool stateFileRefused = false;                  // Start() failed on the state file
   std::unique_ptr<VirtualCardReader> cardReader;  // null: no card reader
   std::string cardReaderPath;
   // False from the moment bytes arrive from the PC or the engine hands bytes out (under
@@ -115,6 +116,7 @@ class EmulatorHost::Impl {
 
 bool EmulatorHost::Impl::Start() {
   if (running_) return true;
+  stateFileRefused = false;
   if (!options_.faults.empty() &&
       !ApplyFaultSpec(options_.faults, register_.faults(), &lastError)) {
     return false;
@@ -123,7 +125,8 @@ bool EmulatorHost::Impl::Start() {
     std::string error;
     bool existed = false;
     if (!LoadState(register_.state(), options_.stateFile, &existed, &error)) {
-      lastError = options_.stateFile + ": " + error;
+      lastError = "state file " + options_.stateFile + ": " + error;
+      stateFileRefused = true;
       return false;
     }
     if (options_.model != 0) register_.state().model = static_cast<uint16_t>(options_.model);
@@ -395,6 +398,11 @@ bool EmulatorHost::WaitLineQuiet(uint32_t limitMs) {
 std::string EmulatorHost::LastError() const {
   return impl_->lastError;
 }
+
+bool EmulatorHost::StateFileRefused() const {
+  return impl_->stateFileRefused;
+}
+
 bool EmulatorHost::SaveStateNow() {
   return impl_->SaveNow();
 }

@@ -67,6 +67,9 @@ class EmulatorHost {
   bool WaitLineQuiet(uint32_t limitMs);
   // Why Start() failed (a bad fault list, an unreadable state file, no pty).
   std::string LastError() const;
+  // Whether Start() failed on the state file (unreadable, or a line out of range or
+  // malformed): the caller's input is at fault, not the system.
+  bool StateFileRefused() const;
   // Saves the state now when a state file is set (Stop() saves it too).
   bool SaveStateNow();
 

@@ -30,7 +30,9 @@ void PrintHelp(std::ostream& out) {
          "interrupted (SIGINT or SIGTERM; the state is saved when --state is given).\n"
          "\n"
          "  --state FILE        load the register's state from FILE (when it exists) and\n"
-         "                      save it there on exit (written atomically)\n"
+         "                      save it there on exit (written atomically); a file that\n"
+         "                      cannot be read or holds a value out of range: the line\n"
+         "                      on standard error and exit status 2\n"
          "  --tape FILE         append every printed line to FILE as UTF-8 text\n"
          "  --faults SPEC       switch on faults (below)\n"
          "  --wire-speed [BAUD] pace the bytes at the line speed (default 115200 bit/s)\n"
@@ -154,7 +156,8 @@ int main(int argc, char** argv) {
   ptk::emu::EmulatorHost host(options);
   if (!host.Start()) {
     std::cerr << "ptk-emulator: " << host.LastError() << "\n";
-    return 1;
+    // A state file it refuses is bad input, as a bad option is.
+    return host.StateFileRefused() ? 2 : 1;
   }
   std::cout << host.SlavePath() << "\n";
   if (!host.CardReaderPath().empty()) std::cout << host.CardReaderPath() << "\n";

@@ -1,10 +1,13 @@
 #include "emulator/state_file.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <limits>
 #include <sstream>
 #include <type_traits>
+#include <utility>
 
 #include "core/link/encoding.h"
 
@@ -19,23 +22,47 @@ namespace ptk::emu {
 
 namespace {
 
-// Integer fields, by key.
+// The range a number of type T can hold, as far as the file's 64-bit numbers reach.
+template <typename T>
+constexpr int64_t LowestOf() {
+  return static_cast<int64_t>(std::numeric_limits<T>::lowest());
+}
+template <typename T>
+constexpr int64_t HighestOf() {
+  if constexpr (sizeof(T) >= sizeof(int64_t))
+    return std::numeric_limits<int64_t>::max();
+  else
+    return static_cast<int64_t>(std::numeric_limits<T>::max());
+}
+
+#define PTK_FIELD_TYPE(name) std::remove_reference_t<decltype(std::declval<RegisterState&>().name)>
+
+// Integer fields, by key, with the values they may take: what their type holds unless the
+// register gives them a narrower range. A value outside it is refused rather than cut
+// down to the type (a mode of 300 must not load as 44).
 struct IntField {
   const char* key;
+  int64_t lowest;
+  int64_t highest;
   int64_t (*get)(const RegisterState&);
   void (*set)(RegisterState&, int64_t);
 };
 
-#define PTK_INT_FIELD(name)                                                    \
-  IntField {                                                                   \
-#name, [](const RegisterState& s) { return static_cast<int64_t>(s.name); },  \
-        [](RegisterState& s, int64_t v) { s.name = static_cast<decltype(s.name)>(v); } \
+#define PTK_INT_FIELD_IN(name, lowest, highest)                                           \
+  IntField {                                                                              \
+#name, lowest, highest,                                                                 \
+        [](const RegisterState& s) { return static_cast<int64_t>(s.name); },                \
+        [](RegisterState& s, int64_t v) { s.name = static_cast<PTK_FIELD_TYPE(name)>(v); } \
   }
+#define PTK_INT_FIELD(name) \
+  PTK_INT_FIELD_IN(name, LowestOf<PTK_FIELD_TYPE(name)>(), HighestOf<PTK_FIELD_TYPE(name)>())
+// A count of things done: never below zero.
+#define PTK_COUNT_FIELD(name) PTK_INT_FIELD_IN(name, 0, HighestOf<PTK_FIELD_TYPE(name)>())
 
 const IntField kIntFields[] = {
-    PTK_INT_FIELD(mode),
-    PTK_INT_FIELD(submode),
-    PTK_INT_FIELD(cashier),
+    PTK_INT_FIELD_IN(mode, 0, 15),     // the low four bits of the mode byte
+    PTK_INT_FIELD_IN(submode, 0, 15),  // the high four bits
+    PTK_INT_FIELD_IN(cashier, 0, kUserRows),
     PTK_INT_FIELD(clockOffset),
     PTK_INT_FIELD(pendingDate),
     PTK_INT_FIELD(model),
@@ -49,41 +76,44 @@ const IntField kIntFields[] = {
     PTK_INT_FIELD(fiscalized),
     PTK_INT_FIELD(batteryLow),
     PTK_INT_FIELD(shiftOpen),
-    PTK_INT_FIELD(lastClosedShift),
-    PTK_INT_FIELD(receiptNumber),
-    PTK_INT_FIELD(receiptState),
+    PTK_COUNT_FIELD(lastClosedShift),
+    PTK_COUNT_FIELD(receiptNumber),
+    // The open receipt's type indexes the shift's counters (type − 1).
+    PTK_INT_FIELD_IN(receiptState, 0, kReceiptTypes),
     PTK_INT_FIELD(receiptSum),
     PTK_INT_FIELD(beeps),
     PTK_INT_FIELD(drawerOpenings),
     PTK_INT_FIELD(shiftOpenedAt),
-    PTK_INT_FIELD(documentNumber),
+    PTK_COUNT_FIELD(documentNumber),
     PTK_INT_FIELD(cashInDrawer),
     PTK_INT_FIELD(receipt.discounts),
     PTK_INT_FIELD(receipt.surcharges),
-    PTK_INT_FIELD(receipt.receiptAdjustments),
+    PTK_COUNT_FIELD(receipt.receiptAdjustments),
     PTK_INT_FIELD(receipt.lastCommand),
     PTK_INT_FIELD(receipt.lastAdjustment),
     PTK_INT_FIELD(receipt.lastAdjustmentOnLine),
-    PTK_INT_FIELD(shift.annulledReceipts),
+    PTK_COUNT_FIELD(shift.annulledReceipts),
     PTK_INT_FIELD(shift.annulledSum),
     PTK_INT_FIELD(shift.cashIns),
     PTK_INT_FIELD(shift.cashOuts),
-    PTK_INT_FIELD(shift.cashInCount),
-    PTK_INT_FIELD(shift.cashOutCount),
-    PTK_INT_FIELD(counters.inn),
-    PTK_INT_FIELD(counters.registrationNumber),
-    PTK_INT_FIELD(counters.fiscalisationShift),
+    PTK_COUNT_FIELD(shift.cashInCount),
+    PTK_COUNT_FIELD(shift.cashOutCount),
+    PTK_INT_FIELD_IN(counters.inn, 0, 999'999'999'999),               // twelve digits
+    PTK_INT_FIELD_IN(counters.registrationNumber, 0, 9'999'999'999),  // ten digits
+    PTK_COUNT_FIELD(counters.fiscalisationShift),
     PTK_INT_FIELD(counters.fiscalisationDate),
-    PTK_INT_FIELD(counters.reregistrations),
-    PTK_INT_FIELD(counters.eklzNumber),
-    PTK_INT_FIELD(counters.eklzActivations),
+    PTK_INT_FIELD_IN(counters.reregistrations, 0, kMaxReregistrations),
+    PTK_INT_FIELD_IN(counters.eklzNumber, 0, 9'999'999'999),  // ten digits
+    PTK_INT_FIELD_IN(counters.eklzActivations, 0, kMaxEklzActivations),
     PTK_INT_FIELD(counters.eklzActivationDate),
-    PTK_INT_FIELD(counters.eklzActivationShift),
+    PTK_COUNT_FIELD(counters.eklzActivationShift),
     PTK_INT_FIELD(counters.shiftClosedAt),
     PTK_INT_FIELD(lastShiftTotal),
     PTK_INT_FIELD(generalClearingDone),
 };
+#undef PTK_COUNT_FIELD
 #undef PTK_INT_FIELD
+#undef PTK_INT_FIELD_IN
 
 // Fixed-size number arrays, one line each ("key v0 v1 ..."); nested arrays row by row.
 template <typename T, size_t N>
@@ -113,27 +143,40 @@ std::vector<int64_t> GetList(const A& a) {
   return out;
 }
 
-// False (and the array untouched) when the count of values does not fit.
-template <typename A>
-bool SetList(A& a, const std::vector<int64_t>& values) {
-  if (GetList(a).size() != values.size()) return false;
-  size_t at = 0;
-  Unflatten(a, values, at);
-  return true;
-}
-
-struct ListField {
-  const char* key;
-  std::vector<int64_t> (*get)(const RegisterState&);
-  bool (*set)(RegisterState&, const std::vector<int64_t>&);
+// The number type inside (nested) arrays.
+template <typename T>
+struct ElementOf {
+  using type = T;
+};
+template <typename T, size_t N>
+struct ElementOf<std::array<T, N>> {
+  using type = typename ElementOf<T>::type;
 };
 
-#define PTK_LIST_FIELD(name)                                                               \
-  ListField {                                                                              \
-#name, [](const RegisterState&                                                         \
-                  s) { return GetList(s.name); }, [](RegisterState & s,                    \
-                                                     const std::vector <int64_t>&          \
-                                                         v) { return SetList(s.name, v); } \
+template <typename A>
+void SetList(A& a, const std::vector<int64_t>& values) {
+  size_t at = 0;
+  Unflatten(a, values, at);
+}
+
+// A line of numbers: as many as the arrays hold, each within the range of its type.
+struct ListField {
+  const char* key;
+  size_t count;
+  int64_t lowest;
+  int64_t highest;
+  std::vector<int64_t> (*get)(const RegisterState&);
+  void (*set)(RegisterState&, const std::vector<int64_t>&);
+};
+
+#define PTK_LIST_FIELD(name)                                                                      \
+  ListField {                                                                                     \
+#name, GetList(RegisterState{}.name).size(),                                                  \
+        LowestOf < ElementOf < PTK_FIELD_TYPE(name)> ::type>(),                                   \
+        HighestOf < ElementOf < PTK_FIELD_TYPE(name)> ::type>(),                                  \
+        [](const RegisterState& s) { return GetList(s.name); }, [](RegisterState & s,             \
+                                                                   const std::vector <int64_t>&   \
+                                                                       v) { SetList(s.name, v); } \
   }
 
 const ListField kListFields[] = {
@@ -148,15 +191,22 @@ const ListField kListFields[] = {
     PTK_LIST_FIELD(shift.hourReceipts),      PTK_LIST_FIELD(shift.hourSums),
 };
 #undef PTK_LIST_FIELD
+#undef PTK_FIELD_TYPE
 
+bool EightDigits(const std::string& text);
+bool UpToEightDigits(const std::string& text);
+
+// Text fields; those the register keeps as digits are checked (nullptr: any text).
 struct TextField {
   const char* key;
   std::string RegisterState::*field;
+  bool (*valid)(const std::string&);
+  const char* rule;
 };
 const TextField kTextFields[] = {
-    {"factoryNumber", &RegisterState::factoryNumber},
-    {"deviceName", &RegisterState::deviceName},
-    {"fiscalMemoryPassword", &RegisterState::fiscalMemoryPassword},
+    {"factoryNumber", &RegisterState::factoryNumber, UpToEightDigits, "up to eight digits"},
+    {"deviceName", &RegisterState::deviceName, nullptr, nullptr},
+    {"fiscalMemoryPassword", &RegisterState::fiscalMemoryPassword, EightDigits, "eight digits"},
 };
 
 bool ParseInt(std::string_view text, int64_t& v) {
@@ -164,15 +214,50 @@ bool ParseInt(std::string_view text, int64_t& v) {
   return ec == std::errc() && ptr == text.data() + text.size();
 }
 
-// Numbers separated by single blanks.
-bool ParseInts(const std::string& text, std::vector<int64_t>& values) {
-  values.clear();
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
   std::istringstream in(text);
   std::string word;
-  while (in >> word) {
-    int64_t v = 0;
-    if (!ParseInt(word, v)) return false;
-    values.push_back(v);
+  while (in >> word) words.push_back(word);
+  return words;
+}
+
+bool InRange(const std::string& what, int64_t v, int64_t lowest, int64_t highest,
+             std::string& why) {
+  if (v >= lowest && v <= highest) return true;
+  why = what + " " + std::to_string(v) + " is out of range " + std::to_string(lowest) + ".." +
+        std::to_string(highest);
+  return false;
+}
+
+// One number, readable and within [lowest, highest]; otherwise why not.
+bool ReadNumber(const std::string& word, const std::string& what, int64_t lowest, int64_t highest,
+                int64_t& v, std::string& why) {
+  if (word.empty()) {
+    why = what + " has no value";
+    return false;
+  }
+  if (!ParseInt(word, v)) {
+    why = what + ": cannot read \"" + word + "\"";
+    return false;
+  }
+  return InRange(what, v, lowest, highest, why);
+}
+
+// Exactly count readable numbers.
+bool ReadNumbers(const std::string& key, const std::string& text, size_t count,
+                 std::vector<int64_t>& values, std::string& why) {
+  const std::vector<std::string> words = Words(text);
+  if (words.size() != count) {
+    why = key + " needs " + std::to_string(count) + " numbers, has " + std::to_string(words.size());
+    return false;
+  }
+  values.assign(count, 0);
+  for (size_t i = 0; i < count; ++i) {
+    if (!ParseInt(words[i], values[i])) {
+      why = key + ": cannot read \"" + words[i] + "\"";
+      return false;
+    }
   }
   return true;
 }
@@ -180,7 +265,7 @@ bool ParseInts(const std::string& text, std::vector<int64_t>& values) {
 bool ParseHex(std::string_view text, std::vector<uint8_t>& bytes) {
   bytes.clear();
   if (text == "-") return true;
-  if (text.size() % 2 != 0) return false;
+  if (text.empty() || text.size() % 2 != 0) return false;
   for (size_t i = 0; i < text.size(); i += 2) {
     unsigned v = 0;
     auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + i + 2, v, 16);
@@ -208,6 +293,14 @@ bool Digits(const std::string& text) {
   return true;
 }
 
+bool EightDigits(const std::string& text) {
+  return text.size() == 8 && Digits(text);
+}
+
+bool UpToEightDigits(const std::string& text) {
+  return text.empty() || (text.size() <= 8 && Digits(text));
+}
+
 // Text values must stay on one line.
 std::string OneLine(std::string text) {
   for (char& c : text) {
@@ -216,26 +309,187 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+constexpr int64_t kIntMax = std::numeric_limits<int>::max();
+
 // One ЭКЛЗ record, appended when it fits what the ЭКЛЗ writes: numbered in order, an
 // activation first and only there, nothing after the archive's closing, a receipt of a
 // known type.
-bool ReadEklzRecord(const std::vector<int64_t>& v, Eklz& eklz) {
-  if (v.size() != 7 + kFmReceiptTypes) return false;
+bool ReadEklzRecord(const std::string& text, Eklz& eklz, std::string& why) {
+  const std::string key = "eklz.record";
+  std::vector<int64_t> v;
+  if (!ReadNumbers(key, text, 7 + kFmReceiptTypes, v, why) ||
+      !InRange(key + " kind", v[0], 0, static_cast<int64_t>(EklzRecordKind::ArchiveClose), why) ||
+      !InRange(key + " shift", v[2], 0, kIntMax, why) ||
+      !InRange(key + " document", v[4], 0, kIntMax, why) ||
+      !InRange(key + " type", v[5], 0, kFmReceiptTypes, why))
+    return false;
   EklzRecord r;
-  if (v[0] < 0 || v[0] > static_cast<int64_t>(EklzRecordKind::ArchiveClose)) return false;
   r.kind = static_cast<EklzRecordKind>(v[0]);
-  if (v[1] != static_cast<int64_t>(eklz.records.size()) + 1) return false;
-  if ((r.kind == EklzRecordKind::Activation) != eklz.records.empty()) return false;
-  if (eklz.ArchiveClosed()) return false;
+  if (v[1] != static_cast<int64_t>(eklz.records.size()) + 1) {
+    why = key + " " + std::to_string(v[1]) + " is out of order (" +
+          std::to_string(eklz.records.size() + 1) + " expected)";
+    return false;
+  }
+  if ((r.kind == EklzRecordKind::Activation) != eklz.records.empty()) {
+    why = key + ": the activation must be the first record and only that";
+    return false;
+  }
+  if (eklz.ArchiveClosed()) {
+    why = key + " after the archive's closing";
+    return false;
+  }
+  if (r.kind == EklzRecordKind::Receipt && v[5] < 1) {
+    why = key + ": a receipt without its type";
+    return false;
+  }
   r.kpk = static_cast<uint32_t>(v[1]);
   r.shift = static_cast<int>(v[2]);
   r.at = v[3];
   r.document = static_cast<int>(v[4]);
-  if (r.kind == EklzRecordKind::Receipt && (v[5] < 1 || v[5] > kFmReceiptTypes)) return false;
   r.receiptType = static_cast<uint8_t>(v[5]);
   r.total = v[6];
   for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[7 + t];
   eklz.records.push_back(r);
+  return true;
+}
+
+// One line of the file into s (the legacy header and ending lines aside); false and why
+// when it cannot be read, a value is out of range or a record lacks fields. Keys it does
+// not know come from later versions: skipped.
+bool ReadLine(const std::string& key, const std::string& value, RegisterState& s,
+              std::string& why) {
+  if (key == "table") {
+    const std::vector<std::string> w = Words(value);
+    int64_t t = 0, r = 0, f = 0;
+    std::vector<uint8_t> bytes;
+    if (w.size() < 4) {
+      why = "table needs 4 fields (table, row, field, bytes), has " + std::to_string(w.size());
+      return false;
+    }
+    if (!ReadNumber(w[0], "table number", 0, 255, t, why) ||
+        !ReadNumber(w[1], "table row", 0, 65535, r, why) ||
+        !ReadNumber(w[2], "table field", 0, 255, f, why))
+      return false;
+    if (!ParseHex(w[3], bytes)) {
+      why = "table: cannot read the bytes \"" + w[3] + "\"";
+      return false;
+    }
+    s.tables.Set({static_cast<uint8_t>(t), static_cast<uint16_t>(r), static_cast<uint8_t>(f)},
+                 std::move(bytes));
+    return true;
+  }
+  if (key == "picture") {
+    const std::vector<std::string> w = Words(value);
+    int64_t width = 0;
+    StoredPicture p;
+    if (w.size() != 2) {
+      why = "picture needs 2 fields (line bytes, bytes), has " + std::to_string(w.size());
+      return false;
+    }
+    if (!ReadNumber(w[0], "picture line bytes", 1, static_cast<int64_t>(kPictureMaxLineBytes),
+                    width, why))
+      return false;
+    if (!ParseHex(w[1], p.lines) || p.lines.empty() ||
+        p.lines.size() % static_cast<size_t>(width) != 0) {
+      why = "picture: the bytes are no whole lines of " + w[0] + " bytes";
+      return false;
+    }
+    if (s.pictures.Count() >= kMaxPictures) {
+      why = "more than " + std::to_string(kMaxPictures) + " pictures";
+      return false;
+    }
+    p.lineBytes = static_cast<size_t>(width);
+    s.pictures.pictures.push_back(std::move(p));
+    return true;
+  }
+  if (key == "pictures.uploadOpen") {
+    int64_t open = 0;
+    if (!ReadNumber(value, key, 0, 1, open, why)) return false;
+    s.pictures.uploadOpen = open == 1;
+    return true;
+  }
+  if (key == "receipt.note") {
+    s.receipt.notes.push_back(value);
+    return true;
+  }
+  if (key == "receipt.card") {
+    const size_t blank = value.find(' ');
+    int64_t i = 0;
+    if (!ReadNumber(value.substr(0, blank), "receipt.card number", 0,
+                    static_cast<int64_t>(s.receipt.card.size()) - 1, i, why))
+      return false;
+    s.receipt.card[static_cast<size_t>(i)] =
+        blank == std::string::npos ? "" : value.substr(blank + 1);
+    return true;
+  }
+  if (key == "fm.registration") {
+    const std::vector<std::string> w = Words(value);
+    int64_t date = 0, after = 0;
+    if (w.size() != 4) {
+      why = key + " needs 4 fields (date, registration number, ИНН, shift), has " +
+            std::to_string(w.size());
+      return false;
+    }
+    if (!ReadNumber(w[0], key + " date", 0, kIntMax, date, why) ||
+        !ReadNumber(w[3], key + " shift", 0, kIntMax, after, why))
+      return false;
+    if (!Digits(w[1]) || !Digits(w[2])) {
+      why = key + ": the registration number and the ИНН must be digits";
+      return false;
+    }
+    s.fm.registrations.push_back({static_cast<int>(date), w[1], w[2], static_cast<int>(after)});
+    return true;
+  }
+  if (key == "fm.shift") {
+    std::vector<int64_t> v;
+    if (!ReadNumbers(key, value, 2 + kFmReceiptTypes, v, why) ||
+        !InRange(key + " shift", v[0], 0, kIntMax, why) ||
+        !InRange(key + " date", v[1], 0, kIntMax, why))
+      return false;
+    ShiftRecord r;
+    r.shift = static_cast<int>(v[0]);
+    r.date = static_cast<int>(v[1]);
+    for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[2 + t];
+    s.fm.shifts.push_back(r);
+    return true;
+  }
+  if (key == "eklz.record") return ReadEklzRecord(value, s.eklz, why);
+  if (key == "receipt.line") {
+    std::vector<int64_t> v;
+    if (!ReadNumbers(key, value, 6, v, why) || !InRange(key + " command", v[0], 0, 255, why) ||
+        !InRange(key + " section", v[3], 1, kSections, why))
+      return false;
+    s.receipt.lines.push_back(
+        {static_cast<uint8_t>(v[0]), v[1], v[2], static_cast<uint8_t>(v[3]), v[4], v[5]});
+    return true;
+  }
+  for (const ListField& f : kListFields) {
+    if (key != f.key) continue;
+    std::vector<int64_t> v;
+    if (!ReadNumbers(key, value, f.count, v, why)) return false;
+    for (size_t i = 0; i < v.size(); ++i) {
+      if (!InRange(key + " value " + std::to_string(i + 1), v[i], f.lowest, f.highest, why))
+        return false;
+    }
+    f.set(s, v);
+    return true;
+  }
+  for (const IntField& f : kIntFields) {
+    if (key != f.key) continue;
+    int64_t v = 0;
+    if (!ReadNumber(value, key, f.lowest, f.highest, v, why)) return false;
+    f.set(s, v);
+    return true;
+  }
+  for (const TextField& f : kTextFields) {
+    if (key != f.key) continue;
+    if (f.valid && !f.valid(value)) {
+      why = key + " \"" + value + "\" is not " + f.rule;
+      return false;
+    }
+    s.*f.field = value;
+    return true;
+  }
   return true;
 }
 
@@ -298,7 +552,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   };
   std::istringstream in(text);
   std::string line;
-  if (!std::getline(in, line) || line != kStateFileHeader) return fail("not a state file");
+  if (std::getline(in, line) && !line.empty() && line.back() == '\r') line.pop_back();
+  if (line != kStateFileHeader) return fail("not a state file");
   RegisterState s = state;
   s.tables.Clear();
   // Files written before the receipt texts were kept in table 6 hold them as lines.
@@ -320,7 +575,6 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
     size_t blank = line.find(' ');
     std::string key = line.substr(0, blank);
     std::string value = blank == std::string::npos ? "" : line.substr(blank + 1);
-    auto bad = [&] { return fail("line " + std::to_string(number) + ": " + line); };
     if (key == "header") {
       legacyHeader.push_back(value);
       continue;
@@ -329,111 +583,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
       legacyEnding.push_back(value);
       continue;
     }
-    if (key == "table") {
-      std::istringstream fields(value);
-      int64_t t = 0, r = 0, f = 0;
-      std::string a, b, c, hex;
-      fields >> a >> b >> c >> hex;
-      std::vector<uint8_t> bytes;
-      if (!ParseInt(a, t) || !ParseInt(b, r) || !ParseInt(c, f) || t < 0 || t > 255 || r < 0 ||
-          r > 65535 || f < 0 || f > 255 || !ParseHex(hex, bytes))
-        return bad();
-      s.tables.Set({static_cast<uint8_t>(t), static_cast<uint16_t>(r), static_cast<uint8_t>(f)},
-                   std::move(bytes));
-      continue;
-    }
-    if (key == "picture") {
-      std::istringstream fields(value);
-      std::string width, hex, rest;
-      fields >> width >> hex >> rest;
-      int64_t w = 0;
-      StoredPicture p;
-      if (!ParseInt(width, w) || w < 1 || w > static_cast<int64_t>(kPictureMaxLineBytes) ||
-          !ParseHex(hex, p.lines) || p.lines.empty() || p.lines.size() % static_cast<size_t>(w) ||
-          !rest.empty() || s.pictures.Count() >= kMaxPictures)
-        return bad();
-      p.lineBytes = static_cast<size_t>(w);
-      s.pictures.pictures.push_back(std::move(p));
-      continue;
-    }
-    if (key == "pictures.uploadOpen") {
-      s.pictures.uploadOpen = value == "1";
-      continue;
-    }
-    if (key == "receipt.note") {
-      s.receipt.notes.push_back(value);
-      continue;
-    }
-    if (key == "receipt.card") {
-      const size_t blank2 = value.find(' ');
-      int64_t i = 0;
-      if (!ParseInt(value.substr(0, blank2), i) || i < 0 ||
-          i >= static_cast<int64_t>(s.receipt.card.size()))
-        return bad();
-      s.receipt.card[static_cast<size_t>(i)] =
-          blank2 == std::string::npos ? "" : value.substr(blank2 + 1);
-      continue;
-    }
-    if (key == "fm.registration") {
-      std::istringstream fields(value);
-      std::string date, regNumber, inn, after, rest;
-      fields >> date >> regNumber >> inn >> after >> rest;
-      RegistrationRecord r;
-      int64_t d = 0, a = 0;
-      if (!ParseInt(date, d) || !ParseInt(after, a) || !Digits(regNumber) || !Digits(inn) ||
-          !rest.empty())
-        return bad();
-      r.date = static_cast<int>(d);
-      r.regNumber = regNumber;
-      r.inn = inn;
-      r.afterShift = static_cast<int>(a);
-      s.fm.registrations.push_back(std::move(r));
-      continue;
-    }
-    if (key == "fm.shift") {
-      std::vector<int64_t> v;
-      if (!ParseInts(value, v) || v.size() != 2 + kFmReceiptTypes) return bad();
-      ShiftRecord r;
-      r.shift = static_cast<int>(v[0]);
-      r.date = static_cast<int>(v[1]);
-      for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[2 + t];
-      s.fm.shifts.push_back(r);
-      continue;
-    }
-    if (key == "eklz.record") {
-      std::vector<int64_t> v;
-      if (!ParseInts(value, v) || !ReadEklzRecord(v, s.eklz)) return bad();
-      continue;
-    }
-    if (key == "receipt.line") {
-      std::vector<int64_t> v;
-      if (!ParseInts(value, v) || v.size() != 6 || v[0] < 0 || v[0] > 255 || v[3] < 1 ||
-          v[3] > kSections)
-        return bad();
-      s.receipt.lines.push_back(
-          {static_cast<uint8_t>(v[0]), v[1], v[2], static_cast<uint8_t>(v[3]), v[4], v[5]});
-      continue;
-    }
-    bool known = false;
-    for (const ListField& f : kListFields) {
-      if (key != f.key) continue;
-      std::vector<int64_t> v;
-      if (!ParseInts(value, v) || !f.set(s, v)) return bad();
-      known = true;
-    }
-    for (const IntField& f : kIntFields) {
-      if (key != f.key) continue;
-      int64_t v = 0;
-      if (!ParseInt(value, v)) return bad();
-      f.set(s, v);
-      known = true;
-    }
-    for (const TextField& f : kTextFields) {
-      if (key != f.key) continue;
-      s.*f.field = value;
-      known = true;
-    }
-    (void)known;  // unknown keys come from later versions: skipped
+    std::string why;
+    if (!ReadLine(key, value, s, why)) return fail("line " + std::to_string(number) + ": " + why);
   }
   // Fields the file does not hold (files of earlier versions kept only a few) keep the
   // factory settings of the model.
@@ -495,12 +646,27 @@ bool SaveState(const RegisterState& state, const std::string& path, std::string*
 }
 
 bool LoadState(RegisterState& state, const std::string& path, bool* existed, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (existed) *existed = static_cast<bool>(in);
-  if (!in) return true;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseState(text.str(), state, error);
+  if (existed) *existed = false;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    // Only a file that is not there starts the register afresh: one that cannot be read
+    // must not be replaced by a new state when the register stops.
+    if (errno == ENOENT) return true;
+    if (error) *error = std::string("cannot read the file: ") + std::strerror(errno);
+    return false;
+  }
+  if (existed) *existed = true;
+  std::string text;
+  char buffer[65536];
+  size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  const bool readError = std::ferror(f) != 0;
+  std::fclose(f);
+  if (readError) {
+    if (error) *error = "cannot read the file";
+    return false;
+  }
+  return ParseState(text, state, error);
 }
 
 }  // namespace ptk::emu

@@ -100,6 +100,18 @@ TEST(EncodingTest, UnmappableAndInvalidTextBecomesQuestionMarks) {
       {"\xD0\x41", {'?', 'A'}, {'?', 'A'}},  // a lead byte without its continuation
       {"\x80z", {'?', 'z'}, {'?', 'z'}},     // a stray continuation byte
       {"😀", {'?'}, {'?'}},
+      // Invalid forms: every byte stands alone (one '?' each), a valid one gives one '?'.
+      {"\xC0\x8A", {'?', '?'}, {'?', '?'}},                // overlong line feed
+      {"\xE0\x80\x8A", {'?', '?', '?'}, {'?', '?', '?'}},  // overlong line feed, 3 bytes
+      {"\xF0\x80\x80\x8A", Bytes(4, '?'), Bytes(4, '?')},  // overlong line feed, 4 bytes
+      {"\xC2\x80", {'?'}, {'?'}},                          // U+0080, the shortest 2-byte form
+      {"\xED\xA0\x80", {'?', '?', '?'}, {'?', '?', '?'}},  // U+D800, a surrogate
+      {"\xED\xBF\xBF", {'?', '?', '?'}, {'?', '?', '?'}},  // U+DFFF, a surrogate
+      {"\xED\x9F\xBF", {'?'}, {'?'}},                      // U+D7FF
+      {"\xF4\x8F\xBF\xBF", {'?'}, {'?'}},                  // U+10FFFF, the last code point
+      {"\xF4\x90\x80\x80", Bytes(4, '?'), Bytes(4, '?')},  // U+110000
+      {"\xF5\x80\x80\x80", Bytes(4, '?'), Bytes(4, '?')},  // lead byte F5
+      {"\xFFz", {'?', 'z'}, {'?', 'z'}},                   // lead byte FF
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.text);

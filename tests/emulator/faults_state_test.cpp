@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 #include "core/link/encoding.h"
 #include "emulator/faults.h"
@@ -165,6 +166,124 @@ TEST_F(StateFileTest, MalformedFilesAreRefusedWithoutChange) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(s.cashier, 9) << text;
   }
+}
+
+// Every field within its range loads; the first value outside it on either side, a line
+// that cannot be read and a record with fields missing are refused with the line's number,
+// and the state stays as it was (a file is never half loaded).
+TEST_F(StateFileTest, ValuesOutOfRangeAndMalformedLinesAreRefusedNamingTheLine) {
+  constexpr int64_t kInt = std::numeric_limits<int>::max();
+  constexpr int64_t kInt64 = std::numeric_limits<int64_t>::max();    // no value above it
+  const std::string picture = "picture @ " + std::string(144, 'A');  // 72 bytes
+  auto zeros = [](int n) {
+    std::string text;
+    while (n-- > 0) text += "0 ";
+    return text;
+  };
+  struct Range {
+    std::string line;  // @ stands for the value
+    int64_t lowest;
+    int64_t highest;
+  } ranges[] = {
+      {"mode @", 0, 15},
+      {"submode @", 0, 15},
+      {"cashier @", 0, 30},
+      {"model @", 0, 65535},
+      {"firmwareVersion @", 0, 65535},
+      {"firmwareSubversion @", 0, 65535},
+      {"fmVersion @", 0, 65535},
+      {"fmSubversion @", 0, 65535},
+      {"languageTable @", 0, 255},
+      {"portNumber @", 0, 255},
+      {"decimalPoint @", 0, 255},
+      {"fiscalized @", 0, 1},
+      {"batteryLow @", 0, 1},
+      {"shiftOpen @", 0, 1},
+      {"lastClosedShift @", 0, kInt},
+      {"receiptNumber @", 0, kInt},
+      {"receiptState @", 0, 6},
+      {"beeps @", 0, kInt64},
+      {"drawerOpenings @", 0, kInt64},
+      {"documentNumber @", 0, kInt},
+      {"receipt.receiptAdjustments @", 0, kInt},
+      {"receipt.lastCommand @", 0, 255},
+      {"receipt.lastAdjustmentOnLine @", 0, 1},
+      {"shift.annulledReceipts @", 0, kInt},
+      {"shift.cashInCount @", 0, kInt},
+      {"shift.cashOutCount @", 0, kInt},
+      {"counters.inn @", 0, 999'999'999'999},
+      {"counters.registrationNumber @", 0, 9'999'999'999},
+      {"counters.fiscalisationShift @", 0, kInt},
+      {"counters.reregistrations @", 0, 4},
+      {"counters.eklzNumber @", 0, 9'999'999'999},
+      {"counters.eklzActivations @", 0, 50},
+      {"counters.eklzActivationShift @", 0, kInt},
+      {"generalClearingDone @", 0, 1},
+      // Lists of counts: each value within the type, here the last one.
+      {"shift.registrationCount " + zeros(5) + "@", -kInt - 1, kInt},
+      {"shift.stornoCount " + zeros(5) + "@", -kInt - 1, kInt},
+      {"shift.receipts " + zeros(5) + "@", -kInt - 1, kInt},
+      {"shift.cashierReceipts " + zeros(29) + "@", -kInt - 1, kInt},
+      {"shift.hourReceipts " + zeros(23) + "@", -kInt - 1, kInt},
+      // Records: code, price, quantity, section, amount, adjustment.
+      {"receipt.line @ 100 1000 1 100 0", 0, 255},
+      {"receipt.line 72 100 1000 @ 100 0", 1, 16},
+      {"receipt.card @ 4000", 0, 2},
+      {"fm.registration @ 0000000001 000000000001 0", 0, kInt},
+      {"fm.registration 20260101 0000000001 000000000001 @", 0, kInt},
+      {"fm.shift @ 20260101 0 0 0 0 0 0", 0, kInt},
+      {"fm.shift 1 @ 0 0 0 0 0 0", 0, kInt},
+      // Kind, KPK, shift, time, document, type, total, six totals.
+      {"eklz.record 0 1 @ 0 0 0 0 0 0 0 0 0 0", 0, kInt},
+      {"eklz.record 0 1 0 0 @ 0 0 0 0 0 0 0 0", 0, kInt},
+      {"eklz.record 0 1 0 0 0 @ 0 0 0 0 0 0 0", 0, 6},
+      {"table @ 1 1 00", 0, 255},
+      {"table 1 @ 1 00", 0, 65535},
+      {"table 1 1 @ 00", 0, 255},
+      {picture, 1, 72},
+      {"pictures.uploadOpen @", 0, 1},
+  };
+  const std::string header = std::string(kStateFileHeader) + "\ncashier 5\n";
+  auto with = [](std::string line, int64_t value) {
+    return line.replace(line.find('@'), 1, std::to_string(value));
+  };
+  auto refused = [&](const std::string& line, const std::string& says) {
+    RegisterState s;
+    s.cashier = 9;
+    const std::string before = SerializeState(s);
+    std::string error;
+    EXPECT_FALSE(ParseState(header + line + "\n", s, &error)) << line;
+    EXPECT_EQ(error.rfind("line 3: ", 0), 0u) << error;
+    EXPECT_NE(error.find(says), std::string::npos) << error;
+    EXPECT_EQ(SerializeState(s), before) << line;
+  };
+  for (const Range& r : ranges) {
+    SCOPED_TRACE(r.line);
+    for (int64_t v : {r.lowest, r.highest}) {
+      RegisterState s;
+      std::string error;
+      EXPECT_TRUE(ParseState(header + with(r.line, v) + "\n", s, &error)) << v << ": " << error;
+    }
+    refused(with(r.line, r.lowest - 1), std::to_string(r.lowest - 1) + " is out of range");
+    if (r.highest != kInt64)
+      refused(with(r.line, r.highest + 1), std::to_string(r.highest + 1) + " is out of range");
+  }
+  const struct {
+    const char* line;
+    const char* says;
+  } malformed[] = {
+      {"mode 1x", "mode: cannot read \"1x\""},
+      {"beeps 9223372036854775808", "cannot read"},  // beyond 64 bits
+      {"cashier", "cashier has no value"},
+      {"fm.shift 1 20260101 0 0", "fm.shift needs 8 numbers, has 4"},
+      {"receipt.line 72 100 1000 1 100", "receipt.line needs 6 numbers, has 5"},
+      {"shift.receipts 0 0 0", "shift.receipts needs 6 numbers, has 3"},
+      {"table 1 1 1", "table needs 4 fields"},
+      {"fm.registration 20260101 0000000001", "fm.registration needs 4 fields"},
+      {"factoryNumber 123456789", "is not up to eight digits"},
+      {"fiscalMemoryPassword 1234567", "is not eight digits"},
+  };
+  for (const auto& m : malformed) refused(m.line, m.says);
 }
 
 TEST_F(StateFileTest, UnknownKeysAreSkipped) {

@@ -257,7 +257,7 @@ TEST_F(EmulatorProgram, UnreadableStateFileIsNotOverwritten) {
     f << "not a state file\n";
   }
   Child child = Spawn({"--state", state});
-  EXPECT_EQ(WaitExit(child.pid), 1);
+  EXPECT_EQ(WaitExit(child.pid), 2);  // bad input, as a bad option
   close(child.out);
   std::ifstream f(state);
   std::string line;

@@ -48,7 +48,9 @@ constexpr char16_t kCp1251[128] = {
 };
 
 // Decodes one UTF-8 sequence at text[i]; advances i. An invalid sequence yields
-// U+FFFD and consumes one byte.
+// U+FFFD and consumes one byte. Overlong forms (C0 8A for a line feed), surrogates and
+// values above U+10FFFF are invalid: a text must not smuggle a control byte past the
+// checks that look at the decoded characters.
 char32_t NextCodePoint(std::string_view text, size_t& i) {
   const auto b0 = static_cast<uint8_t>(text[i]);
   if (b0 < 0x80) {
@@ -81,6 +83,11 @@ char32_t NextCodePoint(std::string_view text, size_t& i) {
       return 0xFFFD;
     }
     cp = (cp << 6) | (b & 0x3F);
+  }
+  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    ++i;
+    return 0xFFFD;
   }
   i += extra + 1;
   return cp;

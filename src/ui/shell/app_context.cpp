@@ -43,9 +43,10 @@ bool AppContext::EnableTrace(const std::string& path) {
   return true;
 }
 
-bool AppContext::StartEmulator(const emu::EmulatorOptions& options) {
+bool AppContext::StartEmulator(const emu::EmulatorOptions& options, std::string* error) {
   if (!emulator_) emulator_ = std::make_unique<emu::EmulatorHost>(options);
   if (!emulator_->Start()) {
+    if (error) *error = emulator_->LastError();
     emulator_.reset();
     return false;
   }

@@ -99,8 +99,9 @@ class AppContext {
   bool EnableTrace(const std::string& path);
 
   // Starts the in-process virtual register; its pseudo-terminal becomes this run's port
-  // (in memory only: the settings files keep their port).
-  bool StartEmulator(const emu::EmulatorOptions& options = {});
+  // (in memory only: the settings files keep their port). On failure *error (when given)
+  // says why, in the register's words (a bad fault list, state file, no pty).
+  bool StartEmulator(const emu::EmulatorOptions& options = {}, std::string* error = nullptr);
   emu::EmulatorHost* emulator() { return emulator_.get(); }
 
   // Takes a window into the context; windows live until the context ends and are
