@@ -63,7 +63,7 @@ Model ModelRun(const Link& link, const TablesReadResult& result, double byteMs) 
     const double after = 2 * byteMs;
     if (v.route == FieldRoute::Classic) {
       ++m.classic;
-      const FieldExchangeArgs a = ReadFieldArgs(v.table);
+      const Exchange a = ReadFieldCommand(link, v.table, static_cast<uint8_t>(v.row), v.field);
       m.floorMs += before + std::max<double>(a.delayMs, answerMs) + after;
       const bool isShort = answer.size() + 3 < static_cast<size_t>(a.answerLength);
       if (isShort) ++m.shortAnswers;

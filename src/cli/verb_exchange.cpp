@@ -96,10 +96,15 @@ int ExchangeVerb(Context& c, const std::vector<std::string>& args) {
   }
 
   const std::span<const uint8_t> params(a.codeAndParams.data() + 1, a.codeAndParams.size() - 1);
-  const std::vector<uint8_t> frame = c.link.CommandFrame(a.codeAndParams[0], params);
-  const int result = a.noAnswer ? c.link.ExchangeNoAnswer(frame, a.t)
-                                : c.link.ExchangeWithAnswer(frame, a.allowShort, a.answerLength,
-                                                            a.decode, a.t, a.delay);
+  Exchange e;
+  e.frame = c.link.CommandFrame(a.codeAndParams[0], params);
+  e.answerLength = a.answerLength;
+  e.allowShortAnswer = a.allowShort;
+  e.decodeResult = a.decode;
+  e.timeouts = a.t;
+  e.delayMs = a.delay;
+  e.withAnswer = !a.noAnswer;
+  const int result = c.link.Run(e);
   c.ui.PrintBoxes(c.out);
   c.out << "rezult: " << c.ui.Result() << "\n";
   c.out << "result: " << result << "\n";

@@ -72,7 +72,7 @@ constexpr Args kDrawer{20, 1, 200, 0};
 constexpr Args kShift{20, 1, 200, 1};
 
 TEST(CashCommands, FramesAndExchangeArguments) {
-  using Build = std::function<std::optional<ReceiptCommand>(const Link&)>;
+  using Build = std::function<std::optional<Exchange>(const Link&)>;
   struct Row {
     const char* what;
     Build build;
@@ -115,7 +115,7 @@ TEST(CashCommands, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     Rig r;
-    std::optional<ReceiptCommand> c = row.build(r.link);
+    std::optional<Exchange> c = row.build(r.link);
     ASSERT_EQ(c.has_value(), !row.frame.empty()) << row.what;
     if (!c) continue;
     EXPECT_EQ(c->frame, row.frame) << row.what;

@@ -100,7 +100,7 @@ class EklzCommandsTest : public test::ShellLinkTest {};
 
 TEST_F(EklzCommandsTest, FramesAndExchangeArguments) {
   settings.AccessPassword = "";  // packs as 00 00
-  using Build = std::function<std::optional<ReportCommand>()>;
+  using Build = std::function<std::optional<Exchange>()>;
   struct Row {
     const char* what;
     Build build;
@@ -156,7 +156,7 @@ TEST_F(EklzCommandsTest, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::optional<ReportCommand> c = row.build();
+    const std::optional<Exchange> c = row.build();
     if (row.frame.empty()) {
       EXPECT_FALSE(c.has_value());
       continue;

@@ -48,7 +48,7 @@ constexpr Args kClose{6, 0, 20000, 100};
 constexpr Args kRefused{};
 
 TEST(ReceiptCommands, FramesAndExchangeArguments) {
-  using Build = std::function<std::optional<ReceiptCommand>(const Link&)>;
+  using Build = std::function<std::optional<Exchange>(const Link&)>;
   struct Row {
     const char* what;
     Build build;
@@ -161,7 +161,7 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     Rig r;
-    std::optional<ReceiptCommand> c = row.build(r.link);
+    std::optional<Exchange> c = row.build(r.link);
     ASSERT_EQ(c.has_value(), !row.frame.empty()) << row.what;
     if (!c) continue;
     EXPECT_EQ(c->frame, row.frame) << row.what;
@@ -182,7 +182,7 @@ TEST(ReceiptCommands, CardDataFieldsAndPassword) {
   for (const Row& row : rows) {
     Rig r;
     r.settings.AccessPassword = row.password;
-    ReceiptCommand c = CardDataCommand(r.link, "1234", "AB12", "123456789012345");
+    Exchange c = CardDataCommand(r.link, "1234", "AB12", "123456789012345");
     EXPECT_EQ(c.frame, Cat({row.passwordBytes,
                             {0xBF},
                             {0x31, 0x32, 0x33, 0x34},
@@ -201,9 +201,9 @@ TEST(ReceiptCommands, PaymentAnswerAndTheClosingsLongWait) {
   r.reg.answer = {0x55, 0x00,                     // marker, result
                   0x00, 0x00, 0x00, 0x01, 0x00,   // remainder 1,00
                   0x00, 0x00, 0x00, 0x00, 0x50};  // change 0,50
-  std::optional<ReceiptCommand> pay = PaymentCommand(r.link, M::Execute, 1, "1,11", "", ',');
+  std::optional<Exchange> pay = PaymentCommand(r.link, M::Execute, 1, "1,11", "", ',');
   ASSERT_TRUE(pay);
-  ASSERT_EQ(RunReceiptCommand(r.link, *pay), kExchangeOk);
+  ASSERT_EQ(r.link.Run(*pay), kExchangeOk);
   PaymentAnswer a = DecodePaymentAnswer(r.link.AnswerBuffer);
   EXPECT_EQ(a.remainder, "1,00");
   EXPECT_EQ(a.change, "0,50");
@@ -211,12 +211,12 @@ TEST(ReceiptCommands, PaymentAnswerAndTheClosingsLongWait) {
   // The closing prints the receipt's end: the register may take 15 s before it answers.
   r.reg.answer = {0x55, 0x00, 0x00};
   r.reg.executionMs = 15000;
-  std::optional<ReceiptCommand> close = CloseReceiptCommand(r.link, M::Execute, 1, "0", ',');
+  std::optional<Exchange> close = CloseReceiptCommand(r.link, M::Execute, 1, "0", ',');
   ASSERT_TRUE(close);
-  EXPECT_EQ(RunReceiptCommand(r.link, *close), kExchangeOk);
+  EXPECT_EQ(r.link.Run(*close), kExchangeOk);
   EXPECT_EQ(r.reg.commands.back(), close->frame);
-  ReceiptCommand subtotal = SubtotalCommand(r.link, M::Execute);
-  EXPECT_EQ(RunReceiptCommand(r.link, subtotal), kExchangeLinkFailure);  // 10 s is too short
+  Exchange subtotal = SubtotalCommand(r.link, M::Execute);
+  EXPECT_EQ(r.link.Run(subtotal), kExchangeLinkFailure);  // 10 s is too short
 }
 
 }  // namespace

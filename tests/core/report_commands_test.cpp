@@ -31,7 +31,7 @@ class ReportCommandsTest : public test::ShellLinkTest {};
 
 TEST_F(ReportCommandsTest, FramesAndExchangeArguments) {
   settings.AccessPassword = "";  // packs as 00 00
-  using Build = std::function<std::optional<ReportCommand>()>;
+  using Build = std::function<std::optional<Exchange>()>;
   const ReportDate july3{2013, 7, 3}, july5{2013, 7, 5};
   struct Row {
     const char* what;
@@ -112,7 +112,7 @@ TEST_F(ReportCommandsTest, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::optional<ReportCommand> c = row.build();
+    const std::optional<Exchange> c = row.build();
     if (row.frame.empty()) {
       EXPECT_FALSE(c.has_value());
       continue;

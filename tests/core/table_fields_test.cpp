@@ -252,16 +252,27 @@ TEST_F(TableLinkTest, ClassicReadStopsBeforeSendingAndStepsAfterEveryExchange) {
 }
 
 TEST_F(TableLinkTest, ExchangeArgumentsPerTable) {
-  for (uint8_t table : {3, 6, 7}) EXPECT_EQ(ReadFieldArgs(table).answerLength, 80);
-  for (uint8_t table : {2, 4, 8}) EXPECT_EQ(ReadFieldArgs(table).answerLength, 15);
-  EXPECT_EQ(ReadFieldArgs(2).allowShortAnswer, 1);
-  EXPECT_EQ(ReadFieldArgs(2).timeouts.t6, 10000u);
-  EXPECT_EQ(WriteFieldArgs(4).answerLength, 15);
-  EXPECT_EQ(WriteFieldArgs(4).allowShortAnswer, 1);
-  EXPECT_EQ(WriteFieldArgs(8).answerLength, 6);
-  EXPECT_EQ(WriteFieldArgs(8).allowShortAnswer, 0);
-  EXPECT_EQ(WriteFieldArgs(8).timeouts.t6, 90000u);
-  EXPECT_EQ(WriteFieldArgs(8).delayMs, 100u);
+  struct Row {
+    bool write;
+    uint8_t table;
+    int answerLength, allowShort;
+    uint32_t t6;
+  } rows[] = {
+      {false, 3, 80, 1, 10000}, {false, 6, 80, 1, 10000}, {false, 7, 80, 1, 10000},  // texts
+      {false, 2, 15, 1, 10000}, {false, 4, 15, 1, 10000}, {false, 8, 15, 1, 10000},
+      {true, 4, 15, 1, 90000},  // discounts: a short answer is taken
+      {true, 8, 6, 0, 90000},   {true, 2, 6, 0, 90000},
+  };
+  const uint8_t value[] = {0x01};
+  for (const Row& r : rows) {
+    const Exchange e = r.write ? WriteFieldCommand(link, r.table, 1, 1, value)
+                               : ReadFieldCommand(link, r.table, 1, 1);
+    EXPECT_EQ(e.answerLength, r.answerLength) << int{r.table} << " " << r.write;
+    EXPECT_EQ(e.allowShortAnswer, r.allowShort) << int{r.table} << " " << r.write;
+    EXPECT_EQ(e.timeouts.t6, r.t6) << int{r.table} << " " << r.write;
+    EXPECT_EQ(e.delayMs, 100u);
+    EXPECT_EQ(e.frame[2], r.write ? 0x50 : 0x46);  // after the two password bytes
+  }
 }
 
 TEST_F(TableLinkTest, BothRoutesSendTheSamePassword) {

@@ -261,16 +261,15 @@ TEST_F(EmulatorLink, CashAndReceiptExtrasEndToEnd) {
   settings_.AccessPassword = "7391";
 
   ASSERT_EQ(EnterMode(*link_, 1, "00000001"), kExchangeOk);
-  std::optional<ReceiptCommand> cashIn = CashInCommand(*link_, OperationMode::Execute, "100", ',');
+  std::optional<ptk::Exchange> cashIn = CashInCommand(*link_, OperationMode::Execute, "100", ',');
   ASSERT_TRUE(cashIn);
-  EXPECT_EQ(RunReceiptCommand(*link_, *cashIn), kExchangeOk);
+  EXPECT_EQ(link_->Run(*cashIn), kExchangeOk);
   EXPECT_EQ(QueryCashInDrawer(*link_, amount), kExchangeOk);
   EXPECT_EQ(amount, "123556,07");
 
   EXPECT_EQ(PrintAttribute(*link_, 3, "ИНН 123"),
             static_cast<int>(0x80000000u + 0x9A));  // no receipt open
-  ASSERT_EQ(RunReceiptCommand(*link_, OpenReceiptCommand(*link_, OperationMode::Execute, 1)),
-            kExchangeOk);
+  ASSERT_EQ(link_->Run(OpenReceiptCommand(*link_, OperationMode::Execute, 1)), kExchangeOk);
   EXPECT_EQ(PrintAttribute(*link_, 3, "ИНН 123"), 0);
   std::string text;
   ASSERT_EQ(BuildBarcodeText(0x01, "1234567", "", kBarcodeSeparator, text), 0);

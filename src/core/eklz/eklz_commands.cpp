@@ -14,8 +14,8 @@ constexpr uint32_t kEklzDelayMs = 200;
 constexpr Timeouts kT6Short{500, 500, 2000, 500, 500, 20000, 500};
 constexpr Timeouts kT6Long{500, 500, 2000, 500, 500, 120000, 500};
 
-ReportCommand Command(std::vector<uint8_t> frame, const Timeouts& t) {
-  ReportCommand c;
+Exchange Command(std::vector<uint8_t> frame, const Timeouts& t) {
+  Exchange c;
   c.frame = std::move(frame);
   c.timeouts = t;
   c.delayMs = kEklzDelayMs;
@@ -36,7 +36,7 @@ std::string_view EklzQuestion(EklzOperation operation) {
   return kAskEklzActivate;
 }
 
-ReportCommand EklzOperationCommand(const Link& link, EklzOperation operation) {
+Exchange EklzOperationCommand(const Link& link, EklzOperation operation) {
   switch (operation) {
     case EklzOperation::ActivationTotals:
       return Command(link.CommandFrame(kCmdEklzActivationTotals), kT6Long);
@@ -49,7 +49,7 @@ ReportCommand EklzOperationCommand(const Link& link, EklzOperation operation) {
 }
 
 int RunEklzOperation(Link& link, EklzOperation operation) {
-  return RunReportCommand(link, EklzOperationCommand(link, operation));
+  return link.Run(EklzOperationCommand(link, operation));
 }
 
 int EklzOperationClick(Link& link, EklzOperation operation,
@@ -62,8 +62,8 @@ int EklzOperationClick(Link& link, EklzOperation operation,
   return status;
 }
 
-std::optional<ReportCommand> EklzQueryCommand(const Link& link, EklzQuery query,
-                                              std::string_view digits) {
+std::optional<Exchange> EklzQueryCommand(const Link& link, EklzQuery query,
+                                         std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   const bool document = query == EklzQuery::Document;
   const std::optional<std::string> padded =
@@ -76,12 +76,12 @@ std::optional<ReportCommand> EklzQueryCommand(const Link& link, EklzQuery query,
 }
 
 int SendEklzQuery(Link& link, EklzQuery query, std::string_view digits) {
-  const std::optional<ReportCommand> command = EklzQueryCommand(link, query, digits);
+  const std::optional<Exchange> command = EklzQueryCommand(link, query, digits);
   if (!command) {
     ShowError(link.ui(), kTextBadFormat);
     return 0;
   }
-  return RunReportCommand(link, *command);
+  return link.Run(*command);
 }
 
 bool EklzQueryEntered(UserInterface& ui, EklzQuery query, std::string_view text) {

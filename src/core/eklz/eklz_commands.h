@@ -47,7 +47,7 @@ enum class EklzOperation { Activate, ActivationTotals, CloseArchive };
 std::string_view EklzQuestion(EklzOperation operation);
 // password, 0xA6 / 0xA8 / 0xA7; answerLength 6, T6 20 s (activation, closing) or 120 s
 // (the totals), delay 200 ms.
-ReportCommand EklzOperationCommand(const Link& link, EklzOperation operation);
+Exchange EklzOperationCommand(const Link& link, EklzOperation operation);
 int RunEklzOperation(Link& link, EklzOperation operation);
 
 // A click on one of the three buttons: the question; on Yes ed_rezult is cleared,
@@ -64,8 +64,8 @@ enum class EklzQuery { ShiftTotals, ShiftTape, Document };
 // password, 0xA9 / 0xAA with the shift number left-padded to 4 digits (2 BCD bytes), or
 // 0xAB with the КПК number left-padded to 8 digits (4 BCD bytes); answerLength 6, T6 120 s,
 // delay 200 ms. nullopt for an empty text, a non-digit or too many digits.
-std::optional<ReportCommand> EklzQueryCommand(const Link& link, EklzQuery query,
-                                              std::string_view digits);
+std::optional<Exchange> EklzQueryCommand(const Link& link, EklzQuery query,
+                                         std::string_view digits);
 // 1 on success; 0 with kTextBadFormat shown when the text is no number of the query.
 int SendEklzQuery(Link& link, EklzQuery query, std::string_view digits);
 

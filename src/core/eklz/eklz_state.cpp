@@ -43,9 +43,8 @@ constexpr std::array<FlagText, 6> kFlags{{
 }  // namespace
 
 int QueryEklzState(Link& link) {
-  const std::vector<uint8_t> frame = link.CommandFrame(kCmdEklzState);
-  return link.ExchangeWithAnswer(frame, 1, kEklzStateAnswerLength, 1, Timeouts{},
-                                 kEklzStateDelayMs);
+  return link.Run(Exchange::ShortAnswer(link.CommandFrame(kCmdEklzState), kEklzStateAnswerLength,
+                                        kEklzStateDelayMs));
 }
 
 std::vector<std::string> ShowEklzState(std::span<const uint8_t> answerBuffer, int answerLength) {

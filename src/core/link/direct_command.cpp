@@ -255,17 +255,17 @@ uint32_t DirectAnswerTimeout(uint8_t code) {
 
 int DirectErrorForResult(uint8_t resultCode) {
   switch (resultCode) {
-    case 0x00:
+    case rc::kOk:
       return kOk;
-    case 0x16:
+    case rc::kNeedsDateConfirmation:
       return kNeedsConfirmation;
-    case 0x88:
+    case rc::kShiftOver24Hours:
       return kShiftTooLong;
-    case 0x8C:
+    case rc::kWrongPassword:
       return kWrongPassword;
-    case 0x66:
+    case rc::kWrongMode:
       return kWrongMode;
-    case 0x67:
+    case rc::kNoPaper:
       return kNoPaper;
     default:
       return static_cast<int>(0x80000000u + resultCode);

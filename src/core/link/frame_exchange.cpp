@@ -34,7 +34,6 @@ constexpr size_t kRawAnswerSize = 2 * kLinkBufferSize;
 constexpr uint8_t kStateQuery = 0x3F;
 constexpr uint8_t kDeviceTypeQuery = 0xA5;
 constexpr uint8_t kFirmwareRead = 0x84;
-constexpr uint8_t kNoMoreData = 0x18;
 constexpr uint8_t kExtendedQuery = 0xE0;
 
 // Reads one logical byte within limitMs; false when none arrived.
@@ -207,9 +206,10 @@ int Link::ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswe
   int result = kExchangeLinkFailure;
   bool deviceError = false;
   if (decodeResult == 1) {
-    if (code == kFirmwareRead && resultCode == kNoMoreData) {
+    if (code == kFirmwareRead && resultCode == rc::kNoMoreFirmware) {
       result = kExchangeNoMoreData;
-    } else if (code == kExtendedQuery && (resultCode == 0x7A || resultCode == 0x46)) {
+    } else if (code == kExtendedQuery &&
+               (resultCode == rc::kNotSupported || resultCode == rc::kBadCommand)) {
       result = kExchangeNotSupported;
     } else if (ShowResultCode(*ui_, resultCode) == 1) {
       result = kExchangeOk;
@@ -239,6 +239,12 @@ int Link::ExchangeNoAnswer(std::span<const uint8_t> frame, const Timeouts& t) {
     if (!WriteByte(*port_, EOT, t.t5)) state = LinkState::NoAnswer;
   }
   return ReportState(*ui_, state, kExchangeOk);
+}
+
+int Link::Run(const Exchange& e) {
+  if (!e.withAnswer) return ExchangeNoAnswer(e.frame, e.timeouts);
+  return ExchangeWithAnswer(e.frame, e.allowShortAnswer, e.answerLength, e.decodeResult, e.timeouts,
+                            e.delayMs);
 }
 
 }  // namespace ptk

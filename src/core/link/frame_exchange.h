@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/link/serial_port.h"
@@ -48,6 +49,45 @@ inline constexpr std::string_view kTextChecksumError = "Ошибка контр�
 // A caller built a command frame longer than the exchange accepts; nothing is sent.
 inline constexpr std::string_view kTextFrameTooLong = "Слишком длинная команда!";
 
+// The answer of most commands: STX, marker, result code, operator number, ETX, check byte.
+inline constexpr int kPlainAnswerLength = 6;
+
+// One command exchange as a value: the command frame, the shape of its answer, the time
+// limits and the delay before the answer is read. Every command builder returns one, and
+// Link::Run carries it out.
+struct Exchange {
+  std::vector<uint8_t> frame;
+  int answerLength = kPlainAnswerLength;
+  int allowShortAnswer = 0;  // 1: an answer shorter than answerLength is taken
+  int decodeResult = 1;      // 0: the answer carries no result code to show
+  Timeouts timeouts;
+  uint32_t delayMs = 0;    // between the register's opening and reading its answer
+  bool withAnswer = true;  // false: the frame is only delivered (T1..T5 apply)
+
+  // The usual shapes: a plain answer of kPlainAnswerLength bytes with its result shown; an
+  // answer that may be shorter than answerLength; a frame delivered without an answer.
+  static Exchange Plain(std::vector<uint8_t> frame, uint32_t delayMs = 0) {
+    Exchange e;
+    e.frame = std::move(frame);
+    e.delayMs = delayMs;
+    return e;
+  }
+  static Exchange ShortAnswer(std::vector<uint8_t> frame, int answerLength, uint32_t delayMs,
+                              const Timeouts& t = {}) {
+    Exchange e = Plain(std::move(frame), delayMs);
+    e.answerLength = answerLength;
+    e.allowShortAnswer = 1;
+    e.timeouts = t;
+    return e;
+  }
+  static Exchange Delivery(std::vector<uint8_t> frame, const Timeouts& t = {}) {
+    Exchange e = Plain(std::move(frame));
+    e.withAnswer = false;
+    e.timeouts = t;
+    return e;
+  }
+};
+
 // The four digits both command routes send as the access password: the leading decimal
 // digits of its first four characters, left-padded with '0' ("30" is "0030", "" is
 // "0000"), so that the frame exchange and the compact path send the same two bytes.
@@ -67,6 +107,9 @@ class Link {
   int ExchangeWithAnswer(std::span<const uint8_t> frame, int allowShortAnswer, int answerLength,
                          int decodeResult, const Timeouts& t = {}, uint32_t delayMs = 0);
   int ExchangeNoAnswer(std::span<const uint8_t> frame, const Timeouts& t = {});
+  // The exchange as it is described: ExchangeWithAnswer, or ExchangeNoAnswer for a
+  // command without an answer transfer.
+  int Run(const Exchange& e);
 
   // The unstuffed answer of the last exchange: [0] STX, [1] marker, [2] result code,
   // data from [3]; then ETX and the check byte; the rest zero.

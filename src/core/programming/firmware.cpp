@@ -29,8 +29,8 @@ void WaitBeforeBlock(Link& link) {
   }
 }
 
-int Exchange(Link& link, const std::vector<uint8_t>& frame, int answerLength) {
-  return link.ExchangeWithAnswer(frame, 1, answerLength, 1, Timeouts{}, kFirmwareDelayMs);
+int RunFirmwareCommand(Link& link, std::vector<uint8_t> frame, int answerLength) {
+  return link.Run(Exchange::ShortAnswer(std::move(frame), answerLength, kFirmwareDelayMs));
 }
 
 // The answer data of the last exchange: after STX, marker and result code, before ETX and
@@ -186,7 +186,8 @@ std::vector<uint8_t> FirmwareBlockFrame(const Link& link) {
 int StartFirmwareTransfer(Link& link, UserAbort& abort, FirmwareSource source, uint32_t& size) {
   size = 0;
   if (CheckUserAbort(abort, link.ui()) != 0) return kFirmwareStopped;
-  const int status = Exchange(link, FirmwareStartFrame(link, source), kFirmwareStartAnswerLength);
+  const int status =
+      RunFirmwareCommand(link, FirmwareStartFrame(link, source), kFirmwareStartAnswerLength);
   if (status != kExchangeOk) return status;
   const std::span<const uint8_t> data = AnswerData(link);
   if (data.size() >= 3)
@@ -196,7 +197,7 @@ int StartFirmwareTransfer(Link& link, UserAbort& abort, FirmwareSource source, u
 
 int NextFirmwareBlock(Link& link, UserAbort& abort) {
   if (CheckUserAbort(abort, link.ui()) != 0) return kFirmwareStopped;
-  return Exchange(link, FirmwareBlockFrame(link), kFirmwareBlockAnswerLength);
+  return RunFirmwareCommand(link, FirmwareBlockFrame(link), kFirmwareBlockAnswerLength);
 }
 
 FirmwareBlockTake TakeFirmwareBlock(uint32_t size, uint32_t written, size_t blockSize) {

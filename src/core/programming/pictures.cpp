@@ -14,7 +14,6 @@ namespace ptk {
 namespace {
 
 constexpr int kMaxPictureNumber = 255;
-constexpr int kPlainAnswerLength = 6;
 constexpr int kHeaderLineCount = 4;
 constexpr int kFooterLineCount = 10;
 constexpr int kInsertSteps = 11;
@@ -248,9 +247,8 @@ int PrintBmpFile(Link& link, const std::string& path, int repeat, int offset) {
     std::vector<uint8_t> line(sent);
     std::transform(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(sent), line.begin(),
                    [](uint8_t b) { return static_cast<uint8_t>(~b); });
-    const std::vector<uint8_t> frame = PrintPictureLineFrame(link, static_cast<uint16_t>(repeat),
-                                                             static_cast<uint16_t>(offset), line);
-    status = link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, 0);
+    status = link.Run(Exchange::Plain(PrintPictureLineFrame(link, static_cast<uint16_t>(repeat),
+                                                            static_cast<uint16_t>(offset), line)));
     if (status != kExchangeOk) break;
   }
   return status;

@@ -5,10 +5,8 @@
 namespace ptk {
 namespace {
 
-constexpr int kPlainAnswerLength = 6;
-
-int Send(Link& link, const std::vector<uint8_t>& frame) {
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, 0);
+int Send(Link& link, std::vector<uint8_t> frame) {
+  return link.Run(Exchange::Plain(std::move(frame)));
 }
 
 }  // namespace

@@ -24,18 +24,27 @@ std::array<uint8_t, 4> CompactAddress(uint8_t table, uint16_t row, uint8_t field
 
 }  // namespace
 
-FieldExchangeArgs ReadFieldArgs(uint8_t table) {
+Exchange ReadFieldCommand(const Link& link, uint8_t table, uint8_t row, uint8_t field) {
   const bool texts = table == kUsersTable || table == kReceiptTextTable || table == kSectionsTable;
-  Timeouts t;
-  t.t6 = kReadExecutionMs;
-  return {1, texts ? 80 : 15, t, kFieldDelayMs};
+  Exchange e;
+  e.frame = ReadFieldFrame(link, table, row, field);
+  e.allowShortAnswer = 1;
+  e.answerLength = texts ? 80 : 15;
+  e.timeouts.t6 = kReadExecutionMs;
+  e.delayMs = kFieldDelayMs;
+  return e;
 }
 
-FieldExchangeArgs WriteFieldArgs(uint8_t table) {
+Exchange WriteFieldCommand(const Link& link, uint8_t table, uint8_t row, uint8_t field,
+                           std::span<const uint8_t> value) {
   const bool discounts = table == kDiscountsTable;
-  Timeouts t;
-  t.t6 = kWriteExecutionMs;
-  return {discounts ? 1 : 0, discounts ? 15 : 6, t, kFieldDelayMs};
+  Exchange e;
+  e.frame = WriteFieldFrame(link, table, row, field, value);
+  e.allowShortAnswer = discounts ? 1 : 0;
+  e.answerLength = discounts ? 15 : kPlainAnswerLength;
+  e.timeouts.t6 = kWriteExecutionMs;
+  e.delayMs = kFieldDelayMs;
+  return e;
 }
 
 std::vector<uint8_t> ReadFieldFrame(const Link& link, uint8_t table, uint8_t row, uint8_t field) {
@@ -51,20 +60,16 @@ std::vector<uint8_t> WriteFieldFrame(const Link& link, uint8_t table, uint8_t ro
 
 int ReadTableField(Link& link, UserAbort& abort, uint8_t table, uint8_t row, uint8_t field,
                    const ProgressStepFn& step) {
-  const std::vector<uint8_t> frame = ReadFieldFrame(link, table, row, field);
+  const Exchange read = ReadFieldCommand(link, table, row, field);
   if (CheckUserAbort(abort, link.ui()) != 0) return kReadStopped;
-  const FieldExchangeArgs a = ReadFieldArgs(table);
-  const int status =
-      link.ExchangeWithAnswer(frame, a.allowShortAnswer, a.answerLength, 1, a.timeouts, a.delayMs);
+  const int status = link.Run(read);
   Step(step);
   return status;
 }
 
 int WriteTableField(Link& link, uint8_t table, uint8_t row, uint8_t field,
                     std::span<const uint8_t> value) {
-  const FieldExchangeArgs a = WriteFieldArgs(table);
-  return link.ExchangeWithAnswer(WriteFieldFrame(link, table, row, field, value),
-                                 a.allowShortAnswer, a.answerLength, 1, a.timeouts, a.delayMs);
+  return link.Run(WriteFieldCommand(link, table, row, field, value));
 }
 
 std::span<const uint8_t> ClassicAnswerData(const Link& link) {

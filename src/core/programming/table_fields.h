@@ -29,17 +29,12 @@ inline constexpr int kReadStopped = -1;
 using ProgressStepFn = std::function<void()>;
 
 // Exchange arguments of the classic route.
-struct FieldExchangeArgs {
-  int allowShortAnswer;
-  int answerLength;
-  Timeouts timeouts;
-  uint32_t delayMs;
-};
 // Reads: answer length 80 for tables 3, 6 and 7 and 15 for the others, short answers
 // allowed, T6 10 s, delay 100 ms. Writes: table 4 answer length 15 with short answers,
 // the others 6 exactly; T6 90 s; delay 100 ms.
-FieldExchangeArgs ReadFieldArgs(uint8_t table);
-FieldExchangeArgs WriteFieldArgs(uint8_t table);
+Exchange ReadFieldCommand(const Link& link, uint8_t table, uint8_t row, uint8_t field);
+Exchange WriteFieldCommand(const Link& link, uint8_t table, uint8_t row, uint8_t field,
+                           std::span<const uint8_t> value);
 
 // password, 'F', table, 0x00, row, field (7 bytes); for 'P' the value follows.
 std::vector<uint8_t> ReadFieldFrame(const Link& link, uint8_t table, uint8_t row, uint8_t field);

@@ -13,19 +13,20 @@ constexpr size_t kDrawerWholeBytes = 6;  // twelve digits of whole units
 // AnswerBuffer holds STX before the payload and ETX and the check byte after it.
 constexpr size_t kFrameOverhead = 3;
 
-std::optional<ReceiptCommand> CashCommand(const Link& link, uint8_t code, OperationMode mode,
-                                          std::string_view amount, char32_t separator) {
+std::optional<Exchange> CashCommand(const Link& link, uint8_t code, OperationMode mode,
+                                    std::string_view amount, char32_t separator) {
   const std::optional<Bcd5> a = EncodeMoney(amount, separator);
   if (!a) return std::nullopt;
   std::vector<uint8_t> params{static_cast<uint8_t>(mode)};
   params.insert(params.end(), a->begin(), a->end());
-  ReceiptCommand c;
+  Exchange c;
   c.frame = link.CommandFrame(code, params);
+  c.delayMs = kReceiptDelayMs;
   return c;
 }
 
-ReceiptCommand DrawerQuery(const Link& link, uint8_t code, int decodeResult) {
-  ReceiptCommand c;
+Exchange DrawerQuery(const Link& link, uint8_t code, int decodeResult) {
+  Exchange c;
   c.frame = link.CommandFrame(code);
   c.allowShortAnswer = 1;
   c.answerLength = kQueryAnswerLength;
@@ -49,21 +50,21 @@ int ReportNoAmount(Link& link) {
 
 }  // namespace
 
-std::optional<ReceiptCommand> CashInCommand(const Link& link, OperationMode mode,
-                                            std::string_view amount, char32_t separator) {
+std::optional<Exchange> CashInCommand(const Link& link, OperationMode mode, std::string_view amount,
+                                      char32_t separator) {
   return CashCommand(link, kCmdCashIn, mode, amount, separator);
 }
 
-std::optional<ReceiptCommand> CashOutCommand(const Link& link, OperationMode mode,
-                                             std::string_view amount, char32_t separator) {
+std::optional<Exchange> CashOutCommand(const Link& link, OperationMode mode,
+                                       std::string_view amount, char32_t separator) {
   return CashCommand(link, kCmdCashOut, mode, amount, separator);
 }
 
-ReceiptCommand QueryCashInDrawerCommand(const Link& link) {
+Exchange QueryCashInDrawerCommand(const Link& link) {
   return DrawerQuery(link, kCmdQueryCashInDrawer, 0);
 }
 
-ReceiptCommand QueryLastShiftTotalCommand(const Link& link) {
+Exchange QueryLastShiftTotalCommand(const Link& link) {
   return DrawerQuery(link, kCmdQueryLastShiftTotal, 1);
 }
 
@@ -81,7 +82,7 @@ std::string DecodeDrawerSum(std::span<const uint8_t> answer, size_t first) {
 
 int QueryCashInDrawer(Link& link, std::string& amount) {
   amount.clear();
-  const int result = RunReceiptCommand(link, QueryCashInDrawerCommand(link));
+  const int result = link.Run(QueryCashInDrawerCommand(link));
   if (result != kExchangeOk) return result;
   // Marker and the seven bytes of the amount; a refusal is marker, result code, one byte.
   if (PayloadLength(link) < 1 + kDrawerWholeBytes + 1) {
@@ -96,7 +97,7 @@ int QueryCashInDrawer(Link& link, std::string& amount) {
 
 int QueryLastShiftTotal(Link& link, std::string& amount) {
   amount.clear();
-  const int result = RunReceiptCommand(link, QueryLastShiftTotalCommand(link));
+  const int result = link.Run(QueryLastShiftTotalCommand(link));
   if (result != kExchangeOk) return result;
   // Marker, result code and the seven bytes of the amount.
   if (PayloadLength(link) < 2 + kDrawerWholeBytes + 1) return ReportNoAmount(link);

@@ -33,15 +33,15 @@ inline constexpr size_t kCashInDrawerFirst = 2;
 inline constexpr size_t kLastShiftTotalFirst = 3;
 
 // password, 49, mode, amount (5 BCD bytes); nullopt when the amount is no valid value.
-std::optional<ReceiptCommand> CashInCommand(const Link& link, OperationMode mode,
-                                            std::string_view amount, char32_t separator);
+std::optional<Exchange> CashInCommand(const Link& link, OperationMode mode, std::string_view amount,
+                                      char32_t separator);
 // password, 4F, mode, amount (5 BCD bytes).
-std::optional<ReceiptCommand> CashOutCommand(const Link& link, OperationMode mode,
-                                             std::string_view amount, char32_t separator);
+std::optional<Exchange> CashOutCommand(const Link& link, OperationMode mode,
+                                       std::string_view amount, char32_t separator);
 // password, 4D: answer up to 20 bytes, short answers taken, the result code not decoded.
-ReceiptCommand QueryCashInDrawerCommand(const Link& link);
+Exchange QueryCashInDrawerCommand(const Link& link);
 // password, 58: answer up to 20 bytes, short answers taken.
-ReceiptCommand QueryLastShiftTotalCommand(const Link& link);
+Exchange QueryLastShiftTotalCommand(const Link& link);
 
 // A drawer sum: six packed-BCD bytes of whole units (twelve digits) from answer[first],
 // then one of hundredths, always with a comma: 00 00 00 12 34 56 07 -> "123456,07", zeros

@@ -15,15 +15,17 @@ uint8_t ModeByte(OperationMode mode) {
   return static_cast<uint8_t>(mode);
 }
 
-ReceiptCommand Plain(std::vector<uint8_t> frame) {
-  ReceiptCommand c;
+Exchange Plain(std::vector<uint8_t> frame) {
+  Exchange c;
   c.frame = std::move(frame);
+  c.delayMs = kReceiptDelayMs;
   return c;
 }
 
-ReceiptCommand ShortAllowed(std::vector<uint8_t> frame, int answerLength) {
-  ReceiptCommand c;
+Exchange ShortAllowed(std::vector<uint8_t> frame, int answerLength) {
+  Exchange c;
   c.frame = std::move(frame);
+  c.delayMs = kReceiptDelayMs;
   c.allowShortAnswer = 1;
   c.answerLength = answerLength;
   return c;
@@ -33,10 +35,10 @@ void Append(std::vector<uint8_t>& out, std::span<const uint8_t> bytes) {
   out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
-std::optional<ReceiptCommand> ItemCommand(const Link& link, uint8_t code, OperationMode mode,
-                                          std::string_view price, std::string_view quantity,
-                                          const std::optional<std::string_view>& section,
-                                          char32_t separator) {
+std::optional<Exchange> ItemCommand(const Link& link, uint8_t code, OperationMode mode,
+                                    std::string_view price, std::string_view quantity,
+                                    const std::optional<std::string_view>& section,
+                                    char32_t separator) {
   const std::optional<Bcd5> p = EncodeMoney(price, separator);
   const std::optional<Bcd5> q = EncodeQuantity(quantity, separator);
   std::optional<uint8_t> s;
@@ -49,9 +51,9 @@ std::optional<ReceiptCommand> ItemCommand(const Link& link, uint8_t code, Operat
   return ShortAllowed(link.CommandFrame(code, params), kItemAnswer);
 }
 
-std::optional<ReceiptCommand> AmountCommand(const Link& link, uint8_t code, OperationMode mode,
-                                            int paymentType, std::string_view amount,
-                                            char32_t separator) {
+std::optional<Exchange> AmountCommand(const Link& link, uint8_t code, OperationMode mode,
+                                      int paymentType, std::string_view amount,
+                                      char32_t separator) {
   const std::optional<Bcd5> a = EncodeAmountText(amount, separator);
   if (!a) return std::nullopt;
   std::vector<uint8_t> params{ModeByte(mode), static_cast<uint8_t>(paymentType)};
@@ -78,58 +80,53 @@ std::vector<uint8_t> NumericPassword(const std::string& password) {
 
 }  // namespace
 
-int RunReceiptCommand(Link& link, const ReceiptCommand& command) {
-  return link.ExchangeWithAnswer(command.frame, command.allowShortAnswer, command.answerLength,
-                                 command.decodeResult, command.timeouts, command.delayMs);
-}
-
-ReceiptCommand OpenShiftCommand(const Link& link, OperationMode mode, std::string_view text) {
+Exchange OpenShiftCommand(const Link& link, OperationMode mode, std::string_view text) {
   std::vector<uint8_t> params{ModeByte(mode)};
   Append(params, EncodeDeviceText(text));
   return Plain(link.CommandFrame(kCmdOpenShift, params));
 }
 
-ReceiptCommand OpenReceiptCommand(const Link& link, OperationMode mode, int receiptType) {
+Exchange OpenReceiptCommand(const Link& link, OperationMode mode, int receiptType) {
   return Plain(
       link.CommandFrame(kCmdOpenReceipt, {ModeByte(mode), static_cast<uint8_t>(receiptType)}));
 }
 
-std::optional<ReceiptCommand> RegisterItemCommand(const Link& link, OperationMode mode,
-                                                  std::string_view price, std::string_view quantity,
-                                                  std::string_view section, char32_t separator) {
+std::optional<Exchange> RegisterItemCommand(const Link& link, OperationMode mode,
+                                            std::string_view price, std::string_view quantity,
+                                            std::string_view section, char32_t separator) {
   return ItemCommand(link, kCmdRegisterItem, mode, price, quantity, section, separator);
 }
 
-std::optional<ReceiptCommand> StornoItemCommand(const Link& link, OperationMode mode,
-                                                std::string_view price, std::string_view quantity,
-                                                std::string_view section, char32_t separator) {
+std::optional<Exchange> StornoItemCommand(const Link& link, OperationMode mode,
+                                          std::string_view price, std::string_view quantity,
+                                          std::string_view section, char32_t separator) {
   return ItemCommand(link, kCmdStornoItem, mode, price, quantity, section, separator);
 }
 
-std::optional<ReceiptCommand> ReturnItemCommand(const Link& link, OperationMode mode,
-                                                std::string_view price, std::string_view quantity,
-                                                char32_t separator) {
+std::optional<Exchange> ReturnItemCommand(const Link& link, OperationMode mode,
+                                          std::string_view price, std::string_view quantity,
+                                          char32_t separator) {
   return ItemCommand(link, kCmdReturnItem, mode, price, quantity, std::nullopt, separator);
 }
 
-std::optional<ReceiptCommand> AnnulItemCommand(const Link& link, OperationMode mode,
-                                               std::string_view price, std::string_view quantity,
-                                               char32_t separator) {
+std::optional<Exchange> AnnulItemCommand(const Link& link, OperationMode mode,
+                                         std::string_view price, std::string_view quantity,
+                                         char32_t separator) {
   return ItemCommand(link, kCmdAnnulItem, mode, price, quantity, std::nullopt, separator);
 }
 
-ReceiptCommand RepeatSaleCommand(const Link& link, OperationMode mode) {
+Exchange RepeatSaleCommand(const Link& link, OperationMode mode) {
   return ShortAllowed(link.CommandFrame(kCmdRepeatSale, {ModeByte(mode)}), kLongAnswer);
 }
 
-ReceiptCommand AnnulReceiptCommand(const Link& link) {
+Exchange AnnulReceiptCommand(const Link& link) {
   return Plain(link.CommandFrame(kCmdAnnulReceipt));
 }
 
-std::optional<ReceiptCommand> DiscountSurchargeCommand(const Link& link, OperationMode mode,
-                                                       DiscountArea area, DiscountKind kind,
-                                                       DiscountSign sign, std::string_view value,
-                                                       char32_t separator) {
+std::optional<Exchange> DiscountSurchargeCommand(const Link& link, OperationMode mode,
+                                                 DiscountArea area, DiscountKind kind,
+                                                 DiscountSign sign, std::string_view value,
+                                                 char32_t separator) {
   const std::optional<std::vector<uint8_t>> bytes =
       DiscountValueBytes(value, separator, kind == DiscountKind::Amount);
   if (!bytes) return std::nullopt;
@@ -139,33 +136,31 @@ std::optional<ReceiptCommand> DiscountSurchargeCommand(const Link& link, Operati
   return Plain(link.CommandFrame(kCmdDiscountSurcharge, params));
 }
 
-ReceiptCommand CancelLastDiscountCommand(const Link& link) {
+Exchange CancelLastDiscountCommand(const Link& link) {
   return Plain(link.CommandFrame(kCmdCancelLastDiscount));
 }
 
-ReceiptCommand SubtotalCommand(const Link& link, OperationMode mode) {
+Exchange SubtotalCommand(const Link& link, OperationMode mode) {
   return ShortAllowed(link.CommandFrame(kCmdSubtotal, {ModeByte(mode)}), kLongAnswer);
 }
 
-std::optional<ReceiptCommand> PaymentCommand(const Link& link, OperationMode mode, int paymentType,
-                                             std::string_view amount, std::string_view cardNumber,
-                                             char32_t separator) {
-  std::optional<ReceiptCommand> c =
+std::optional<Exchange> PaymentCommand(const Link& link, OperationMode mode, int paymentType,
+                                       std::string_view amount, std::string_view cardNumber,
+                                       char32_t separator) {
+  std::optional<Exchange> c =
       AmountCommand(link, kCmdPayment, mode, paymentType, amount, separator);
   if (c) Append(c->frame, EncodeDeviceText(cardNumber));
   return c;
 }
 
-std::optional<ReceiptCommand> PaymentStornoCommand(const Link& link, OperationMode mode,
-                                                   int paymentType, std::string_view amount,
-                                                   char32_t separator) {
+std::optional<Exchange> PaymentStornoCommand(const Link& link, OperationMode mode, int paymentType,
+                                             std::string_view amount, char32_t separator) {
   return AmountCommand(link, kCmdPaymentStorno, mode, paymentType, amount, separator);
 }
 
-std::optional<ReceiptCommand> CloseReceiptCommand(const Link& link, OperationMode mode,
-                                                  int paymentType, std::string_view amount,
-                                                  char32_t separator) {
-  std::optional<ReceiptCommand> c =
+std::optional<Exchange> CloseReceiptCommand(const Link& link, OperationMode mode, int paymentType,
+                                            std::string_view amount, char32_t separator) {
+  std::optional<Exchange> c =
       AmountCommand(link, kCmdCloseReceipt, mode, paymentType, amount, separator);
   if (!c) return c;
   c->allowShortAnswer = 0;
@@ -174,8 +169,8 @@ std::optional<ReceiptCommand> CloseReceiptCommand(const Link& link, OperationMod
   return c;
 }
 
-ReceiptCommand CardDataCommand(const Link& link, std::string_view cardNumber,
-                               std::string_view authCode, std::string_view reference) {
+Exchange CardDataCommand(const Link& link, std::string_view cardNumber, std::string_view authCode,
+                         std::string_view reference) {
   std::vector<uint8_t> frame = NumericPassword(link.settings().AccessPassword);
   frame.push_back(kCmdCardData);
   AppendField(frame, cardNumber, kCardNumberWidth);

@@ -2,9 +2,8 @@
 // repeat, storno, return, annulment), discounts and surcharges, subtotal, payments,
 // closing, whole-receipt annulment and the payment card's data.
 //
-// Each builder gives the command frame (password, code, parameters) with the exchange
-// arguments that belong to it; RunReceiptCommand sends it with ExchangeWithAnswer (with
-// decodeResult 1 unless the command's answer carries no result code). Builders that encode a
+// Each builder gives the exchange (the command frame with the answer's shape, the time
+// limits and the delay that belong to it); Link::Run sends it. Builders that encode a
 // field's text return nullopt when the text is no valid value: the window then shows kTextBadFormat
 // and sends nothing.
 #pragma once
@@ -58,69 +57,55 @@ inline constexpr size_t kCardReferenceWidth = 12;
 inline constexpr uint32_t kReceiptDelayMs = 100;
 inline constexpr uint32_t kCloseReceiptT6Ms = 20000;
 
-struct ReceiptCommand {
-  std::vector<uint8_t> frame;
-  int allowShortAnswer = 0;
-  int answerLength = 6;
-  Timeouts timeouts;
-  uint32_t delayMs = kReceiptDelayMs;
-  int decodeResult = 1;
-};
-
-// ExchangeWithAnswer with the command's arguments; 1 on success.
-int RunReceiptCommand(Link& link, const ReceiptCommand& command);
-
 // password, 9A, mode, the text in the register's characters.
-ReceiptCommand OpenShiftCommand(const Link& link, OperationMode mode, std::string_view text);
+Exchange OpenShiftCommand(const Link& link, OperationMode mode, std::string_view text);
 // password, 92, mode, receipt type 1..6.
-ReceiptCommand OpenReceiptCommand(const Link& link, OperationMode mode, int receiptType);
+Exchange OpenReceiptCommand(const Link& link, OperationMode mode, int receiptType);
 // password, code, mode, price (5), quantity (5), section (1): sale 48 and storno 4E.
-std::optional<ReceiptCommand> RegisterItemCommand(const Link& link, OperationMode mode,
-                                                  std::string_view price, std::string_view quantity,
-                                                  std::string_view section, char32_t separator);
-std::optional<ReceiptCommand> StornoItemCommand(const Link& link, OperationMode mode,
-                                                std::string_view price, std::string_view quantity,
-                                                std::string_view section, char32_t separator);
+std::optional<Exchange> RegisterItemCommand(const Link& link, OperationMode mode,
+                                            std::string_view price, std::string_view quantity,
+                                            std::string_view section, char32_t separator);
+std::optional<Exchange> StornoItemCommand(const Link& link, OperationMode mode,
+                                          std::string_view price, std::string_view quantity,
+                                          std::string_view section, char32_t separator);
 // password, code, mode, price (5), quantity (5): return 57 and annulment 41.
-std::optional<ReceiptCommand> ReturnItemCommand(const Link& link, OperationMode mode,
-                                                std::string_view price, std::string_view quantity,
-                                                char32_t separator);
-std::optional<ReceiptCommand> AnnulItemCommand(const Link& link, OperationMode mode,
-                                               std::string_view price, std::string_view quantity,
-                                               char32_t separator);
+std::optional<Exchange> ReturnItemCommand(const Link& link, OperationMode mode,
+                                          std::string_view price, std::string_view quantity,
+                                          char32_t separator);
+std::optional<Exchange> AnnulItemCommand(const Link& link, OperationMode mode,
+                                         std::string_view price, std::string_view quantity,
+                                         char32_t separator);
 // password, 51, mode.
-ReceiptCommand RepeatSaleCommand(const Link& link, OperationMode mode);
+Exchange RepeatSaleCommand(const Link& link, OperationMode mode);
 // password, 59.
-ReceiptCommand AnnulReceiptCommand(const Link& link);
+Exchange AnnulReceiptCommand(const Link& link);
 // password, 43, mode, area, kind, sign, the value (3 bytes for a percentage, 5 for an
 // amount).
-std::optional<ReceiptCommand> DiscountSurchargeCommand(const Link& link, OperationMode mode,
-                                                       DiscountArea area, DiscountKind kind,
-                                                       DiscountSign sign, std::string_view value,
-                                                       char32_t separator);
+std::optional<Exchange> DiscountSurchargeCommand(const Link& link, OperationMode mode,
+                                                 DiscountArea area, DiscountKind kind,
+                                                 DiscountSign sign, std::string_view value,
+                                                 char32_t separator);
 // password, 78.
-ReceiptCommand CancelLastDiscountCommand(const Link& link);
+Exchange CancelLastDiscountCommand(const Link& link);
 // password, 53, mode.
-ReceiptCommand SubtotalCommand(const Link& link, OperationMode mode);
+Exchange SubtotalCommand(const Link& link, OperationMode mode);
 // password, 99, mode, payment type, amount (5), the card number in the register's
 // characters (possibly empty).
-std::optional<ReceiptCommand> PaymentCommand(const Link& link, OperationMode mode, int paymentType,
-                                             std::string_view amount, std::string_view cardNumber,
-                                             char32_t separator);
+std::optional<Exchange> PaymentCommand(const Link& link, OperationMode mode, int paymentType,
+                                       std::string_view amount, std::string_view cardNumber,
+                                       char32_t separator);
 // password, 9B, mode, payment type, amount (5).
-std::optional<ReceiptCommand> PaymentStornoCommand(const Link& link, OperationMode mode,
-                                                   int paymentType, std::string_view amount,
-                                                   char32_t separator);
+std::optional<Exchange> PaymentStornoCommand(const Link& link, OperationMode mode, int paymentType,
+                                             std::string_view amount, char32_t separator);
 // password, 4A, mode, payment type, the amount handed over (5); T6 20 s.
-std::optional<ReceiptCommand> CloseReceiptCommand(const Link& link, OperationMode mode,
-                                                  int paymentType, std::string_view amount,
-                                                  char32_t separator);
+std::optional<Exchange> CloseReceiptCommand(const Link& link, OperationMode mode, int paymentType,
+                                            std::string_view amount, char32_t separator);
 // password, BF, card number (20), authorisation code (8), reference number (12): each
 // text in the system's code page as typed, cut to its width and filled with zero bytes.
 // The password is the access password read as a number (0 when it is none) in four BCD
 // digits.
-ReceiptCommand CardDataCommand(const Link& link, std::string_view cardNumber,
-                               std::string_view authCode, std::string_view reference);
+Exchange CardDataCommand(const Link& link, std::string_view cardNumber, std::string_view authCode,
+                         std::string_view reference);
 
 // The remainder still to pay and the change, from the answer of a payment or its storno
 // (answer[3..7] and answer[8..12]).

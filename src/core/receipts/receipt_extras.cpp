@@ -43,9 +43,10 @@ int ClampToAttributes(int64_t n) {
 
 }  // namespace
 
-ReceiptCommand AccountNumberCommand(const Link& link, std::string_view text) {
-  ReceiptCommand c;
+Exchange AccountNumberCommand(const Link& link, std::string_view text) {
+  Exchange c;
   c.frame = link.CommandFrame(kCmdAccountNumber, Utf8ToCp1251(text));
+  c.delayMs = kReceiptDelayMs;
   return c;
 }
 

@@ -38,7 +38,7 @@ inline constexpr uint8_t kAttributeNameField = 1;
 inline constexpr size_t kAttributeValueMax = kDirectAreaSize - 3 - 2;
 
 // password, 5F, the text as typed in the system's code page; answer 6 bytes, delay 100.
-ReceiptCommand AccountNumberCommand(const Link& link, std::string_view text);
+Exchange AccountNumberCommand(const Link& link, std::string_view text);
 
 // Reads the 100 attribute names, row i of table 15 field 1 for i = 1..100 (DirectCommand
 // 0x46 with 0F 00 i 01), each the 24 bytes from answer byte 2 in the register's OEM code

@@ -123,8 +123,10 @@ bool IsDeviceLetterCode(uint8_t b) {
 }
 
 int QueryState(Link& link, uint8_t code, int decodeResult, const Timeouts& t) {
-  std::vector<uint8_t> frame = link.CommandFrame(code);
-  return link.ExchangeWithAnswer(frame, 1, kStateAnswerLength, decodeResult, t, kStateQueryDelayMs);
+  Exchange e =
+      Exchange::ShortAnswer(link.CommandFrame(code), kStateAnswerLength, kStateQueryDelayMs, t);
+  e.decodeResult = decodeResult;
+  return link.Run(e);
 }
 
 std::span<const uint8_t> Buffer(const Link& link) {

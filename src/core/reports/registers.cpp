@@ -201,8 +201,8 @@ int ReadRegister(Link& link, UserAbort& abort, const RegisterRequest& request,
                  const RegisterStepFn& step) {
   if (CheckUserAbort(abort, link.ui()) != 0) return kRegisterReadStopped;
   const int status =
-      link.ExchangeWithAnswer(ReadRegisterFrame(link, request), 1, kRegisterAnswerLength, 1,
-                              kRegisterTimeouts, kRegisterDelayMs);
+      link.Run(Exchange::ShortAnswer(ReadRegisterFrame(link, request), kRegisterAnswerLength,
+                                     kRegisterDelayMs, kRegisterTimeouts));
   if (step) step();
   return status;
 }

@@ -25,8 +25,8 @@ constexpr std::array<std::string_view, 2> kClearingItems{
     "общее гашение",
 };
 
-ReportCommand Plain(std::vector<uint8_t> frame, const Timeouts& t, uint32_t delayMs) {
-  ReportCommand c;
+Exchange Plain(std::vector<uint8_t> frame, const Timeouts& t, uint32_t delayMs) {
+  Exchange c;
   c.frame = std::move(frame);
   c.timeouts = t;
   c.delayMs = delayMs;
@@ -55,20 +55,15 @@ uint8_t ToBcdByte(int value) {
   return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
 }
 
-int RunOrRefuse(Link& link, const std::optional<ReportCommand>& command) {
+int RunOrRefuse(Link& link, const std::optional<Exchange>& command) {
   if (!command) {
     ShowError(link.ui(), kTextBadFormat);
     return 0;
   }
-  return RunReportCommand(link, *command);
+  return link.Run(*command);
 }
 
 }  // namespace
-
-int RunReportCommand(Link& link, const ReportCommand& command) {
-  return link.ExchangeWithAnswer(command.frame, command.allowShortAnswer, command.answerLength, 1,
-                                 command.timeouts, command.delayMs);
-}
 
 std::span<const XReportItem> XReportItems() {
   return kXReportItems;
@@ -79,37 +74,36 @@ uint8_t XReportTypeByte(int itemIndex) {
   return kXReportItems[static_cast<size_t>(itemIndex)].typeByte;
 }
 
-ReportCommand PrintReportCommand(const Link& link, uint8_t reportType) {
+Exchange PrintReportCommand(const Link& link, uint8_t reportType) {
   return Plain(link.CommandFrame(kCmdPrintReport, {reportType}), kT6Long, 100);
 }
 
 int PrintReport(Link& link, uint8_t reportType) {
-  return RunReportCommand(link, PrintReportCommand(link, reportType));
+  return link.Run(PrintReportCommand(link, reportType));
 }
 
 std::span<const std::string_view> ClearingReportItems() {
   return kClearingItems;
 }
 
-ReportCommand PrintClearingReportCommand(const Link& link, ClearingKind kind) {
+Exchange PrintClearingReportCommand(const Link& link, ClearingKind kind) {
   const uint8_t code = kind == ClearingKind::General ? kCmdGeneralClearing : kCmdDailyClearing;
   return Plain(link.CommandFrame(code), kT6Long, 200);
 }
 
 int PrintClearingReport(Link& link, ClearingKind kind) {
-  return RunReportCommand(link, PrintClearingReportCommand(link, kind));
+  return link.Run(PrintClearingReportCommand(link, kind));
 }
 
-ReportCommand PrintEmergencyReportCommand(const Link& link) {
+Exchange PrintEmergencyReportCommand(const Link& link) {
   return Plain(link.CommandFrame(kCmdEmergencyReport), kT6VeryLong, 200);
 }
 
 int PrintEmergencyReport(Link& link) {
-  return RunReportCommand(link, PrintEmergencyReportCommand(link));
+  return link.Run(PrintEmergencyReportCommand(link));
 }
 
-std::optional<ReportCommand> ProgramFactoryNumberCommand(const Link& link,
-                                                         std::string_view digits) {
+std::optional<Exchange> ProgramFactoryNumberCommand(const Link& link, std::string_view digits) {
   std::optional<std::vector<uint8_t>> number = PackedDigits(digits, kFactoryNumberDigits);
   if (!number) return std::nullopt;
   return Plain(link.CommandFrame(kCmdFactoryNumber, *number), kT6Default, 100);
@@ -119,8 +113,8 @@ int ProgramFactoryNumber(Link& link, std::string_view digits) {
   return RunOrRefuse(link, ProgramFactoryNumberCommand(link, digits));
 }
 
-std::optional<ReportCommand> FiscalizeCommand(const Link& link, std::string_view regNumber,
-                                              std::string_view inn, std::string_view password) {
+std::optional<Exchange> FiscalizeCommand(const Link& link, std::string_view regNumber,
+                                         std::string_view inn, std::string_view password) {
   std::optional<std::vector<uint8_t>> r = PackedDigits(regNumber, kRegNumberDigits);
   std::optional<std::vector<uint8_t>> i = PackedDigits(inn, kInnDigits);
   std::optional<std::vector<uint8_t>> p = PackedDigits(password, kFmPasswordDigits);
@@ -137,15 +131,15 @@ int Fiscalize(Link& link, std::string_view regNumber, std::string_view inn,
   return RunOrRefuse(link, FiscalizeCommand(link, regNumber, inn, password));
 }
 
-ReportCommand QueryRangesCommand(const Link& link) {
-  ReportCommand c = Plain(link.CommandFrame(kCmdQueryRanges), kT6Default, 200);
+Exchange QueryRangesCommand(const Link& link) {
+  Exchange c = Plain(link.CommandFrame(kCmdQueryRanges), kT6Default, 200);
   c.allowShortAnswer = 1;
   c.answerLength = kRangesAnswer;
   return c;
 }
 
 int QueryRanges(Link& link) {
-  return RunReportCommand(link, QueryRangesCommand(link));
+  return link.Run(QueryRangesCommand(link));
 }
 
 FmRanges ShowRanges(std::span<const uint8_t> answerBuffer, int answerLength) {
@@ -179,8 +173,8 @@ std::optional<std::array<uint8_t, 2>> EncodeShiftNumber(std::string_view digits)
   return std::array<uint8_t, 2>{(*packed)[0], (*packed)[1]};
 }
 
-ReportCommand ReportByDatesCommand(const Link& link, ReportKind kind, bool full,
-                                   const ReportDate& first, const ReportDate& last) {
+Exchange ReportByDatesCommand(const Link& link, ReportKind kind, bool full, const ReportDate& first,
+                              const ReportDate& last) {
   const uint8_t code = kind == ReportKind::Eklz ? kCmdEklzReportByDates : kCmdFmReportByDates;
   std::vector<uint8_t> params{static_cast<uint8_t>(full ? 1 : 0)};
   Append(params, EncodeReportDate(first));
@@ -190,11 +184,11 @@ ReportCommand ReportByDatesCommand(const Link& link, ReportKind kind, bool full,
 
 int ReportByDates(Link& link, ReportKind kind, bool full, const ReportDate& first,
                   const ReportDate& last) {
-  return RunReportCommand(link, ReportByDatesCommand(link, kind, full, first, last));
+  return link.Run(ReportByDatesCommand(link, kind, full, first, last));
 }
 
-std::optional<ReportCommand> ReportByShiftsCommand(const Link& link, ReportKind kind, bool full,
-                                                   std::string_view first, std::string_view last) {
+std::optional<Exchange> ReportByShiftsCommand(const Link& link, ReportKind kind, bool full,
+                                              std::string_view first, std::string_view last) {
   const std::optional<std::array<uint8_t, 2>> a = EncodeShiftNumber(first);
   const std::optional<std::array<uint8_t, 2>> b = EncodeShiftNumber(last);
   if (!a || !b) return std::nullopt;

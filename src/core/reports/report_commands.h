@@ -3,8 +3,8 @@
 // (0x61), fiscalisation (0x62), the ranges of the fiscal memory (0x63) and the reports by
 // dates and by shifts, of the fiscal memory (0x65, 0x66) and of the ЭКЛЗ (0xAC, 0xAD).
 //
-// Each builder gives the command frame with the exchange arguments that belong to it;
-// RunReportCommand sends it with ExchangeWithAnswer (decodeResult 1). Builders that encode
+// Each builder gives the exchange (the command frame with the answer's shape, the time
+// limits and the delay that belong to it); Link::Run sends it. Builders that encode
 // a field's digits return nullopt for a text that is not made of digits or is longer than
 // its field: the window then shows kTextBadFormat and sends nothing.
 #pragma once
@@ -40,17 +40,6 @@ inline constexpr size_t kInnDigits = 12;
 inline constexpr size_t kFmPasswordDigits = 8;
 inline constexpr size_t kShiftNumberDigits = 4;
 
-struct ReportCommand {
-  std::vector<uint8_t> frame;
-  int allowShortAnswer = 0;
-  int answerLength = 6;
-  Timeouts timeouts;
-  uint32_t delayMs = 0;
-};
-
-// ExchangeWithAnswer with the command's arguments and decodeResult 1; 1 on success.
-int RunReportCommand(Link& link, const ReportCommand& command);
-
 // The items of rg_TypeOtch in fm_Reports, with the report type byte each sends (type 4
 // is never sent).
 struct XReportItem {
@@ -62,36 +51,36 @@ std::span<const XReportItem> XReportItems();
 uint8_t XReportTypeByte(int itemIndex);
 
 // password, 0x67, type; T6 40 s, delay 100 ms.
-ReportCommand PrintReportCommand(const Link& link, uint8_t reportType);
+Exchange PrintReportCommand(const Link& link, uint8_t reportType);
 int PrintReport(Link& link, uint8_t reportType);
 
 // The items of rg_TypeOtch in fm_Gash, by index.
 enum class ClearingKind { Daily = 0, General = 1 };
 std::span<const std::string_view> ClearingReportItems();
 // password, 0x5A (daily, the Z report) or 0x77 (general clearing); T6 40 s, delay 200 ms.
-ReportCommand PrintClearingReportCommand(const Link& link, ClearingKind kind);
+Exchange PrintClearingReportCommand(const Link& link, ClearingKind kind);
 int PrintClearingReport(Link& link, ClearingKind kind);
 
 // password, 0x60; T6 120 s, delay 200 ms.
-ReportCommand PrintEmergencyReportCommand(const Link& link);
+Exchange PrintEmergencyReportCommand(const Link& link);
 int PrintEmergencyReport(Link& link);
 
 // password, 0x61, the factory number in 8 digits left-padded with '0' (4 BCD bytes);
 // T6 10 s, delay 100 ms.
-std::optional<ReportCommand> ProgramFactoryNumberCommand(const Link& link, std::string_view digits);
+std::optional<Exchange> ProgramFactoryNumberCommand(const Link& link, std::string_view digits);
 // 1 on success; 0 with kTextBadFormat shown when the text is no factory number.
 int ProgramFactoryNumber(Link& link, std::string_view digits);
 
 // password, 0x62, registration number (10 digits, 5 bytes), ИНН (12 digits, 6 bytes),
 // the new fiscal-memory password (8 digits, 4 bytes), each left-padded with '0';
 // T6 40 s, delay 100 ms.
-std::optional<ReportCommand> FiscalizeCommand(const Link& link, std::string_view regNumber,
-                                              std::string_view inn, std::string_view password);
+std::optional<Exchange> FiscalizeCommand(const Link& link, std::string_view regNumber,
+                                         std::string_view inn, std::string_view password);
 int Fiscalize(Link& link, std::string_view regNumber, std::string_view inn,
               std::string_view password);
 
 // password, 0x63; a short answer of up to 25 bytes; T6 10 s, delay 200 ms.
-ReportCommand QueryRangesCommand(const Link& link);
+Exchange QueryRangesCommand(const Link& link);
 int QueryRanges(Link& link);
 
 // The four range texts of the "Диапазон" page: each byte shown in two digits, dates as
@@ -121,13 +110,13 @@ std::optional<std::array<uint8_t, 2>> EncodeShiftNumber(std::string_view digits)
 
 // password, 0x65 or 0xAC, type (1 full, 0 short), first date, last date; T6 120 s,
 // delay 200 ms.
-ReportCommand ReportByDatesCommand(const Link& link, ReportKind kind, bool full,
-                                   const ReportDate& first, const ReportDate& last);
+Exchange ReportByDatesCommand(const Link& link, ReportKind kind, bool full, const ReportDate& first,
+                              const ReportDate& last);
 int ReportByDates(Link& link, ReportKind kind, bool full, const ReportDate& first,
                   const ReportDate& last);
 // password, 0x66 or 0xAD, type, first shift, last shift; same arguments.
-std::optional<ReportCommand> ReportByShiftsCommand(const Link& link, ReportKind kind, bool full,
-                                                   std::string_view first, std::string_view last);
+std::optional<Exchange> ReportByShiftsCommand(const Link& link, ReportKind kind, bool full,
+                                              std::string_view first, std::string_view last);
 int ReportByShifts(Link& link, ReportKind kind, bool full, std::string_view first,
                    std::string_view last);
 

@@ -6,16 +6,14 @@ namespace ptk {
 
 namespace {
 
-constexpr int kPlainAnswerLength = 6;
-
 uint8_t Bcd(int value) {
   value %= 100;
   if (value < 0) value = -value;
   return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
 }
 
-int Exchange(Link& link, const std::vector<uint8_t>& frame) {
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, kDateTimeDelayMs);
+int RunDateTime(Link& link, std::vector<uint8_t> frame) {
+  return link.Run(Exchange::Plain(std::move(frame), kDateTimeDelayMs));
 }
 
 // Splits "a?b?c" at single non-digit separators into up to three digit groups.
@@ -48,11 +46,11 @@ std::vector<uint8_t> SetTimeFrame(const Link& link, const ClockTime& time) {
 }
 
 int SetDate(Link& link, const CalendarDate& date) {
-  return Exchange(link, SetDateFrame(link, date));
+  return RunDateTime(link, SetDateFrame(link, date));
 }
 
 int SetTime(Link& link, const ClockTime& time) {
-  return Exchange(link, SetTimeFrame(link, time));
+  return RunDateTime(link, SetTimeFrame(link, time));
 }
 
 std::optional<CalendarDate> ParseDateText(std::string_view text) {

@@ -10,7 +10,6 @@ int RequestedMode = 0;
 
 namespace {
 
-constexpr int kPlainAnswerLength = 6;
 constexpr size_t kModePasswordDigits = 8;
 
 constexpr std::array<ModeInfo, 6> kModeTable{{
@@ -39,8 +38,7 @@ int CurrentMode(const Link& link) {
 }
 
 int ExitMode(Link& link) {
-  std::vector<uint8_t> frame = link.CommandFrame(kCmdExitMode);
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, 0);
+  return link.Run(Exchange::Plain(link.CommandFrame(kCmdExitMode)));
 }
 
 std::vector<uint8_t> PackModePassword(std::string_view password) {
@@ -64,8 +62,7 @@ std::vector<uint8_t> EnterModeFrame(const Link& link, int mode, std::string_view
 }
 
 int EnterMode(Link& link, int mode, std::string_view password) {
-  std::vector<uint8_t> frame = EnterModeFrame(link, mode, password);
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, kEnterModeDelayMs);
+  return link.Run(Exchange::Plain(EnterModeFrame(link, mode, password), kEnterModeDelayMs));
 }
 
 }  // namespace ptk

@@ -6,7 +6,6 @@ namespace ptk {
 
 namespace {
 
-constexpr int kPlainAnswerLength = 6;
 constexpr uint8_t kDemoParams[3] = {0x00, 0x00, 0x00};
 // The beep is only delivered: T1..T5 of the delivery.
 constexpr Timeouts kBeepTimeouts{500, 500, 2000, 500, 500, 10000, 500};
@@ -54,11 +53,15 @@ bool ConfirmServiceCommand(UserInterface& ui, ServiceCommandId id) {
   return AskYesNo(ui, c.confirmation);
 }
 
-int RunServiceCommand(Link& link, ServiceCommandId id) {
+Exchange ServiceCommandExchange(const Link& link, ServiceCommandId id) {
   const ServiceCommand& c = FindServiceCommand(id);
   std::vector<uint8_t> frame = link.CommandFrame(c.code, c.params);
-  if (!c.withAnswer) return link.ExchangeNoAnswer(frame, kBeepTimeouts);
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, c.delayMs);
+  if (!c.withAnswer) return Exchange::Delivery(std::move(frame), kBeepTimeouts);
+  return Exchange::Plain(std::move(frame), c.delayMs);
+}
+
+int RunServiceCommand(Link& link, ServiceCommandId id) {
+  return link.Run(ServiceCommandExchange(link, id));
 }
 
 std::vector<uint8_t> CutReceiptFrame(const Link& link, uint8_t kind) {
@@ -72,13 +75,11 @@ std::vector<uint8_t> SoundSignalFrame(const Link& link, uint32_t duration, uint3
 }
 
 int CutReceipt(Link& link, uint8_t kind) {
-  std::vector<uint8_t> frame = CutReceiptFrame(link, kind);
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, kCutBeepDelayMs);
+  return link.Run(Exchange::Plain(CutReceiptFrame(link, kind), kCutBeepDelayMs));
 }
 
 int SoundSignal(Link& link, uint32_t duration, uint32_t count) {
-  std::vector<uint8_t> frame = SoundSignalFrame(link, duration, count);
-  return link.ExchangeWithAnswer(frame, 0, kPlainAnswerLength, 1, Timeouts{}, kCutBeepDelayMs);
+  return link.Run(Exchange::Plain(SoundSignalFrame(link, duration, count), kCutBeepDelayMs));
 }
 
 }  // namespace ptk

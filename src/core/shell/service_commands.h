@@ -48,6 +48,8 @@ bool ConfirmServiceCommand(UserInterface& ui, ServiceCommandId id);
 // 2000, 500, 500 for the beep, else ExchangeWithAnswer (answerLength 6, allowShortAnswer
 // 0, decodeResult 1, default time-outs, the row's delay). Asks nothing; the result is
 // the exchange's.
+// The exchange of a one-shot command: a plain answer, or the beep delivered without one.
+Exchange ServiceCommandExchange(const Link& link, ServiceCommandId id);
 int RunServiceCommand(Link& link, ServiceCommandId id);
 
 // Cut and beep windows (answerLength 6, decodeResult 1, default time-outs, delay 50 ms).

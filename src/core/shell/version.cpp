@@ -7,8 +7,8 @@ std::vector<uint8_t> VersionFrame(const Link& link, uint8_t source) {
 }
 
 int QueryVersion(Link& link, uint8_t source) {
-  std::vector<uint8_t> frame = VersionFrame(link, source);
-  return link.ExchangeWithAnswer(frame, 1, kVersionAnswerLength, 1, Timeouts{}, kVersionDelayMs);
+  return link.Run(
+      Exchange::ShortAnswer(VersionFrame(link, source), kVersionAnswerLength, kVersionDelayMs));
 }
 
 VersionInfo DecodeVersion(std::span<const uint8_t> answerBuffer, int answerLength) {

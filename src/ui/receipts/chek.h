@@ -168,7 +168,7 @@ class Tfm_Chek : public TForm {
   // is no valid value).
   int RegisterItem(QWidget* page);
   int CashPage(QWidget* page);
-  int RegisterTwice(const std::function<std::optional<ReceiptCommand>(OperationMode)>& build,
+  int RegisterTwice(const std::function<std::optional<Exchange>(OperationMode)>& build,
                     const QString& name);
   int Pay(QComboBox* type, TEditMoney* amount, QLineEdit* remainder, QLineEdit* change,
           bool storno);

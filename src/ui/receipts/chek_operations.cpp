@@ -76,14 +76,13 @@ void Tfm_Chek::bt_OperOkClick() {
 int Tfm_Chek::PerformPage() {
   QWidget* page = Pg_Registr->currentWidget();
   Link& l = link();
-  if (page == tsch_OpenSmen)
-    return RunReceiptCommand(l, OpenShiftCommand(l, Mode(), Std(ed_TextOpenSm->text())));
+  if (page == tsch_OpenSmen) return l.Run(OpenShiftCommand(l, Mode(), Std(ed_TextOpenSm->text())));
   if (page == tsch_OpenChek)
-    return RunReceiptCommand(l, OpenReceiptCommand(l, Mode(), rg_TypeChek->itemIndex() + 1));
+    return l.Run(OpenReceiptCommand(l, Mode(), rg_TypeChek->itemIndex() + 1));
   if (page == tsch_Registr || page == tsch_StornoRegistr || page == tsch_Vozv || page == tsch_Annul)
     return RegisterItem(page);
   if (page == tsch_SkidNadb) return Discount();
-  if (page == tsch_ItogChek) return RunReceiptCommand(l, SubtotalCommand(l, Mode()));
+  if (page == tsch_ItogChek) return l.Run(SubtotalCommand(l, Mode()));
   if (page == tsch_RaschChek)
     return Pay(cb_TypeOplRasch, edm_SummChekRasch, ed_OstatokRasch, ed_SdachaRasch, false);
   if (page == tsch_StornoRaschChek) {
@@ -98,7 +97,7 @@ int Tfm_Chek::PerformPage() {
 // ---- cash in and out ----
 
 int Tfm_Chek::CashPage(QWidget* page) {
-  std::optional<ReceiptCommand> command;
+  std::optional<Exchange> command;
   if (page == tsch_Vnes)
     command = CashInCommand(link(), Mode(), Std(edm_SummaVnes->text()), Separator());
   else if (page == tsch_Vipl)
@@ -109,24 +108,24 @@ int Tfm_Chek::CashPage(QWidget* page) {
     BadFormat();
     return 0;
   }
-  return RunReceiptCommand(link(), *command);
+  return link().Run(*command);
 }
 
 // ---- registrations ----
 
-int Tfm_Chek::RegisterTwice(
-    const std::function<std::optional<ReceiptCommand>(OperationMode)>& build, const QString& name) {
-  const std::optional<ReceiptCommand> check = build(OperationMode::CheckOnly);
-  const std::optional<ReceiptCommand> real = build(Mode());
+int Tfm_Chek::RegisterTwice(const std::function<std::optional<Exchange>(OperationMode)>& build,
+                            const QString& name) {
+  const std::optional<Exchange> check = build(OperationMode::CheckOnly);
+  const std::optional<Exchange> real = build(Mode());
   if (!check || !real) {
     BadFormat();
     return 0;
   }
-  if (RunReceiptCommand(link(), *check) != kExchangeOk) return 0;
+  if (link().Run(*check) != kExchangeOk) return 0;
   // The name is printed only once the register has accepted the item, and only for real.
   if (!name.isEmpty() && Mode() == OperationMode::Execute)
     PrintString(link(), Std(name), kCmdPrintStringReceipt);
-  return RunReceiptCommand(link(), *real);
+  return link().Run(*real);
 }
 
 int Tfm_Chek::RegisterItem(QWidget* page) {
@@ -150,7 +149,7 @@ int Tfm_Chek::RegisterItem(QWidget* page) {
   const std::optional<double> p = Number(f.price);
   const std::optional<double> q = Number(f.quantity);
 
-  const auto build = [&](OperationMode mode) -> std::optional<ReceiptCommand> {
+  const auto build = [&](OperationMode mode) -> std::optional<Exchange> {
     if (page == tsch_Registr) return RegisterItemCommand(l, mode, price, quantity, section, sep);
     if (page == tsch_StornoRegistr)
       return StornoItemCommand(l, mode, price, quantity, section, sep);
@@ -173,10 +172,10 @@ int Tfm_Chek::RegisterItem(QWidget* page) {
 
 int Tfm_Chek::RepeatSale() {
   Link& l = link();
-  if (RunReceiptCommand(l, RepeatSaleCommand(l, OperationMode::CheckOnly)) != kExchangeOk) return 0;
+  if (l.Run(RepeatSaleCommand(l, OperationMode::CheckOnly)) != kExchangeOk) return 0;
   // Unlike a sale, the stored name is printed in the check-only mode too.
   if (!sums_.lastItemName().empty()) PrintString(l, sums_.lastItemName(), kCmdPrintStringReceipt);
-  const int outcome = RunReceiptCommand(l, RepeatSaleCommand(l, Mode()));
+  const int outcome = l.Run(RepeatSaleCommand(l, Mode()));
   if (outcome != kExchangeOk) return outcome;
   ed_SummaDuplexOper->setText(Qs(FormatGeneral(sums_.lastOperationSum(), Separator())));
   sums_.Repeat();
@@ -190,14 +189,14 @@ int Tfm_Chek::Discount() {
   const auto kind = static_cast<DiscountKind>(rg_TypeSkidNadbav->itemIndex());
   const auto sign = static_cast<DiscountSign>(rg_TypeZnak->itemIndex());
   const std::string value = Std(edm_Znach->text());
-  const std::optional<ReceiptCommand> command =
+  const std::optional<Exchange> command =
       DiscountSurchargeCommand(link(), Mode(), area, kind, sign, value, Separator());
   const std::optional<double> v = Number(edm_Znach);
   if (!command || !v) {
     BadFormat();
     return 0;
   }
-  const int outcome = RunReceiptCommand(link(), *command);
+  const int outcome = link().Run(*command);
   if (outcome == kExchangeOk) sums_.Adjust(area, kind, sign, *v);
   return outcome;
 }
@@ -209,7 +208,7 @@ void Tfm_Chek::rg_TypeSkidNadbavClick() {
 void Tfm_Chek::bt_OtmenaSkidNadbClick() {
   RunCommand([this] {
     ed_Process->setText(QString::fromUtf8(kRunning));
-    const int result = RunReceiptCommand(link(), CancelLastDiscountCommand(link()));
+    const int result = link().Run(CancelLastDiscountCommand(link()));
     ed_Process->setText(QString::fromUtf8(result == kExchangeOk ? kSucceeded : kFailed));
   });
 }
@@ -218,15 +217,15 @@ void Tfm_Chek::bt_OtmenaSkidNadbClick() {
 
 void Tfm_Chek::SendCardData(QLineEdit* number, QLineEdit* authCode, QLineEdit* reference) {
   // Its result is not looked at: the payment goes all the same.
-  RunReceiptCommand(link(), CardDataCommand(link(), Std(number->text()), Std(authCode->text()),
-                                            Std(reference->text())));
+  link().Run(
+      CardDataCommand(link(), Std(number->text()), Std(authCode->text()), Std(reference->text())));
 }
 
 int Tfm_Chek::Pay(QComboBox* type, TEditMoney* amount, QLineEdit* remainder, QLineEdit* change,
                   bool storno) {
   const int paymentType = type->currentIndex() + 1;
   const std::string text = Std(amount->text());
-  const std::optional<ReceiptCommand> command =
+  const std::optional<Exchange> command =
       storno ? PaymentStornoCommand(link(), Mode(), paymentType, text, Separator())
              : PaymentCommand(link(), Mode(), paymentType, text, Std(ed_NumPlKartRasch->text()),
                               Separator());
@@ -236,7 +235,7 @@ int Tfm_Chek::Pay(QComboBox* type, TEditMoney* amount, QLineEdit* remainder, QLi
   }
   if (paymentType == kCardPayment) SendCardData(ed_NumPlKartRasch, eauthcodep, erefnp);
   if (paymentType == kCardDataWithClosingFields) SendCardData(ed_NumPlKartClose, eauthcode, erefn);
-  const int outcome = RunReceiptCommand(link(), *command);
+  const int outcome = link().Run(*command);
   if (outcome != kExchangeOk) return outcome;
   const PaymentAnswer answer = DecodePaymentAnswer(
       std::span<const uint8_t>(link().AnswerBuffer.data(), link().AnswerBuffer.size()));
@@ -247,14 +246,14 @@ int Tfm_Chek::Pay(QComboBox* type, TEditMoney* amount, QLineEdit* remainder, QLi
 
 int Tfm_Chek::CloseReceipt() {
   const int paymentType = cb_TypeOplClose->currentIndex() + 1;
-  const std::optional<ReceiptCommand> command =
+  const std::optional<Exchange> command =
       CloseReceiptCommand(link(), Mode(), paymentType, Std(edm_VnesSumma->text()), Separator());
   if (!command) {
     BadFormat();
     return 0;
   }
   if (paymentType == kCardPayment) SendCardData(ed_NumPlKartClose, eauthcode, erefn);
-  const int outcome = RunReceiptCommand(link(), *command);
+  const int outcome = link().Run(*command);
   if (outcome == kExchangeOk) sums_.Reset();
   return outcome;
 }
@@ -264,7 +263,7 @@ int Tfm_Chek::CloseReceipt() {
 void Tfm_Chek::bt_AnnulAllChekClick() {
   RunCommand([this] {
     ed_Process->setText(QString::fromUtf8(kRunning));
-    if (RunReceiptCommand(link(), AnnulReceiptCommand(link())) != kExchangeOk) {
+    if (link().Run(AnnulReceiptCommand(link())) != kExchangeOk) {
       ed_Process->setText(QString::fromUtf8(kFailed));
       return;
     }
@@ -335,8 +334,7 @@ void Tfm_Chek::BitBtn1Click() {
   if (busy()) return;
   ui().SetResult("");
   ed_Process->setText(QString::fromUtf8(kRunning));
-  const int result =
-      RunReceiptCommand(link(), AccountNumberCommand(link(), Std(ed_PrnStrNumCount->text())));
+  const int result = link().Run(AccountNumberCommand(link(), Std(ed_PrnStrNumCount->text())));
   ed_Process->setText(QString::fromUtf8(result == kExchangeOk ? kSucceeded : kFailed));
 }
 
