@@ -1,52 +1,122 @@
-# One golden transcript test: runs ptk-tester with a script in a fresh working folder and
-# compares what it printed with the script's .transcript file beside it.
-#   cmake -DPROGRAM=<ptk-tester> -DSCRIPT=<x.script> -DWORKDIR=<folder> -P run_script.cmake
-# The program's arguments are "--emulator --clock 15.06.2026 12:30:00" unless the script
+# One golden transcript test: runs ptk-tester in a fresh working folder with the steps of a
+# transcript and compares what it printed with the transcript.
+#   cmake -DPROGRAM=<ptk-tester> -DTRANSCRIPT=<x.transcript> -DWORKDIR=<folder> -P run_script.cmake
+# A transcript is the program's output (its "> STEP" lines are the steps), after a header
+# of "#" lines that say what it shows. The steps are its "> " lines, less the line a
+# "later" step prints when it fires: after "> later MS STEP" and the step that follows it,
+# the next "> STEP" line is that firing. A script file <x>.script beside the transcript is
+# run instead when there is one (the README's example, which a person reads as a file).
+# The program's arguments are "--emulator --clock 15.06.2026 12:30:00" unless the header
 # has a line "# ptk-tester: ARGS", which replaces them. Files in a folder <x>.files beside
-# the script are copied into the working folder first. The expected exit status is 0 when
-# the transcript ends with "end" and holds no "error:" line (a run with --keep-going),
-# else 3. With PTK_UPDATE_TRANSCRIPTS set in the
-# environment the transcript file is written from the run instead (read it before you
-# commit it).
+# the transcript are copied into the working folder first. The expected exit status is 0
+# when the transcript ends with "end" and holds no "error:" line (a run with --keep-going),
+# else 3. With PTK_UPDATE_TRANSCRIPTS set in the environment the transcript is written
+# from the run instead, its header kept (read it before you commit it); a new transcript
+# starts as a header and the "> " lines of its steps.
 cmake_minimum_required(VERSION 3.25)
 
-get_filename_component(dir "${SCRIPT}" DIRECTORY)
-get_filename_component(name "${SCRIPT}" NAME_WE)
-set(expectedFile "${dir}/${name}.transcript")
+get_filename_component(dir "${TRANSCRIPT}" DIRECTORY)
+get_filename_component(name "${TRANSCRIPT}" NAME_WE)
+set(scriptFile "${dir}/${name}.script")
 
-set(args --emulator --clock "15.06.2026 12:30:00")
-file(STRINGS "${SCRIPT}" argLines REGEX "^# ptk-tester:")
-if(argLines)
-  list(GET argLines 0 argLine)
-  string(REGEX REPLACE "^# ptk-tester:[ ]*" "" argLine "${argLine}")
-  separate_arguments(args UNIX_COMMAND "${argLine}")
-endif()
+# The file's lines as a list: the characters a CMake list treats specially are kept as
+# placeholders until the lines are written out again.
+function(read_lines file out)
+  file(READ "${file}" content)
+  string(REPLACE "\\" "<ptk-backslash>" content "${content}")
+  string(REPLACE ";" "<ptk-semicolon>" content "${content}")
+  string(REPLACE "[" "<ptk-open>" content "${content}")
+  string(REPLACE "]" "<ptk-close>" content "${content}")
+  string(REGEX REPLACE "\n$" "" content "${content}")
+  string(REPLACE "\n" ";" lines "${content}")
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+function(restore text out)
+  string(REPLACE "<ptk-backslash>" "\\" text "${text}")
+  string(REPLACE "<ptk-semicolon>" ";" text "${text}")
+  string(REPLACE "<ptk-open>" "[" text "${text}")
+  string(REPLACE "<ptk-close>" "]" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+read_lines("${TRANSCRIPT}" lines)
+set(header "")
+set(body "")
+set(steps "")
+set(inHeader TRUE)
+set(pending "")  # later steps that are still to fire, in order
+set(armed "")    # a later step that starts waiting once the next step has begun
+foreach(line IN LISTS lines)
+  if(inHeader AND line MATCHES "^#")
+    string(APPEND header "${line}\n")
+    continue()
+  endif()
+  set(inHeader FALSE)
+  string(APPEND body "${line}\n")
+  if(NOT line MATCHES "^> ")
+    continue()
+  endif()
+  string(SUBSTRING "${line}" 2 -1 step)
+  list(LENGTH pending waiting)
+  if(waiting GREATER 0)
+    list(GET pending 0 next)
+    if(step STREQUAL next)
+      list(REMOVE_AT pending 0)
+      continue()
+    endif()
+  endif()
+  string(APPEND steps "${step}\n")
+  if(NOT armed STREQUAL "")
+    list(APPEND pending "${armed}")
+    set(armed "")
+  endif()
+  if(step MATCHES "^later [0-9]+ (.*)$")
+    set(armed "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+restore("${header}" header)
+restore("${body}" expected)
+restore("${steps}" steps)
 
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
 if(IS_DIRECTORY "${dir}/${name}.files")
   file(COPY "${dir}/${name}.files/" DESTINATION "${WORKDIR}")
 endif()
+if(EXISTS "${scriptFile}")
+  set(script "${scriptFile}")
+  file(STRINGS "${scriptFile}" argLines REGEX "^# ptk-tester:")
+else()
+  # The header first, so that the steps keep their line numbers in "error:" lines.
+  set(script "${WORKDIR}.steps.script")  # beside the folder: the run lists its files
+  file(WRITE "${script}" "${header}${steps}")
+  string(REGEX MATCHALL "# ptk-tester:[^\n]*" argLines "${header}")
+endif()
+
+set(args --emulator --clock "15.06.2026 12:30:00")
+if(argLines)
+  list(GET argLines 0 argLine)
+  string(REGEX REPLACE "^# ptk-tester:[ ]*" "" argLine "${argLine}")
+  separate_arguments(args UNIX_COMMAND "${argLine}")
+endif()
 
 execute_process(
-  COMMAND "${PROGRAM}" ${args} --script "${SCRIPT}"
+  COMMAND "${PROGRAM}" ${args} --script "${script}"
   WORKING_DIRECTORY "${WORKDIR}"
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE errors
   RESULT_VARIABLE status
   TIMEOUT 100)
 file(WRITE "${WORKDIR}/actual.transcript" "${actual}")
+file(WRITE "${WORKDIR}/expected.transcript" "${expected}")
 
 if(DEFINED ENV{PTK_UPDATE_TRANSCRIPTS})
-  file(WRITE "${expectedFile}" "${actual}")
-  message(STATUS "written ${expectedFile} (exit status ${status})")
+  file(WRITE "${TRANSCRIPT}" "${header}${actual}")
+  message(STATUS "written ${TRANSCRIPT} (exit status ${status})")
   return()
 endif()
 
-if(NOT EXISTS "${expectedFile}")
-  message(FATAL_ERROR "no ${expectedFile}; the run printed:\n${actual}")
-endif()
-file(READ "${expectedFile}" expected)
 string(REGEX MATCH "(^|\n)end\n$" ended "${expected}")
 # With --keep-going a run that had an error still ends with "end", and with status 3.
 string(REGEX MATCH "(^|\n)error: " failed "${expected}")
@@ -57,7 +127,7 @@ else()
 endif()
 
 if(NOT actual STREQUAL expected)
-  execute_process(COMMAND diff -u "${expectedFile}" "${WORKDIR}/actual.transcript"
+  execute_process(COMMAND diff -u "${WORKDIR}/expected.transcript" "${WORKDIR}/actual.transcript"
                   OUTPUT_VARIABLE difference)
   message(FATAL_ERROR "the transcript differs (expected, actual):\n${difference}\n"
                       "standard error:\n${errors}")
