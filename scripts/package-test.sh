@@ -9,20 +9,8 @@ cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 build="$source_dir/build"
 
-passed=0
-failed=0
-pass() {
-  passed=$((passed + 1))
-  echo "ok   $1"
-}
-fail() {
-  failed=$((failed + 1))
-  echo "FAIL $1"
-  [ $# -lt 2 ] || printf '%s\n' "$2" | sed 's/^/     | /'
-}
 finish() {
-  echo "$passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
+  finish_counts
   exit
 }
 
@@ -177,20 +165,12 @@ else
 fi
 
 # ptk-emulator on a pseudo-terminal, driven by the installed ptk-cli.
-fifo="$work/emulator.out"
-mkfifo "$fifo"
-"$bin/ptk-emulator" --state "$work/register.state" >"$fifo" 2>"$work/emulator.err" &
-emulator_pid=$!
-exec 3<"$fifo"
-pty=""
-read -r -t 10 pty <&3
+start_emulator "$bin/ptk-emulator" "$work/emulator.out" "$work/emulator.err" \
+  --state "$work/register.state"
+pty="$emulator_pty"
 out=$(cd "$run_dir" && timeout 20 "$bin/ptk-cli" --port "$pty" state-code 2>&1)
 status=$?
-kill -TERM "$emulator_pid" 2>/dev/null
-wait "$emulator_pid"
-emulator_status=$?
-emulator_pid=""
-exec 3<&-
+stop_emulator
 if [[ "$pty" == /dev/pts/* ]] && [ $status -eq 0 ] &&
   printf '%s\n' "$out" | grep -qx 'line: Подрежим: выбор' && [ "$emulator_status" -eq 0 ] &&
   [ -s "$work/register.state" ]; then

@@ -72,18 +72,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   timeout 300 "$wine64" wineboot -i >"$work/wineboot.log" 2>&1
 fi
 
-passed=0
-failed=0
-pass() {
-  passed=$((passed + 1))
-  echo "ok      $1"
-}
-fail() {
-  failed=$((failed + 1))
-  echo "FAILED  $1"
-  shift
-  for detail in "$@"; do echo "        $detail"; done
-}
 
 # The core unit tests: every GoogleTest case counts.
 echo "Running the core unit tests under Wine"
@@ -103,28 +91,14 @@ echo "core unit tests: ${core_passed:-0} passed, ${core_failed:-0} failed"
 
 # The register on a pseudo-terminal, reachable under Wine as COM20.
 com=20
-emu_pid=""
 start_register() {  # FAULTS
   local faults="$1"
-  : >"$work/emulator.out"
-  "$emulator" ${faults:+--faults "$faults"} >"$work/emulator.out" 2>"$work/emulator.err" &
-  emu_pid=$!
-  local tries=0
-  while [ ! -s "$work/emulator.out" ] && [ $tries -lt 100 ]; do
-    sleep 0.05
-    tries=$((tries + 1))
-  done
-  local pty
-  pty="$(head -n 1 "$work/emulator.out")"
-  [ -n "$pty" ] || return 1
-  ln -sfn "$pty" "$WINEPREFIX/dosdevices/com$com"
+  start_emulator "$emulator" "$work/emulator.out" "$work/emulator.err" \
+    ${faults:+--faults "$faults"} || return 1
+  ln -sfn "$emulator_pty" "$WINEPREFIX/dosdevices/com$com"
 }
 stop_register() {
-  if [ -n "$emu_pid" ]; then
-    kill "$emu_pid" 2>/dev/null
-    wait "$emu_pid" 2>/dev/null
-  fi
-  emu_pid=""
+  stop_emulator 2>/dev/null
 }
 cleanup() {
   stop_register
@@ -225,5 +199,4 @@ check "no port operation failed in any trace" "failures == 0" \
 opened=$(count_lines exchange.trace '----  open COM20')
 check "the trace names the COM port" "opened == 1" "open lines: $opened"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish_counts
