@@ -47,13 +47,13 @@ bool ShortShift(emu::VirtualRegister& r) {
   auto run = [&r](uint8_t code, const Bytes& params) {
     return r.Execute(Cat({{0x73, 0x91, code}, params})).payload.at(1) == 0x00;
   };
-  const Bytes money = emu::NumberToBcd(12345, 10), one = emu::NumberToBcd(1000, 10);
+  const Bytes money = NumberToBcd(12345, 10), one = NumberToBcd(1000, 10);
   return run(0x56, Cat({{0x01}, PackBcd("00000001")})) &&
-         run(0x49, Cat({{0x00}, emu::NumberToBcd(500000, 10)})) && run(0x92, {0x00, 0x01}) &&
+         run(0x49, Cat({{0x00}, NumberToBcd(500000, 10)})) && run(0x92, {0x00, 0x01}) &&
          run(0x48, Cat({{0x00}, money, one, {0x01}})) &&
-         run(0x4A, Cat({{0x00, 0x01}, emu::NumberToBcd(20000, 10)})) && run(0x92, {0x00, 0x02}) &&
+         run(0x4A, Cat({{0x00, 0x01}, NumberToBcd(20000, 10)})) && run(0x92, {0x00, 0x02}) &&
          run(0x57, Cat({{0x00}, money, one})) &&
-         run(0x4A, Cat({{0x00, 0x01}, emu::NumberToBcd(0, 10)}));
+         run(0x4A, Cat({{0x00, 0x01}, NumberToBcd(0, 10)}));
 }
 
 struct Floor {

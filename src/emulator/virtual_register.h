@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/link/clock.h"
+#include "core/link/encoding.h"
 #include "core/link/result_codes.h"
 #include "emulator/eklz.h"
 #include "emulator/faults.h"
@@ -359,11 +360,5 @@ void PrintReceiptTextRows(VirtualRegister& reg, uint16_t first, uint16_t last);
 // the model has it) and the receipt ending (rows 11..20) on the tape.
 void PrintReceiptHeader(VirtualRegister& reg);
 void PrintReceiptEnding(VirtualRegister& reg);
-
-// Converting numbers to packed BCD of a fixed number of digits (most significant first).
-std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);
-uint8_t ToBcd(int value);  // 0..99
-// A packed BCD byte with both nibbles 0..9.
-bool IsBcd(uint8_t b);
 
 }  // namespace ptk::emu

@@ -9,7 +9,9 @@
 
 #include "core/receipts/cash_commands.h"
 #include "core/receipts/receipt_extras.h"
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
@@ -22,19 +24,7 @@ using M = OperationMode;
 constexpr std::string_view kNoErrors = " 00 - Ошибок нет. Команда выполнена.";
 constexpr std::string_view kWrongMode = " 66 - Команда не реализуется в данном режиме.";
 
-struct Rig {
-  test::FakeClock clock;
-  test::ScriptedPort device{clock};
-  test::ScriptedRegister reg{device};
-  test::RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
-  Rig() {
-    device.Open("/dev/scripted");
-    settings.AccessPassword = "7391";
-  }
-};
+using Rig = test::LinkRig;
 
 TEST(DrawerSum, DecodesTwelveDigitsOfWholeUnits) {
   struct Row {

@@ -11,6 +11,7 @@
 
 #include "core/link/framing.h"
 #include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
@@ -54,20 +55,11 @@ class TimeoutFailingDevice final : public PortDevice {
   PortDevice& inner_;
 };
 
-struct Rig {
-  FakeClock clock{1000};
-  ScriptedPort device{clock};
-  ScriptedRegister reg{device};
-  RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
+struct Rig : test::LinkRig {
   std::array<uint8_t, kDirectAreaSize> answer{};
   size_t length = answer.size();
 
-  Rig() {
-    device.Open("/dev/scripted");
-    settings.AccessPassword = "7391";
-  }
+  Rig() : LinkRig(1000) {}
   int Run(uint8_t code, std::vector<uint8_t> params = {}) {
     length = answer.size();
     return DirectCommand(port, settings, code, params, answer.data(), &length);
@@ -514,7 +506,7 @@ TEST(LineOwner, SecondExchangeInsideAWaitIsRefused) {
       Rig r;
       r.reg.answer = {0x55, 0x00, 0x00};
       r.reg.executionMs = 200;  // long enough for the waits to pump window messages
-      Link link(r.port, r.ui, r.settings);
+      Link& link = r.link;
       std::array<uint8_t, 90> outerBuffer{}, innerBuffer{};
       size_t outerLength = outerBuffer.size(), innerLength = innerBuffer.size();
       int inner = -1;

@@ -6,7 +6,9 @@
 
 #include <vector>
 
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
@@ -15,20 +17,8 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Rig {
-  test::FakeClock clock;
-  test::ScriptedPort device{clock};
-  test::ScriptedRegister reg{device};
-  test::RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
-  Rig() {
-    device.Open("/dev/scripted");
-    settings.AccessPassword = "7391";
-    reg.answer = {0x55, 0x00, 0x00};
-  }
-  Bytes Sent() const { return reg.commands.empty() ? Bytes{} : reg.commands.back(); }
+struct Rig : test::LinkRig {
+  Rig() { reg.answer = {0x55, 0x00, 0x00}; }
 };
 
 TEST(PrintCommands, StringFrames) {

@@ -6,7 +6,9 @@
 #include <functional>
 #include <vector>
 
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
@@ -16,25 +18,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using M = OperationMode;
 
-struct Rig {
-  test::FakeClock clock;
-  test::ScriptedPort device{clock};
-  test::ScriptedRegister reg{device};
-  test::RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
-  Rig() {
-    device.Open("/dev/scripted");
-    settings.AccessPassword = "7391";
-  }
-};
+using Rig = test::LinkRig;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+using test::Cat;
 
 // Exchange arguments: answer length, short answers allowed, T6, delay.
 struct Args {

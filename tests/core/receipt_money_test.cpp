@@ -220,7 +220,7 @@ TEST(CardData, TrackBetweenSemicolonAndLastQuestionMark) {
       {";12?34?", kCardBadField, ""},
       {"1234", kCardNoSentinel, ""},
       {"?;1234", kCardNoSentinel, ""},  // no ';' before the last '?'
-      {"", kCardReadFailed, ""},     // the read returned nothing
+      {"", kCardReadFailed, ""},        // the read returned nothing
   };
   for (const Row& row : rows) {
     std::string text = "old";

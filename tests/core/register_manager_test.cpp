@@ -44,7 +44,7 @@ class RegisterManagerTest : public ::testing::Test {
     return virtualRegister.Execute(payload).payload.at(1);
   }
   static Bytes Money(int64_t kopecks) {
-    return emu::NumberToBcd(static_cast<uint64_t>(kopecks), 10);
+    return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
   }
   static Bytes With(Bytes head, const Bytes& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
@@ -57,7 +57,7 @@ class RegisterManagerTest : public ::testing::Test {
     ASSERT_EQ(Run(0x56, With({0x01}, PackBcd("00000001"))), 0x00);  // mode 1, cashier 1
     ASSERT_EQ(Run(0x49, With({0x00}, Money(5000))), 0x00);
     ASSERT_EQ(Run(0x92, {0x00, 0x01}), 0x00);
-    const Bytes one = emu::NumberToBcd(1000, 10), two = emu::NumberToBcd(2000, 10);
+    const Bytes one = NumberToBcd(1000, 10), two = NumberToBcd(2000, 10);
     ASSERT_EQ(Run(0x48, With(With(With({0x00}, Money(1234)), one), {0x01})), 0x00);
     ASSERT_EQ(Run(0x48, With(With(With({0x00}, Money(500)), two), {0x02})), 0x00);
     ASSERT_EQ(Run(0x99, With({0x00, 0x02}, Money(500))), 0x00);

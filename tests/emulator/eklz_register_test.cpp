@@ -10,57 +10,22 @@
 #include "emulator/receipt_book.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/register_rig.h"
 
 namespace ptk::emu {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::Cat;
+using test::Money;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-Bytes Money(int64_t kopecks) {
-  return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
-}
-
-class EklzRegisterTest : public ::testing::Test {
+class EklzRegisterTest : public test::RegisterRig {
  public:
-  EklzRegisterTest() {
-    reg.SetHostTime([this] { return host; });
-  }
+  EklzRegisterTest() : RegisterRig(ToSeconds({2013, 7, 3, 12, 34, 56})) {}
 
-  Bytes Run(uint8_t code, Bytes params = {}) {
-    return reg.Execute(Cat({{0x73, 0x91, code}, params})).payload;
-  }
-  uint8_t Code(uint8_t code, Bytes params = {}) { return Run(code, std::move(params)).at(1); }
-  uint8_t ModeByte() { return Run(0x45).at(1); }
-  uint8_t Enter(int mode, const char* password) {
-    Code(0x52);
-    return Code(0x56, Cat({{static_cast<uint8_t>(mode)}, PackBcd(password)}));
-  }
   uint8_t EnterEklz() { return Enter(6, "00000030"); }
-  // A receipt of the type with one item, paid in cash.
-  void Receipt(int64_t price, uint8_t type = 1) {
-    ASSERT_EQ(Enter(1, "00000001"), 0x00);
-    ASSERT_EQ(Code(0x92, {0, type}), 0x00);
-    ASSERT_EQ(Code(type == 1 ? 0x48 : 0x57, Cat({{0}, Money(price), Money(1000), {0x01}})), 0x00);
-    ASSERT_EQ(Code(0x4A, Cat({{0, 1}, Money(0)})), 0x00);
-  }
-  void ZReport() {
-    ASSERT_EQ(Enter(3, "00000029"), 0x00);
-    ASSERT_EQ(Code(0x5A), 0x00);
-    clock.Advance(60000);
-    ASSERT_EQ(ModeByte(), 0x03);  // printed to its end
-  }
-  void Fiscalize() {
-    ASSERT_EQ(Enter(5, "00000000"), 0x00);
-    ASSERT_EQ(Code(0x62, Cat({NumberToBcd(77, 10), NumberToBcd(123, 12), PackBcd("00000000")})),
-              0x00);
-  }
   void Activate() {
     ASSERT_EQ(EnterEklz(), 0x00);
     ASSERT_EQ(Code(0xA6), 0x00);
@@ -86,14 +51,6 @@ class EklzRegisterTest : public ::testing::Test {
     EXPECT_EQ(a.size(), 25u);
     return Bytes(a.begin() + 2, a.end());
   }
-  bool TapeHas(const std::string& line) {
-    std::vector<std::string> lines = reg.tape().Lines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
-
-  test::FakeClock clock;
-  int64_t host = ToSeconds({2013, 7, 3, 12, 34, 56});
-  VirtualRegister reg{clock};
 };
 
 TEST_F(EklzRegisterTest, ActivationOnceWithTheRegistersRefusals) {

@@ -10,18 +10,17 @@
 #include "emulator/receipt_book.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
+#include "support/bytes.h"
 #include "support/fake_clock.h"
 
 namespace ptk::emu {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::Cat;
+using test::Money;
 
 constexpr uint8_t kExecute = 0, kCheck = 1;
-
-Bytes Money(int64_t kopecks) {
-  return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
-}
 
 // Mode, price, quantity (thousandths) and, for sale and storno, the section.
 Bytes Item(uint8_t mode, int64_t price, int64_t quantity, int section = -1) {

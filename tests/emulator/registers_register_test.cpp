@@ -9,36 +9,26 @@
 #include "emulator/register_counters.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/register_rig.h"
 
 namespace ptk::emu {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::Cat;
+using test::Money;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-Bytes Money(int64_t kopecks) {
-  return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
-}
 Bytes Quantity(int64_t thousandths) {
   return NumberToBcd(static_cast<uint64_t>(thousandths), 10);
 }
 
-class RegisterReadTest : public ::testing::Test {
+class RegisterReadTest : public test::RegisterRig {
  public:
-  RegisterReadTest() {
-    reg.SetHostTime([this] { return host; });
+  RegisterReadTest() : RegisterRig(ToSeconds({2024, 7, 3, 12, 34, 56})) {
     EXPECT_EQ(Code(0x56, Cat({{0x01}, PackBcd("00000001")})), 0x00);  // mode 1, cashier 1
   }
-  Bytes Run(uint8_t code, const Bytes& params) {
-    Bytes payload = Cat({{0x73, 0x91, code}, params});
-    return reg.Execute(payload).payload;
-  }
-  uint8_t Code(uint8_t code, const Bytes& params) { return Run(code, params).at(1); }
   // The data of a register's answer (after marker and result code 00).
   Bytes Read(int number, int p1 = 0, int p2 = 0) {
     Bytes a = Run(
@@ -67,10 +57,6 @@ class RegisterReadTest : public ::testing::Test {
     ASSERT_EQ(Code(0x4A, Cat({{0x00, 0x01}, Money(0)})), 0x00);
     ASSERT_EQ(Code(0x4F, Cat({{0x00}, Money(500)})), 0x00);
   }
-
-  test::FakeClock clock;
-  int64_t host = ToSeconds({2024, 7, 3, 12, 34, 56});
-  VirtualRegister reg{clock};
 };
 
 struct Row {

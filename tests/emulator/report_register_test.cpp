@@ -11,76 +11,35 @@
 #include "emulator/receipt_book.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
+#include "support/bytes.h"
 #include "support/fake_clock.h"
+#include "support/register_rig.h"
 
 namespace ptk::emu {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
-
-Bytes Money(int64_t kopecks) {
-  return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
-}
+using test::Cat;
+using test::Money;
 
 // Registration number, ИНН, fiscal-memory password.
 Bytes Requisites(uint64_t regNumber, uint64_t inn, const char* password) {
   return Cat({NumberToBcd(regNumber, 10), NumberToBcd(inn, 12), PackBcd(password)});
 }
 
-class ReportRegisterTest : public ::testing::Test {
+class ReportRegisterTest : public test::RegisterRig {
  public:
-  ReportRegisterTest() {
-    reg.SetHostTime([this] { return host; });
-  }
+  ReportRegisterTest() : RegisterRig(ToSeconds({2013, 7, 3, 12, 34, 56})) {}
 
-  Bytes Run(uint8_t code, Bytes params = {}) {
-    Bytes payload = Cat({{0x73, 0x91, code}, params});
-    return reg.Execute(payload).payload;
-  }
-  uint8_t Code(uint8_t code, Bytes params = {}) { return Run(code, std::move(params)).at(1); }
-  uint8_t ModeByte() { return Run(0x45).at(1); }
-  uint8_t Enter(int mode, const char* password) {
-    Code(0x52);
-    return Code(0x56, Cat({{static_cast<uint8_t>(mode)}, PackBcd(password)}));
-  }
   // A sale receipt of one item in section 2, paid in cash.
-  void Sale(int64_t price) {
-    ASSERT_EQ(Enter(1, "00000001"), 0x00);
-    ASSERT_EQ(Code(0x92, {0, 1}), 0x00);
-    ASSERT_EQ(Code(0x48, Cat({{0}, Money(price), Money(1000), {0x02}})), 0x00);
-    ASSERT_EQ(Code(0x4A, Cat({{0, 1}, Money(0)})), 0x00);
-  }
-  // Lets the printer finish and says in which mode byte the register then rests.
-  uint8_t Printed() {
-    clock.Advance(60000);
-    return ModeByte();
-  }
-  bool TapeHas(const std::string& line) {
-    std::vector<std::string> lines = reg.tape().Lines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
-  void Fiscalize() {
-    ASSERT_EQ(Enter(5, "00000000"), 0x00);
-    ASSERT_EQ(Code(0x62, Requisites(77, 123, "12345678")), 0x00);
-  }
+  void Sale(int64_t price) { Receipt(price, 1, 2); }
+  void Fiscalize() { RegisterRig::Fiscalize("12345678"); }
   // Opens a shift with a sale and closes it with a Z report on the given day.
   void Shift(int day, int64_t price) {
     host = ToSeconds({2013, 7, day, 10, 0, 0});
     Sale(price);
-    ASSERT_EQ(Enter(3, "00000029"), 0x00);
-    ASSERT_EQ(Code(0x5A), 0x00);
-    ASSERT_EQ(Printed(), 0x03);
+    ZReport();
   }
-
-  test::FakeClock clock;
-  int64_t host = ToSeconds({2013, 7, 3, 12, 34, 56});
-  VirtualRegister reg{clock};
 };
 
 TEST_F(ReportRegisterTest, XReportsFromTheShiftsCounters) {

@@ -188,6 +188,28 @@ int BcdToInt(uint8_t b) {
   return (b >> 4) * 10 + (b & 0x0F);
 }
 
+uint8_t ToBcd(int value) {
+  value %= 100;
+  if (value < 0) value = -value;
+  return static_cast<uint8_t>(((value / 10) << 4) | (value % 10));
+}
+
+bool IsBcd(uint8_t b) {
+  return (b >> 4) <= 9 && (b & 0x0F) <= 9;
+}
+
+std::vector<uint8_t> NumberToBcd(uint64_t value, int digits) {
+  std::vector<uint8_t> bytes(static_cast<size_t>((digits + 1) / 2), 0);
+  for (size_t i = bytes.size(); i-- > 0;) {
+    int low = static_cast<int>(value % 10);
+    value /= 10;
+    int high = static_cast<int>(value % 10);
+    value /= 10;
+    bytes[i] = static_cast<uint8_t>((high << 4) | low);
+  }
+  return bytes;
+}
+
 int64_t BytesToInt64(const uint8_t* bytes, size_t n) {
   uint64_t v = 0;
   for (size_t i = std::min<size_t>(n, 8); i-- > 0;) v = (v << 8) | bytes[i];

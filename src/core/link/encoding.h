@@ -17,6 +17,12 @@ namespace ptk {
 std::vector<uint8_t> PackBcd(std::string_view digits);
 // (b >> 4) * 10 + (b & 0x0F): 0x59 -> 59.
 int BcdToInt(uint8_t b);
+// A number as packed BCD of a fixed number of digits, most significant first (the higher
+// digits of a larger number are dropped): NumberToBcd(1234, 6) -> 00 12 34.
+std::vector<uint8_t> NumberToBcd(uint64_t value, int digits);
+uint8_t ToBcd(int value);  // 0..99 as one packed byte
+// A packed BCD byte with both nibbles 0..9.
+bool IsBcd(uint8_t b);
 // n bytes, first byte least significant, as a signed 64-bit value (n <= 8).
 int64_t BytesToInt64(const uint8_t* bytes, size_t n);
 
