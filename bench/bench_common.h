@@ -2,19 +2,45 @@
 // virtual register started on its pseudo-terminal with the program's port opened on it.
 #pragma once
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/link/framing.h"
 #include "core/link/serial_port.h"
 #include "core/shell/user_interface.h"
 #include "emulator/emulator_host.h"
 
 namespace ptk::bench {
+
+// The parts one after another.
+inline std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> out;
+  for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+// The wire time of one exchange at byteMs a byte, in three parts: before the answer (ENQ,
+// ACK, the command frame, ACK, EOT, the register's ENQ, the program's ACK), the answer frame
+// (command and answer are payloads, framed here), and after it (the program's ACK and the
+// register's EOT). The answer travels while the program sleeps its delay, so the least
+// time an exchange can take is before + max(delay, answer) + after.
+struct WireTime {
+  double beforeMs = 0, answerMs = 0, afterMs = 0;
+  double FloorMs(double delayMs) const { return beforeMs + std::max(delayMs, answerMs) + afterMs; }
+};
+inline WireTime ExchangeWireTime(const std::vector<uint8_t>& command,
+                                 const std::vector<uint8_t>& answer, double byteMs) {
+  return {(6 + BuildFrame(command).size()) * byteMs, BuildFrame(answer).size() * byteMs,
+          2 * byteMs};
+}
 
 class QuietUi final : public UserInterface {
  public:

@@ -94,9 +94,7 @@ int main(int argc, char** argv) {
       // longer of the delay and the answer frame, then the PC's ACK and the EOT.
       Bytes answer(link.AnswerBuffer.begin() + 1,
                    link.AnswerBuffer.begin() + (link.AnswerLength - 2));
-      size_t before = 6 + BuildFrame(frame).size();
-      double answerMs = BuildFrame(answer).size() * byteMs;
-      floorMs = before * byteMs + std::max<double>(c.delayMs, answerMs) + 2 * byteMs;
+      floorMs = bench::ExchangeWireTime(frame, answer, byteMs).FloorMs(c.delayMs);
       total += ms;
       if (ms > worst) worst = ms;
     }

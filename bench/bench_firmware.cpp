@@ -34,13 +34,8 @@ using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
 using Steady = std::chrono::steady_clock;
 
-// Wire time of one exchange: ENQ, ACK, the command frame, ACK, EOT, the register's ENQ,
-// the program's ACK (before the delay); the answer frame (during the delay); the
-// program's ACK and the register's EOT (after it).
 double ExchangeFloorMs(const Bytes& command, const Bytes& answer, double byteMs) {
-  const double before = (6 + BuildFrame(command).size()) * byteMs;
-  const double answerMs = BuildFrame(answer).size() * byteMs;
-  return before + std::max<double>(kFirmwareDelayMs, answerMs) + 2 * byteMs;
+  return bench::ExchangeWireTime(command, answer, byteMs).FloorMs(kFirmwareDelayMs);
 }
 
 }  // namespace

@@ -36,11 +36,7 @@ using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
 using Steady = std::chrono::steady_clock;
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
+using bench::Cat;
 
 // Cash in, a sale paid in cash, a return: every register then has something to say.
 bool ShortShift(emu::VirtualRegister& r) {
@@ -52,8 +48,7 @@ bool ShortShift(emu::VirtualRegister& r) {
          run(0x49, Cat({{0x00}, NumberToBcd(500000, 10)})) && run(0x92, {0x00, 0x01}) &&
          run(0x48, Cat({{0x00}, money, one, {0x01}})) &&
          run(0x4A, Cat({{0x00, 0x01}, NumberToBcd(20000, 10)})) && run(0x92, {0x00, 0x02}) &&
-         run(0x57, Cat({{0x00}, money, one})) &&
-         run(0x4A, Cat({{0x00, 0x01}, NumberToBcd(0, 10)}));
+         run(0x57, Cat({{0x00}, money, one})) && run(0x4A, Cat({{0x00, 0x01}, NumberToBcd(0, 10)}));
 }
 
 struct Floor {
@@ -69,11 +64,9 @@ Floor ModelRun(const Link& link, emu::EmulatorHost& host, double byteMs) {
     const Bytes command = ReadRegisterFrame(link, c.request);
     Bytes answer;
     host.WithRegister([&](emu::VirtualRegister& r) { answer = r.Execute(command).payload; });
-    const double before = (6 + BuildFrame(command).size()) * byteMs;
-    const double answerMs = BuildFrame(answer).size() * byteMs;
-    const double after = 2 * byteMs;
-    f.literalMs += before + answerMs + after + kRegisterDelayMs;
-    f.overlappedMs += before + std::max<double>(kRegisterDelayMs, answerMs) + after;
+    const bench::WireTime w = bench::ExchangeWireTime(command, answer, byteMs);
+    f.literalMs += w.beforeMs + w.answerMs + w.afterMs + kRegisterDelayMs;
+    f.overlappedMs += w.FloorMs(kRegisterDelayMs);
   }
   return f;
 }

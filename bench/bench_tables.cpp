@@ -57,22 +57,19 @@ Model ModelRun(const Link& link, const TablesReadResult& result, double byteMs) 
     }
     Bytes answer = {0x55, 0x00};
     answer.insert(answer.end(), v.value.begin(), v.value.end());
-    const double before = (6 + BuildFrame(command).size()) * byteMs;
-    const size_t answerBytes = BuildFrame(answer).size();
-    const double answerMs = answerBytes * byteMs;
-    const double after = 2 * byteMs;
+    const bench::WireTime w = bench::ExchangeWireTime(command, answer, byteMs);
     if (v.route == FieldRoute::Classic) {
       ++m.classic;
       const Exchange a = ReadFieldCommand(link, v.table, static_cast<uint8_t>(v.row), v.field);
-      m.floorMs += before + std::max<double>(a.delayMs, answerMs) + after;
+      m.floorMs += w.FloorMs(a.delayMs);
       const bool isShort = answer.size() + 3 < static_cast<size_t>(a.answerLength);
       if (isShort) ++m.shortAnswers;
-      m.literalMs +=
-          before + a.delayMs + (isShort ? std::max<double>(t.t7, answerMs) : answerMs) + after;
+      m.literalMs += w.beforeMs + a.delayMs +
+                     (isShort ? std::max<double>(t.t7, w.answerMs) : w.answerMs) + w.afterMs;
     } else {
       ++m.compact;
-      m.floorMs += before + answerMs + after;
-      m.literalMs += before + answerMs + after;
+      m.floorMs += w.FloorMs(0);
+      m.literalMs += w.FloorMs(0);
     }
   }
   return m;
