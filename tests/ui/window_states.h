@@ -19,6 +19,7 @@
 
 #include "core/link/serial_device.h"
 #include "core/shell/script.h"
+#include "support/window_rig.h"
 #include "ui/controls/page_control.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
@@ -133,10 +134,14 @@ class ScriptedProgram {
  public:
   explicit ScriptedProgram(const QFont& font) {
     QApplication::setFont(font);
-    context_ = std::make_unique<ui::AppContext>(ui_, CreateSystemPortDevice());
+    // The program's waits (command delays, time limits) and the register's run ten times
+    // faster: the table reading alone would take seconds otherwise.
+    context_ = std::make_unique<ui::AppContext>(ui_, CreateSystemPortDevice(), clock_);
     context_->settings.directory = dir_.path().toStdString();
     context_->service = true;
-    if (!context_->StartEmulator()) qFatal("the virtual register did not start");
+    emu::EmulatorOptions options;
+    options.lineLimitsDivisor = kSpeedUp;
+    if (!context_->StartEmulator(options)) qFatal("the virtual register did not start");
     ui::CreateWindows(*context_);
     context_->forms.fm_MainFr->show();
     context_->forms.fm_MainFr->FormActivate();
@@ -164,6 +169,8 @@ class ScriptedProgram {
   }
 
  private:
+  static constexpr uint32_t kSpeedUp = 10;
+  ScaledClock clock_{kSpeedUp};
   QTemporaryDir dir_;
   ui::QtUserInterface ui_;
   std::unique_ptr<ui::AppContext> context_;
