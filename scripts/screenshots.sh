@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Writes a PNG of every window built so far into <build>/screenshots (offscreen
-# platform) and lists them.
+# Writes PNGs of every window, in the states a person meets it (opened through the menu
+# against the virtual register, its data loaded, each page of its page controls), with
+# the system font (NAME@100.png) and a font 1.25 times as large (NAME@125.png), into
+# <build>/screenshots (offscreen platform, a 1920 x 1080 screen) and lists them.
 #   bash scripts/screenshots.sh [BUILD_DIR]     # BUILD_DIR default: build
 set -euo pipefail
 usage="usage: scripts/screenshots.sh [BUILD_DIR]"
@@ -26,4 +28,5 @@ cd "$(dirname "$0")/.."
 [ -d "$build" ] || cmake --preset default >/dev/null
 cmake --build "$build" -j2 --target tst_screenshots
 QT_QPA_PLATFORM=offscreen PTK_BIN_DIR="$(realpath "$build")" "$build/tests/tst_screenshots" >/dev/null
+
 ls -1 "$build"/screenshots/*.png

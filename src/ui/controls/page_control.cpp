@@ -1,6 +1,7 @@
 #include "ui/controls/page_control.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -39,12 +40,13 @@ int TPageControl::addPage(QWidget* page, const QString& caption) {
   button->setCheckable(true);
   button->setFocusPolicy(Qt::TabFocus);
   // The captions carry blanks of their own to even the tabs out: plain weight and thin
-  // margins keep several of them in one row.
+  // margins keep several of them in one row. A button is never narrower than the visible
+  // part of its caption.
   QFont plain = button->font();
   plain.setBold(false);
   button->setFont(plain);
-  button->setStyleSheet(QStringLiteral("QPushButton { padding: 3px 0px; }"));
-  button->setMinimumWidth(0);
+  button->setStyleSheet(QStringLiteral("QPushButton { padding: 3px 4px; }"));
+  button->setMinimumWidth(QFontMetrics(plain).horizontalAdvance(caption.trimmed()) + 12);
   group_->addButton(button, index);
   tabs_->addWidget(button, index / tabsPerRow_, index % tabsPerRow_);
   if (index == pages_->currentIndex()) button->setChecked(true);

@@ -24,6 +24,7 @@
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -83,7 +84,7 @@ Tfm_SostEKLZ::Tfm_SostEKLZ(AppContext& context)
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(pn_SostEKLZ);
   layout->addWidget(bt_SostEKLZExit, 0, Qt::AlignBottom);
-  setFixedSize(sizeHint());
+  FixClientSize(this, sizeHint());
   connect(bt_SostEKLZExit, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();
 }
@@ -96,6 +97,8 @@ void Tfm_SostEKLZ::Query() {
   if (result != kExchangeOk) return;
   mem_SostEKLZ->clear();
   for (const std::string& line : ShowEklzState(link())) mem_SostEKLZ->appendPlainText(Qs(line));
+  mem_SostEKLZ->moveCursor(QTextCursor::Start);
+  mem_SostEKLZ->ensureCursorVisible();
   ShowFromMenu(bt_SostEKLZExit, true);
 }
 
@@ -114,6 +117,7 @@ Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
   pn_EKLZ4 = Panel(this, "pn_EKLZ4", "ОТЧЕТЫ");
   pn_EKLZ2 = Panel(this, "pn_EKLZ2");
   pg_Otch = Named(new QTabWidget(pn_EKLZ2), "pg_Otch");
+  pg_Otch->setUsesScrollButtons(false);
   tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
   dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
   dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
@@ -160,6 +164,7 @@ Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
   pn_EKLZ5 = Panel(this, "pn_EKLZ5", "ЗАПРОСЫ");
   pn_EKLZ3 = Panel(this, "pn_EKLZ3");
   pg_Zapros = Named(new QTabWidget(pn_EKLZ3), "pg_Zapros");
+  pg_Zapros->setUsesScrollButtons(false);
   tbch_KL = QueryPage("tbch_KL", ed_NumSmenKL, "ed_NumSmenKL", 4);
   tbch_Docum = QueryPage("tbch_Docum", ed_KPK, "ed_KPK", 8);
   tbch_ItogSmen = QueryPage("tbch_ItogSmen", ed_NumSm, "ed_NumSm", 4);

@@ -1,6 +1,7 @@
 // The tables window's tabs and controls. Reading and writing are in datatable_io.cpp.
 #include "ui/programming/datatable.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -16,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -57,6 +59,43 @@ QTableWidget* Grid(QWidget* parent, const char* name, int rows, const QStringLis
   return g;
 }
 
+// Writes the header of the row-header column into the grid's corner (the corner button
+// has no text of its own) and keeps the row headers as wide as it. Scripts read it as the
+// corner cell.
+void SetCornerText(QTableWidget* grid, const QString& text) {
+  grid->setProperty("cornerText", text);
+  grid->verticalHeader()->setToolTip(text);
+  auto* corner = grid->findChild<QAbstractButton*>();
+  if (!corner) return;
+  auto* label = new QLabel(text, corner);
+  label->setAlignment(Qt::AlignCenter);
+  auto* fill = new QHBoxLayout(corner);
+  fill->setContentsMargins(0, 0, 0, 0);
+  fill->addWidget(label);
+  const int margin = grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, grid);
+  grid->verticalHeader()->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) +
+                                          4 * margin);
+}
+
+// A track bar's marks labelled with their values under it.
+QWidget* MarkedSlider(QSlider* slider) {
+  auto* box = new QWidget(slider->parentWidget());
+  auto* marks = new QHBoxLayout;
+  const int handle = slider->style()->pixelMetric(QStyle::PM_SliderLength, nullptr, slider);
+  marks->setContentsMargins(handle / 2 - 3, 0, handle / 2 - 3, 0);
+  for (int value = slider->minimum(); value <= slider->maximum(); ++value) {
+    if (value > slider->minimum()) marks->addStretch(1);
+    marks->addWidget(new QLabel(QString::number(value), box));
+  }
+  auto* column = new QVBoxLayout(box);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  slider->setParent(box);
+  column->addWidget(slider);
+  column->addLayout(marks);
+  return box;
+}
+
 QStringList Numbers(int count, const QString& prefix = {}) {
   QStringList out;
   for (int i = 1; i <= count; ++i) out << prefix + QString::number(i);
@@ -81,6 +120,7 @@ QHBoxLayout* Buttons(QPushButton* ok, QPushButton* retry) {
 Tfm_DataTable::Tfm_DataTable(AppContext& context)
     : TForm(context, "fm_DataTable", QStringLiteral("Работа с таблицами")) {
   pg_DataTable = Named(new QTabWidget(this), "pg_DataTable");
+  pg_DataTable->setUsesScrollButtons(false);
   BuildTypeRegim();
   BuildPasswords();
   BuildDiscounts();
@@ -234,7 +274,7 @@ void Tfm_DataTable::BuildTexts() {
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   for (QTableWidget* g : {sg_TitleChek, sg_CloseChek}) {
     g->setFont(fixed);
-    g->verticalHeader()->setToolTip(QStringLiteral("СТРОКА"));
+    SetCornerText(g, QStringLiteral("СТРОКА"));
   }
   eimghdridx = UpDown(p, "eimghdridx", 1, 255, 1);
   eimghdroffset = UpDown(p, "eimghdroffset", 0, 600, 0);
@@ -290,7 +330,7 @@ void Tfm_DataTable::BuildSections() {
   QWidget* p = tsch_Sek;
   sg_Sek = Grid(p, "sg_Sek", kSectionRows, {QStringLiteral("НАИМЕНОВАНИЕ СЕКЦИИ")},
                 Numbers(kSectionRows));
-  sg_Sek->verticalHeader()->setToolTip(QStringLiteral("НОМЕР"));
+  SetCornerText(sg_Sek, QStringLiteral("НОМЕР"));
   bt_SekOk = Button(p, "bt_SekOk", "Применить", "Запрограммировать секции");
   bt_SekRetry = Button(p, "bt_SekRetry", "Считать", "Считать секции");
   auto* layout = new QVBoxLayout(p);
@@ -367,7 +407,7 @@ void Tfm_DataTable::BuildPrint() {
   bt_PrnRetry = Button(p, "bt_PrnRetry", "Считать", "Считать настройки");
   auto* form = new QFormLayout;
   form->addRow(lfont, combofont);
-  form->addRow(QStringLiteral("Яркость печати"), tb_Intensiv);
+  form->addRow(QStringLiteral("Яркость печати"), MarkedSlider(tb_Intensiv));
   form->addRow(QStringLiteral("Высота шрифта итоговой суммы"), cb_HeightFont);
   form->addRow(QStringLiteral("Ширина ленты"), cbpaperwidth);
   form->addRow(QStringLiteral("Пустых строк перед заголовком"), ehdrvspace);
@@ -392,7 +432,7 @@ void Tfm_DataTable::BuildAttributes() {
   QWidget* p = tabattr;
   sgattr =
       Grid(p, "sgattr", kAttributeRows, {QStringLiteral("Наименование")}, Numbers(kAttributeRows));
-  sgattr->verticalHeader()->setToolTip(QStringLiteral("Номер"));
+  SetCornerText(sgattr, QStringLiteral("Номер"));
   btnapplyattr = Button(p, "btnapplyattr", "Применить", nullptr);
   btnrefreshattr = Button(p, "btnrefreshattr", "Считать", nullptr);
   auto* layout = new QVBoxLayout(p);

@@ -22,6 +22,7 @@
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -105,7 +106,7 @@ Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
   layout->addWidget(rg_Istochnik);
   layout->addLayout(size);
   layout->addLayout(Row({bt_ReadPO, bt_ReadPOExit}));
-  setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(360, 0)));
   SetCommandControls({rg_Istochnik, bt_ReadPO, bt_ReadPOExit});
   connect(bt_ReadPO, &QPushButton::clicked, this, &Tfm_ReadPO::bt_ReadPOClick);
   connect(bt_ReadPOExit, &QPushButton::clicked, this, &QWidget::close);
@@ -238,7 +239,7 @@ Tfm_SelCheckPO::Tfm_SelCheckPO(AppContext& context)
   layout->addWidget(bt_SravnPOKKM);
   layout->addWidget(bt_SravnPOFP);
   layout->addWidget(bt_Close);
-  setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(320, 0)));
   connect(bt_SravnPOKKM, &QPushButton::clicked, this, [this] {
     if (Tfm_CheckPO* check = this->context().forms.fm_CheckPO) check->Open(this, 1);
   });

@@ -48,7 +48,7 @@ Tfm_PrnBmp::Tfm_PrnBmp(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(buttons);
-  setFixedSize(sizeHint().expandedTo(QSize(420, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(420, 0)));
   FitWindowToScreen(this);
   SetCommandControls({ed_File, bt_OpenFile, edn_Povtor, edn_Smesh, bt_PrnBmp, bt_PrnBmpExit});
   connect(bt_OpenFile, &QPushButton::clicked, this, &Tfm_PrnBmp::bt_OpenFileClick);

@@ -9,6 +9,7 @@
 #include "ui/shell/app_context.h"
 #include "ui/shell/datefr.h"
 #include "ui/shell/regcomm.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -37,7 +38,7 @@ Tfm_Program::Tfm_Program(AppContext& context)
   for (QPushButton* b : {bt_DataTable, bt_ProgrDateTime, btnimgdlg, btnrsoft}) layout->addWidget(b);
   layout->addSpacing(12);
   layout->addWidget(bt_ChekClose);
-  setFixedSize(sizeHint().expandedTo(QSize(300, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(300, 0)));
   connect(bt_DataTable, &QPushButton::clicked, this, &Tfm_Program::bt_DataTableClick);
   connect(bt_ProgrDateTime, &QPushButton::clicked, this, &Tfm_Program::bt_ProgrDateTimeClick);
   connect(bt_ChekClose, &QPushButton::clicked, this, &Tfm_Program::bt_ChekCloseClick);

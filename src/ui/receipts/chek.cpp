@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -32,6 +34,9 @@ namespace {
 constexpr int kWidth = 823;
 constexpr int kHeight = 538;
 constexpr int kTabsPerRow = 4;
+constexpr double kFontPixels = 13;
+constexpr double kSystemFontPixels = 12;
+constexpr int kAttributeNameChars = 14;
 constexpr int kNameLength = 42;
 constexpr int kAmountLength = 11;
 constexpr int kSectionLength = 2;
@@ -119,9 +124,11 @@ W* Named(W* w, const char* name) {
 
 Tfm_Chek::Tfm_Chek(AppContext& context)
     : TForm(context, "fm_Chek", QStringLiteral("РЕЖИМ РЕГИСТРАЦИЙ")) {
+  // Bold and a step larger than the system font (13 px beside the usual 12 px one), so
+  // that it grows with the desktop's font.
   QFont bold = font();
   bold.setBold(true);
-  bold.setPixelSize(13);
+  bold.setPixelSize(qRound(kFontPixels * QFontInfo(font()).pixelSize() / kSystemFontPixels));
   setFont(bold);
 
   Pg_Registr = new TPageControl("Pg_Registr", kTabsPerRow, this);
@@ -159,7 +166,7 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
     unused->setEnabled(false);
   }
   BuildLayout();
-  setFixedSize(kWidth, kHeight);
+  FixClientSize(this, QSize(kWidth, kHeight));
 
   SetCommandControls({Pg_Registr, bt_OperOk, bt_ChekClose, bt_AnnulAllChek, bt_OtmenaSkidNadb,
                       ed_PrnStr, rg_VidOper});
@@ -330,12 +337,19 @@ void Tfm_Chek::BuildPanels() {
   udattrn->setWrapping(false);
   // The up-down is its arrows only; the number stands in eattrn beside it.
   if (auto* text = udattrn->findChild<QLineEdit*>()) text->hide();
-  udattrn->setFixedWidth(18);
+  udattrn->setFixedWidth(udattrn->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
   cbattrname = Named(new QComboBox(panattr), "cbattrname");
   cbattrname->setEditable(false);
+  // The attribute names, loaded at the mode entry, do not widen the column: the box shows
+  // a fixed number of characters, its list as wide as the longest name.
+  cbattrname->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbattrname->setMinimumContentsLength(kAttributeNameChars);
   eattrval = Named(new QLineEdit(panattr), "eattrval");
   btnattrprint = Named(new QPushButton(QStringLiteral("Печатать"), panattr), "btnattrprint");
+  eattrn->setMinimumWidth(QFontMetrics(eattrn->font()).horizontalAdvance(QStringLiteral("0000")) +
+                          12);
   auto* number = new QHBoxLayout;
+  number->setSpacing(0);
   number->addWidget(eattrn, 1);
   number->addWidget(udattrn);
   auto* attr = new QFormLayout(panattr);

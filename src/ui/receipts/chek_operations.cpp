@@ -1,5 +1,6 @@
 // The receipt window's operations: the common run of "Выполнить" and the operation of
 // each page, the whole-receipt buttons, the page change and the card reader buttons.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -348,6 +349,7 @@ void Tfm_Chek::FillAttributeNames() {
     return;
   }
   for (const std::string& name : names) cbattrname->addItem(Qs(name));
+  cbattrname->view()->setMinimumWidth(cbattrname->view()->sizeHintForColumn(0) + 24);
   cbattrname->setEnabled(true);
   eattrnChange();
 }

@@ -10,6 +10,7 @@
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -37,7 +38,7 @@ Tfm_NalMoney::Tfm_NalMoney(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pn_NalMoney);
   layout->addLayout(buttons);
-  setFixedSize(360, sizeHint().height());
+  FixClientSize(this, QSize(360, sizeHint().height()));
   connect(bt_NalMoneyExit, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();
 }

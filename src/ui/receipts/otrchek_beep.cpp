@@ -13,6 +13,7 @@
 #include "ui/receipts/beep.h"
 #include "ui/receipts/otrchek.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -42,7 +43,7 @@ Tfm_OtrChek::Tfm_OtrChek(AppContext& context)
   bt_OtrChekExit = Button(this, "bt_OtrChekExit", "&Закрыть", "Выйти из режима");
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(ButtonRow(bt_OtrChekOk, bt_OtrChekExit));
-  setFixedSize(sizeHint().expandedTo(QSize(280, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(280, 0)));
   SetCommandControls({bt_OtrChekOk, bt_OtrChekExit});
   connect(bt_OtrChekOk, &QPushButton::clicked, this, &Tfm_OtrChek::bt_OtrChekOkClick);
   connect(bt_OtrChekExit, &QPushButton::clicked, this, &QWidget::close);
@@ -81,7 +82,7 @@ Tfm_Beep::Tfm_Beep(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pn_Beep);
   layout->addLayout(ButtonRow(bt_BeepOk, bt_BeepExit));
-  setFixedSize(sizeHint());
+  FixClientSize(this, sizeHint());
   SetCommandControls({edn_Len, edn_Count, bt_BeepOk, bt_BeepExit});
   connect(bt_BeepOk, &QPushButton::clicked, this, &Tfm_Beep::bt_BeepOkClick);
   connect(bt_BeepExit, &QPushButton::clicked, this, &QWidget::close);

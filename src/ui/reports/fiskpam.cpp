@@ -48,6 +48,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
     : TForm(context, "fm_FiskPam", QStringLiteral("РЕЖИМ РАБОТЫ С ФП")) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   pg_FiskPam = Named(new QTabWidget(this), "pg_FiskPam");
+  pg_FiskPam->setUsesScrollButtons(false);
 
   tbch_ZavNum = Named(new QWidget, "tbch_ZavNum");
   ed_ZavNum = Number(tbch_ZavNum, "ed_ZavNum", 6);
@@ -76,6 +77,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
 
   tbch_Otch = Named(new QWidget, "tbch_Otch");
   pg_Otch = Named(new QTabWidget(tbch_Otch), "pg_Otch");
+  pg_Otch->setUsesScrollButtons(false);
   tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
   dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
   dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
@@ -156,7 +158,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   layout->addWidget(pg_FiskPam, 1);
   layout->addWidget(pn_Sleep, 1);
   layout->addLayout(buttons);
-  setFixedSize(545, 257);
+  FixClientSize(this, QSize(545, 257));
   FitWindowToScreen(this);
 
   connect(bt_ZavNumOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_ZavNumOkClick);

@@ -9,9 +9,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/reports/registers.h"
 #include "ui/controls/number_edits.h"
@@ -37,6 +39,10 @@ QComboBox* List(QWidget* parent, const char* name, std::span<const std::string_v
   return c;
 }
 
+// The register manager's designed column widths.
+constexpr int kDescriptionWidth = 270;
+constexpr int kValueWidth = 181;
+
 }  // namespace
 
 Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
@@ -50,8 +56,10 @@ Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
   // The descriptions' header row and column are drawn as cells of their own.
   sg_MenadgerReg->setProperty("fixedRows", 1);
   sg_MenadgerReg->setProperty("fixedColumns", 1);
-  sg_MenadgerReg->setColumnWidth(0, 270);
-  sg_MenadgerReg->setColumnWidth(1, 181);
+  sg_MenadgerReg->setColumnWidth(0, kDescriptionWidth);
+  sg_MenadgerReg->setColumnWidth(1, kValueWidth);
+  sg_MenadgerReg->setWordWrap(false);
+  sg_MenadgerReg->horizontalHeader()->setStretchLastSection(true);
   sg_MenadgerReg->verticalHeader()->setDefaultSectionSize(24);
   sg_MenadgerReg->setEditTriggers(QAbstractItemView::NoEditTriggers);
   auto* panel = new QVBoxLayout(pn_ManadgerReg);
@@ -60,7 +68,7 @@ Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pn_ManadgerReg, 1);
   layout->addWidget(bt_MenadgerRegExit, 0, Qt::AlignRight);
-  setFixedSize(543, 679);
+  FixClientSize(this, QSize(543, 679));
   FitWindowToScreen(this);
   connect(bt_MenadgerRegExit, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();
@@ -74,6 +82,16 @@ void Tfm_MenadgerReg::ShowGrid(const RegisterGrid& grid) {
       sg_MenadgerReg->setItem(r, c, item);
     }
   }
+  // Each column as wide as its longest text (the designed widths at least); the grid asks
+  // for the room of both, so that the window grows instead of cutting descriptions.
+  QTableWidget* g = sg_MenadgerReg;
+  g->resizeColumnsToContents();
+  const int description = std::max(kDescriptionWidth, g->columnWidth(0));
+  const int value = std::max(kValueWidth, g->columnWidth(1));
+  g->setColumnWidth(0, description);
+  g->setColumnWidth(1, value);
+  g->setMinimumWidth(description + value + 2 * g->frameWidth() +
+                     g->verticalScrollBar()->sizeHint().width());
 }
 
 Tfm_Registr::Tfm_Registr(AppContext& context)
@@ -113,7 +131,7 @@ Tfm_Registr::Tfm_Registr(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pn_Registr, 1);
   layout->addLayout(buttons);
-  setFixedSize(783, 352);
+  FixClientSize(this, QSize(783, 352));
   FitWindowToScreen(this);
   SetCommandControls({edn_NumRegistr, cb_TypeChek, cb_TypeOpl, cb_TypeItog, mem_Registr,
                       bt_ReadRegistr, bt_ReadAllRegistr, bt_RegistrExit});

@@ -14,6 +14,7 @@
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -78,7 +79,7 @@ TModeReportForm::TModeReportForm(AppContext& context, const char* name, const QS
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(pn_Report, 1);
   layout->addLayout(buttons);
-  setFixedSize(377, 166);
+  FixClientSize(this, QSize(377, 166));
   SetCommandControls({pn_Report, rg_TypeOtch, bt_Otch, bt_Close});
   connect(bt_Otch, &QPushButton::clicked, this, &TModeReportForm::bt_OtchClick);
 }
@@ -118,7 +119,7 @@ Tfm_Gash::Tfm_Gash(AppContext& context)
                         PrintClearingReport(
                             link(), item == 1 ? ClearingKind::General : ClearingKind::Daily);
                       }) {
-  setFixedSize(377, 169);
+  FixClientSize(this, QSize(377, 169));
   connect(bt_Close, &QPushButton::clicked, this, &Tfm_Gash::bt_GashCloseClick);
 }
 
@@ -143,7 +144,7 @@ Tfm_AvarReport::Tfm_AvarReport(AppContext& context)
   layout->addWidget(pn_Sleep);
   layout->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(385, 103);
+  FixClientSize(this, QSize(385, 103));
   connect(bt_Otch, &QPushButton::clicked, this, &Tfm_AvarReport::bt_OtchClick);
   connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
   connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_AvarReport::bt_StopReportClick);

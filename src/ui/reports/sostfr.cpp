@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -14,7 +15,7 @@ QColor DesktopColour() {
 
 Tfm_SostFR::Tfm_SostFR(AppContext& context)
     : TForm(context, "fm_SostFR", QStringLiteral("Состояние ПТК")) {
-  setFixedSize(450, 371);
+  FixClientSize(this, QSize(450, 371));
 
   pn_SostFR = new QFrame(this);
   pn_SostFR->setObjectName("pn_SostFR");

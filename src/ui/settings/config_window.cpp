@@ -59,6 +59,7 @@ class PasswordEdit : public QLineEdit {
 Tfm_Config::Tfm_Config(AppContext& context)
     : TForm(context, "fm_Config", QStringLiteral("Настройка ...")) {
   pg_Config = new QTabWidget(this);
+  pg_Config->setUsesScrollButtons(false);
   pg_Config->setObjectName("pg_Config");
   tsh_Connect = new QWidget;
   tsh_Connect->setObjectName("tsh_Connect");
@@ -98,7 +99,7 @@ Tfm_Config::Tfm_Config(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pg_Config);
   layout->addLayout(buttons);
-  setFixedSize(sizeHint().expandedTo(QSize(380, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(380, 0)));
   FitWindowToScreen(this);
 
   SetCommandControls(

@@ -13,6 +13,7 @@
 #include "core/shell/date_time.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {
@@ -57,7 +58,7 @@ Tfm_DateFR::Tfm_DateFR(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(rg_DateTime);
   layout->addLayout(buttons);
-  setFixedSize(sizeHint());
+  FixClientSize(this, sizeHint());
   SetCommandControls({dt_Date, dt_Time, bt_DateOk, bt_TimeOk, bt_DateTimeFRExit});
   connect(bt_DateOk, &QPushButton::clicked, this, &Tfm_DateFR::bt_DateOkClick);
   connect(bt_TimeOk, &QPushButton::clicked, this, &Tfm_DateFR::bt_TimeOkClick);

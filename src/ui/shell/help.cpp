@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/shell/wndfit.h"
+
 namespace ptk::ui {
 namespace {
 
@@ -74,7 +76,7 @@ Tfm_Help::Tfm_Help(AppContext& context) : TForm(context, "fm_Help", QStringLiter
   layout->addLayout(top);
   layout->addSpacing(10);
   layout->addLayout(buttons);
-  setFixedSize(sizeHint());
+  FixClientSize(this, sizeHint());
 
   connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();

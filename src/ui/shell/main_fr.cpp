@@ -45,7 +45,7 @@ Tfm_MainFr::Tfm_MainFr(AppContext& context) : QMainWindow(nullptr), context_(con
   // bar's overflow button.
   adjustSize();
   const int width = std::max(kClientWidth, MainMenu_Fr->sizeHint().width() + 8);
-  setFixedSize(sizeHint().expandedTo(QSize(width, 0)));
+  FixClientSize(this, sizeHint().expandedTo(QSize(width, 0)));
   CentreOnScreen(this);
   FitWindowToScreen(this);
 }

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/shell/app_context.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -40,7 +41,7 @@ Tfm_Process::Tfm_Process(AppContext& context) : QWidget(nullptr), context_(conte
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pn_Time);
   layout->addWidget(pn_Cancel);
-  setFixedSize(380, 110);
+  FixClientSize(this, QSize(380, 110));
 
   connect(bt_Cancel, &QPushButton::clicked, this, &Tfm_Process::bt_CancelClick);
 }

@@ -11,6 +11,7 @@
 #include "core/shell/progress_math.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -38,7 +39,7 @@ Tprogress::Tprogress(AppContext& context) : QWidget(nullptr), context_(context) 
   buttons->addWidget(btncancel);
   buttons->addStretch();
   layout->addLayout(buttons);
-  setFixedSize(360, 90);
+  FixClientSize(this, QSize(360, 90));
 
   connect(tmrblitz, &QTimer::timeout, this, &Tprogress::tmrblitzTimer);
   connect(btncancel, &QPushButton::clicked, this, &Tprogress::btncancelClick);

@@ -72,7 +72,8 @@ struct GridFrame {
   }
 
   QString Text(const QTableWidget* grid, int row, int column) const {
-    if (row < headerRows && column < headerColumns) return {};  // the corner
+    // The corner: the text the grid draws there, if any.
+    if (row < headerRows && column < headerColumns) return grid->property("cornerText").toString();
     const QTableWidgetItem* item = nullptr;
     if (row < headerRows) {
       item = grid->horizontalHeaderItem(column - headerColumns);

@@ -1,7 +1,9 @@
 #include "ui/shell/tape.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,14 +25,25 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   mem_Tape->setObjectName("mem_Tape");
   mem_Tape->setReadOnly(true);
   mem_Tape->setLineWrapMode(QPlainTextEdit::NoWrap);
-  mem_Tape->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  // The tape's columns line up only in a fixed-pitch font, whatever the platform offers as
+  // its fixed font.
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!QFontInfo(fixed).fixedPitch()) {
+    fixed.setFamily(QStringLiteral("monospace"));
+    fixed.setStyleHint(QFont::Monospace);
+    fixed.setFixedPitch(true);
+  }
+  mem_Tape->setFont(fixed);
   ed_Card = new QLineEdit(QString::fromStdString(emulator_.Card()), this);
   ed_Card->setObjectName("ed_Card");
   ed_Card->setToolTip(QStringLiteral("Вторая дорожка карты, например ;4000001234567899=2512?"));
   bt_Card = new QPushButton(QStringLiteral("Карта"), this);
   bt_Card->setObjectName("bt_Card");
   bt_Card->setToolTip(QStringLiteral("Положить карту в считыватель виртуального ПТК"));
+  auto* cardLabel = new QLabel(QStringLiteral("Дорожка карты"), this);
+  cardLabel->setBuddy(ed_Card);
   auto* card = new QHBoxLayout;
+  card->addWidget(cardLabel);
   card->addWidget(ed_Card, 1);
   card->addWidget(bt_Card);
   ed_Faults = new QLineEdit(this);
@@ -40,7 +53,10 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   bt_Faults = new QPushButton(QStringLiteral("Неисправности"), this);
   bt_Faults->setObjectName("bt_Faults");
   bt_Faults->setToolTip(QStringLiteral("Включить неисправности виртуального ПТК"));
+  auto* faultsLabel = new QLabel(QStringLiteral("Неисправности"), this);
+  faultsLabel->setBuddy(ed_Faults);
   auto* faults = new QHBoxLayout;
+  faults->addWidget(faultsLabel);
   faults->addWidget(ed_Faults, 1);
   faults->addWidget(bt_Faults);
   auto* layout = new QVBoxLayout(this);
@@ -51,6 +67,7 @@ Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(em
   connect(bt_Faults, &QPushButton::clicked, this, &Tfm_Tape::bt_FaultsClick);
   const bool reader = !emulator_.CardReaderPath().empty();
   ed_Card->setVisible(reader);
+  cardLabel->setVisible(reader);
   bt_Card->setVisible(reader);
   connect(bt_Card, &QPushButton::clicked, this, &Tfm_Tape::bt_CardClick);
   resize(380, 520);

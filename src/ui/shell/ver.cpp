@@ -8,6 +8,7 @@
 #include "core/shell/version.h"
 #include "ui/controls/radio_group.h"
 #include "ui/shell/qt_user_interface.h"
+#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 
@@ -36,7 +37,7 @@ Tfm_Ver::Tfm_Ver(AppContext& context)
   buttons->addWidget(bt_VerOk);
   buttons->addWidget(bt_VerExit);
   layout->addLayout(buttons);
-  setFixedSize(360, sizeHint().height());
+  FixClientSize(this, QSize(360, sizeHint().height()));
 
   SetCommandControls({rg_Istoch, mem_Ver, bt_VerOk, bt_VerExit});
   connect(bt_VerOk, &QPushButton::clicked, this, &Tfm_Ver::bt_VerOkClick);

@@ -1,6 +1,8 @@
 #include "ui/shell/wndfit.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMainWindow>
 #include <QScreen>
 #include <QScrollArea>
@@ -35,7 +37,42 @@ void EnableAutoScroll(QWidget* window) {
   main->setCentralWidget(scroll);
 }
 
+// Grows its window to what the window's layout needs whenever the layout is redone.
+class ClientSizeKeeper final : public QObject {
+ public:
+  ClientSizeKeeper(QWidget* window, QSize start) : QObject(window), window_(window), start_(start) {
+    window->installEventFilter(this);
+  }
+  void Apply() {
+    QSize size = start_;
+    if (QLayout* layout = window_->layout()) {
+      layout->activate();
+      size = size.expandedTo(layout->totalMinimumSize());
+    }
+    if (size != window_->minimumSize() || size != window_->maximumSize())
+      window_->setFixedSize(size);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::LayoutRequest) {
+      QMetaObject::invokeMethod(
+          this, [this] { Apply(); }, Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+  QSize start_;
+};
+
 }  // namespace
+
+void FixClientSize(QWidget* window, QSize start) {
+  if (!window) return;
+  (new ClientSizeKeeper(window, start))->Apply();
+}
 
 void FitWindowToScreen(QWidget* window) {
   if (!window) return;
