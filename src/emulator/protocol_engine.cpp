@@ -43,7 +43,11 @@ void ProtocolEngine::OnEnq(uint32_t now) {
     return;
   }
   if (state_ == EngineState::AwaitEnqAck || state_ == EngineState::AwaitFrameAck) {
-    ++stats_.lineViolations;
+    // Executing, opening the answer transfer, or with the answer frame still going out.
+    // Once the whole frame is on the line the PC has the turn, and it may have given up
+    // reading by its own rules (a sixth bad frame, a bad frame on the compact path, the
+    // frame's time limit): a new transfer is then how it starts over.
+    if (state_ == EngineState::AwaitEnqAck || !out_.empty()) ++stats_.lineViolations;
     Abandon();
   }
   frame_.clear();

@@ -180,6 +180,44 @@ TEST_F(EngineTest, EnqFromThePcAbandonsThePendingAnswer) {
   EXPECT_EQ(engine.stats().lineViolations, 1u);
 }
 
+// A transfer the PC begins while the register still has the turn (executing, its answer
+// ENQ unanswered, its frame half-way out) breaks the line discipline; once the whole frame
+// is on the line the PC may have given up reading it and starts over.
+TEST(EngineLineDiscipline, EnqCountsAsAViolationOnlyWhileTheRegisterHasTheTurn) {
+  enum class Moment { Executing, EnqUnanswered, FrameHalfOut, FrameOut, SixthBadFrameNaked };
+  const struct {
+    Moment moment;
+    const char* name;
+    uint64_t violations;
+  } cases[] = {{Moment::Executing, "executing", 1},
+               {Moment::EnqUnanswered, "its ENQ unanswered", 1},
+               {Moment::FrameHalfOut, "frame half-way out", 1},
+               {Moment::FrameOut, "frame on the line", 0},
+               {Moment::SixthBadFrameNaked, "sixth bad frame refused", 0}};
+  for (const auto& c : cases) {
+    Recorder recorder;
+    Faults faults;
+    ProtocolEngine engine{recorder, faults};
+    uint32_t now = 1000;
+    const auto put = [&](const Bytes& bytes) {
+      engine.Feed(bytes, now);
+      return engine.TakeDue(now);
+    };
+    if (c.moment == Moment::Executing) faults.delay = TimedFault{500, 1};
+    if (c.moment == Moment::FrameHalfOut) faults.pause = TimedFault{300, 1};
+    if (c.moment == Moment::SixthBadFrameNaked) faults.badCheck = 6;
+    put({ENQ});
+    put(BuildFrame(kPayload));
+    put({EOT});
+    if (c.moment != Moment::Executing && c.moment != Moment::EnqUnanswered) put({ACK});
+    if (c.moment == Moment::SixthBadFrameNaked)
+      for (int reading = 1; reading <= 6; ++reading) put({NAK});
+    EXPECT_EQ(put({ENQ}), Bytes{ACK}) << c.name;
+    EXPECT_EQ(engine.stats().lineViolations, c.violations) << c.name;
+    EXPECT_EQ(engine.stats().answersAbandoned, 1u) << c.name;
+  }
+}
+
 TEST_F(EngineTest, EnqInsteadOfEotStillExecutesTheCommandUnanswered) {
   ASSERT_EQ(Put({ENQ}), Bytes{ACK});
   ASSERT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});
