@@ -74,10 +74,9 @@ struct EngineStats {
   uint64_t answersAbandoned = 0;
   // Line-discipline violations: the PC began a transfer (ENQ) while the register was
   // executing a command, opening its answer transfer (its ENQ not yet acknowledged), or
-  // sending its answer frame (not all of it on the line yet). A PC that runs one
-  // exchange at a time and waits out its time limits never causes one; a PC that gave
-  // up reading a whole answer frame (bad check bytes) and starts its next command does not
-  // either.
+  // sending the first copy of its answer frame (not all of it on the line yet). A PC that
+  // runs one exchange at a time and waits out its time limits never causes one; a PC
+  // that gave up reading after bad frames and starts its next command does not either.
   uint64_t lineViolations = 0;
 };
 
