@@ -403,17 +403,23 @@ class Generator {
     }
     const Control& c = Any(r.controls);
     std::string step = ControlStep(c, kind);
-    // In a slow run often, else now and then: a control pressed, typed into or a window
-    // closed a few milliseconds after the step that follows at once starts, while its
-    // exchange (if it starts one) waits on the register.
+    // In a slow run often, else now and then: a step that starts an exchange, and a few
+    // milliseconds after it starts, while the exchange waits, the same control pressed
+    // again, another one pressed or typed into, or a window closed.
     if (x < 30 || (slowMs_ > 0 && x < 45)) {
       kind = "later";
       followUp_.clear();  // the Return would follow the later step's typing, not this one
+      const std::string starter = Starter(r);
       std::string inner = step;
       const std::string w = r.windows.empty() ? "" : Any(r.windows);
-      if (Chance(20) && !w.empty() && w != "fm_MainFr") inner = "close " + w;
+      const int y = Pick(100);
+      if (y < 40) {
+        inner = starter;
+      } else if (y < 55 && !w.empty() && w != "fm_MainFr") {
+        inner = "close " + w;
+      }
       const int span = slowMs_ > 0 ? slowMs_ + 100 : 400;
-      return "later " + std::to_string(Between(1, span)) + " " + inner + "\n" + Starter(r);
+      return "later " + std::to_string(Between(1, span)) + " " + inner + "\n" + starter;
     }
     return step;
   }
