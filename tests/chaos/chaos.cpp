@@ -608,8 +608,9 @@ bool cannotStart = false;
 bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   ++f.runs;
   const std::string dir = MakeWorkDir(g);
-  std::vector<std::string> args = {"--emulator", "--keep-going",    "--script",
-                                   "-",          "--firmware-size", "2500,300"};
+  // The line trace shows what the program and the register did when a run fails.
+  std::vector<std::string> args = {"--emulator",      "--keep-going", "--script", "-",
+                                   "--firmware-size", "2500,300",     "--trace",  "trace.txt"};
   const std::string faults = g.Faults();
   if (!faults.empty()) args.insert(args.end(), {"--faults", faults});
   if (g.Chance(25)) args.push_back("--service");
@@ -723,9 +724,11 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
     WriteFile(base + ".script", sent);
     WriteFile(base + ".transcript", p.transcript());
     WriteFile(base + ".stderr", errors);
+    WriteFile(base + ".trace", ReadFile(dir + "/trace.txt"));
     std::cout << "chaos: FAILURE in run " << f.runs << " (faults \"" << faults << "\"): " << failure
               << "\n  steps: " << base << ".script\n  transcript: " << base
-              << ".transcript\n  standard error: " << base << ".stderr\n";
+              << ".transcript\n  standard error: " << base << ".stderr\n  line trace: " << base
+              << ".trace\n";
     std::cout.flush();
   }
   RemoveDir(dir);
