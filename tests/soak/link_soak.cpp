@@ -69,8 +69,9 @@ constexpr uint32_t kWithinPauseMax = kScaled.t7 / 3;
 constexpr uint32_t kBeyondPause = kScaled.t7 * 3;
 // The compact path's fixed limits that a fault makes it wait out.
 constexpr uint32_t kDirectPauseMax = kDirectByteMs / 4;
-// A stall of the process this long may change an outcome against the 50 ms limits.
-constexpr double kStallMs = 20;
+// A stall this long (a pseudo-terminal byte takes well under a millisecond on a quiet
+// machine) marks a loaded machine, on which the 50 ms limits may change an outcome.
+constexpr double kStallMs = 10;
 constexpr int kAttemptsAfterStall = 3;
 
 constexpr std::string_view kNoErrors = " 00 - Ошибок нет. Команда выполнена.";
@@ -669,7 +670,7 @@ TEST(LinkSoak, EveryFaultEndsAsTheLinkDefinesInBoundedTime) {
                       what.str().c_str(), result, ms, stall);
         continue;
       }
-      if (stall > kStallMs) what << " (the process stalled for " << stall << " ms during it)";
+      what << " (longest stall " << stall << " ms)";
       if (!ok) {
         ++mismatches;
         ADD_FAILURE() << what.str() << ": result " << result << " boxes " << Join(ui.BoxTexts())
@@ -697,7 +698,7 @@ TEST(LinkSoak, EveryFaultEndsAsTheLinkDefinesInBoundedTime) {
 
   std::printf("soak: %u exchanges in %.1f s, %d mismatches, %d over their bound\n", exchanges,
               seconds, mismatches, overruns);
-  std::printf("soak: %d exchanges made again after the process stalled (longest stall %.1f ms)\n",
+  std::printf("soak: %d exchanges made again after a stall of the machine (longest %.1f ms)\n",
               repeated, longestStall);
   std::printf("soak: faults by kind:\n");
   for (const auto& [kind, tally] : byKind)
