@@ -467,17 +467,23 @@ class StallWatch {
       if (fd >= 0) close(fd);
 #endif
   }
-  // The longest stall (ms) since the last call.
+  // The longest stall (ms) since the last call, the one still going on included (a look
+  // that has not come back yet is late by how long it has taken beyond its millisecond).
   double Take() {
-    return static_cast<double>(longestUs_.exchange(0)) / 1000;
+    const int64_t going = Micros(Steady::now()) - lookStartUs_ - 1000;
+    return static_cast<double>(std::max(longestUs_.exchange(0), going)) / 1000;
   }
 
  private:
+  static int64_t Micros(Steady::time_point t) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(t.time_since_epoch()).count();
+  }
   void Watch() {
     const auto since = [](Steady::time_point before) {
       return std::chrono::duration_cast<std::chrono::microseconds>(Steady::now() - before).count();
     };
     while (!stop_) {
+      lookStartUs_ = Micros(Steady::now());
       int64_t late = 0;
 #ifndef _WIN32
       if (master_ >= 0) {
@@ -505,6 +511,7 @@ class StallWatch {
 
   std::atomic<bool> stop_{false};
   std::atomic<int64_t> longestUs_{0};
+  std::atomic<int64_t> lookStartUs_{Micros(Steady::now())};
   int master_ = -1;
   int slave_ = -1;
   std::thread thread_;
