@@ -8,6 +8,9 @@
 // instead of waiting for a person; --keep-going goes on after a step that failed.
 // Exit status: 0; 1 when the virtual register does not start; 2 for a usage error or a
 // script that cannot be read; 3 when a step of the script could not be performed.
+// With --emulator, the virtual register's line-discipline violations are reported on
+// standard error at the end ("нарушений порядка обмена: N"): when there were any, and
+// always in a scripted run.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -15,6 +18,7 @@
 #include <QFile>
 #include <QTimeZone>
 #include <QTimer>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -22,7 +26,9 @@
 #include "core/link/port_names.h"
 #include "core/link/serial_device.h"
 #include "core/shell/script.h"
+#include "emulator/emulator_host.h"
 #include "emulator/faults.h"
+#include "emulator/protocol_engine.h"
 #include "emulator/virtual_register.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/application.h"
@@ -269,5 +275,13 @@ int main(int argc, char* argv[]) {
   if (runner) status = runner->exitCode();
   context.DestroyWindows();
   app.SetUserInterface(nullptr);
+  if (ptk::emu::EmulatorHost* host = context.emulator()) {
+    // Transfers this program began while the virtual register was still executing a
+    // command or sending its answer: each one is an exchange started inside another's
+    // wait. A scripted run always says how many, so that a driver can rely on the line.
+    const uint64_t violations = host->Stats().lineViolations;
+    if (violations > 0 || scripted)
+      std::cerr << "ptk-tester: нарушений порядка обмена: " << violations << "\n";
+  }
   return status;
 }

@@ -70,6 +70,11 @@ class EmulatorHost::Impl {
   bool SaveNow();
   // Bytes from the PC that the line thread has not read yet.
   int UnreadInput() const;
+  // Has the line thread read the line once more, after this call began: a read takes in
+  // the PC's bytes still on their way through the pseudo-terminal (which UnreadInput()
+  // does not count), and the pass that read them has fed them to the engine and written
+  // what it sent back. False when that did not happen by end.
+  bool ReadAgain(Steady::time_point end);
 
   std::mutex mutex;  // guards register_ and engine_
   VirtualRegister& reg() { return register_; }
@@ -98,6 +103,9 @@ class EmulatorHost::Impl {
   ProtocolEngine engine_;
   std::thread thread_;
   std::atomic<bool> running_{false};
+  // ReadAgain(): passes of the line thread asked for, and the last one done.
+  std::atomic<uint64_t> readsAsked_{0};
+  std::atomic<uint64_t> readsDone_{0};
   bool stateReady_ = false;  // the state file was read (or absent): saving may replace it
   int master_ = -1;
   int slave_ = -1;
@@ -244,7 +252,11 @@ void EmulatorHost::Impl::Serve() {
   Clock& clock = SystemClock();
   bool writable = true;
   while (running_) {
+    // Every pass reads the line, whether poll saw a byte or not: a read also brings in the
+    // bytes still on their way, which poll does not see yet.
+    const uint64_t asked = readsAsked_;
     Steady::time_point now = Steady::now();
+    ReadLine(now);
     std::optional<uint32_t> wakeMs;
     {
       std::lock_guard lock(mutex);
@@ -279,6 +291,7 @@ void EmulatorHost::Impl::Serve() {
     }
     writable = WriteDue(now);
     if (tx_.empty() && rx_.empty()) lineQuiet = true;
+    readsDone_ = asked;
 
     // Sleep until the next byte is due either way, the engine's next time limit, a byte
     // arrives, or Stop() wakes us.
@@ -300,7 +313,6 @@ void EmulatorHost::Impl::Serve() {
       while (read(wakeRead_, drain, sizeof drain) > 0) {
       }
     }
-    if (fds[0].revents & POLLIN) ReadLine(Steady::now());
     if (fds[0].revents & (POLLHUP | POLLERR)) {
       // No reader on the other side (cannot happen while we hold the slave open): do
       // not spin on the error.
@@ -313,6 +325,19 @@ int EmulatorHost::Impl::UnreadInput() const {
   int pending = 0;
   if (master_ < 0 || ioctl(master_, FIONREAD, &pending) != 0) return 0;
   return pending;
+}
+
+bool EmulatorHost::Impl::ReadAgain(Steady::time_point end) {
+  if (!running_) return true;
+  const uint64_t asked = ++readsAsked_;
+  uint8_t b = 1;
+  ssize_t ignored = write(wakeWrite_, &b, 1);
+  (void)ignored;
+  while (readsDone_ < asked) {
+    if (Steady::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return true;
 }
 
 #else  // _WIN32: the virtual register needs a pseudo-terminal.
@@ -331,6 +356,9 @@ bool EmulatorHost::Impl::WriteDue(Steady::time_point) {
 }
 int EmulatorHost::Impl::UnreadInput() const {
   return 0;
+}
+bool EmulatorHost::Impl::ReadAgain(Steady::time_point) {
+  return true;
 }
 
 #endif
@@ -379,14 +407,21 @@ EngineStats EmulatorHost::Stats() const {
 
 bool EmulatorHost::WaitLineQuiet(uint32_t limitMs) {
   const Steady::time_point end = Steady::now() + std::chrono::milliseconds(limitMs);
-  // Quiet on two looks 2 ms apart: a byte on its way through the pseudo-terminal, or
-  // just read but not yet fed, shows up in between.
+  // Quiet on two looks 2 ms apart, each after the line thread has read the line again
+  // (everything the PC wrote before the look is then fed and answered).
   int quietLooks = 0;
   for (;;) {
+    if (!impl_->ReadAgain(end)) return false;
     bool quiet = impl_->UnreadInput() == 0;
     {
       std::lock_guard lock(impl_->mutex);
-      quiet = quiet && !impl_->engine().HasOutput() && impl_->lineQuiet;
+      // Waiting for the PC's ACK to its answer ENQ, or for the rest of the PC's frame, the
+      // register sends again by itself when the wait runs out (its ENQ, a NAK): those bytes
+      // are still to come, and an ENQ of the PC that a fault makes it ignore does not end
+      // that wait.
+      const EngineState state = impl_->engine().state();
+      const bool willSend = state == EngineState::AwaitEnqAck || state == EngineState::InFrame;
+      quiet = quiet && !impl_->engine().HasOutput() && !willSend && impl_->lineQuiet;
     }
     quietLooks = quiet ? quietLooks + 1 : 0;
     if (quietLooks == 2) return true;

@@ -61,9 +61,11 @@ class EmulatorHost {
   void WithRegister(const std::function<void(VirtualRegister&)>& fn);
   // Counters of the protocol engine (frames accepted and refused, answers sent, ...).
   EngineStats Stats() const;
-  // Waits until the register has nothing left to send and its last bytes are on the line
-  // (it may still wait for the PC: a new ENQ from the PC ends any such wait). False when
-  // that did not happen within limitMs.
+  // Waits until the register has nothing left to send, will send nothing by itself when a
+  // wait of its own runs out (a repeated answer ENQ, a NAK to a frame cut short), and its
+  // last bytes are on the line. It may still wait silently for the PC (the frame after
+  // its ACK, the EOT, the ACK to its answer frame): a new ENQ from the PC ends such a
+  // wait. False when that did not happen within limitMs.
   bool WaitLineQuiet(uint32_t limitMs);
   // Why Start() failed (a bad fault list, an unreadable state file, no pty).
   std::string LastError() const;

@@ -43,7 +43,12 @@ void ProtocolEngine::OnEnq(uint32_t now) {
     return;
   }
   if (state_ == EngineState::AwaitEnqAck || state_ == EngineState::AwaitFrameAck) {
-    ++stats_.lineViolations;
+    // Executing, opening the answer transfer, or with the first copy of the answer frame
+    // still going out. Once the whole frame is on the line, or after a NAK, the PC may
+    // have given up reading by its own rules (a sixth bad frame, a bad frame on the
+    // compact path, the frame's time limit): a new transfer is then how it starts over.
+    if (state_ == EngineState::AwaitEnqAck || (framesSent_ == 1 && !out_.empty()))
+      ++stats_.lineViolations;
     Abandon();
   }
   frame_.clear();

@@ -73,8 +73,10 @@ struct EngineStats {
   uint64_t answersCompleted = 0;  // ACKed by the PC
   uint64_t answersAbandoned = 0;
   // Line-discipline violations: the PC began a transfer (ENQ) while the register was
-  // executing a command or sending its answer. A PC that runs one exchange at a time
-  // and waits out its time limits never causes one.
+  // executing a command, opening its answer transfer (its ENQ not yet acknowledged), or
+  // sending the first copy of its answer frame (not all of it on the line yet). A PC that
+  // runs one exchange at a time and waits out its time limits never causes one; a PC
+  // that gave up reading after bad frames and starts its next command does not either.
   uint64_t lineViolations = 0;
 };
 

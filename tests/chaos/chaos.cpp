@@ -4,11 +4,18 @@
 // their kind) and picks the next step from that: a menu item, random text typed or pasted
 // into a field (digits, separators, Cyrillic, pasted letters, over-long strings), a click,
 // a key, a choice in a list, an answer to the next boxes, a file for the next dialog, a
-// window closed. Each run of the program gets random faults of the virtual register.
+// window closed. Each run of the program gets random faults of the virtual register, often
+// late and paused answers that make exchanges long; then some steps come with a `later`
+// step that presses, types into or closes something a few milliseconds after they start,
+// while their exchange waits on the register.
 //
 // A failure is a crash (a signal or an exit status other than 0 and 3), a sanitizer
-// report on standard error, or a step that does not end within its time bound (the program
-// is then killed). A step refused with `error:` (a control disabled or hidden) is not.
+// report on standard error, a step that does not end within its time bound (the program
+// is then killed), a line-discipline violation counted by the virtual register (a
+// transfer begun while the register executed a command or sent its answer; the program
+// reports the count on standard error at its end), or a window left disabled once all
+// steps have ended (no command runs then, so a disabled window must have an enabled one
+// open over it). A step refused with `error:` (a control disabled or hidden) is not.
 //
 //   ptk-chaos --program PTK-TESTER [--seed N] [--steps N] [--step-limit MS] [--out DIR]
 //
@@ -67,8 +74,17 @@ struct Reachable {
   std::vector<Control> controls;
 };
 
+// A window as `show W` printed it.
+struct WindowState {
+  bool visible = false;
+  bool enabled = false;
+};
+
 struct Figures {
   long steps = 0;
+  long later = 0;        // steps that came with a later step during them
+  long violations = 0;   // line-discipline violations the program reported
+  long finalChecks = 0;  // runs whose windows were looked at after their last step
   long refused = 0;
   long menus = 0;
   long boxes = 0;
@@ -263,8 +279,29 @@ class Generator {
   // the command's whole execution time then, up to 120 s for a report (600 s on the
   // compact path), beyond any step bound; nor 100 refused frames, after which it waits
   // out the execution time as well. The link's soak covers both.
+  //
+  // Half the runs are slow: answers open late (within a tenth of the 10 s execution time
+  // most commands have, so that the program never gives up on them) or pause half-way
+  // (within a third of the 500 ms the program waits for the rest of a frame), a limited
+  // number of times, so that the run's whole delay stays within a few seconds. Steps of
+  // such a run get later steps that land while an exchange waits.
   std::string Faults() {
-    if (Chance(40)) return "";
+    slowMs_ = 0;
+    std::string slow;
+    if (Chance(50)) {
+      if (Chance(80)) {
+        const int ms = Between(100, 1000);
+        slow = "delay=" + std::to_string(ms) + "/" + std::to_string(std::clamp(6000 / ms, 2, 20));
+        slowMs_ = ms;
+      }
+      if (slow.empty() || Chance(30)) {
+        const int ms = Between(20, 150);
+        slow += (slow.empty() ? "" : ",") + std::string("pause=") + std::to_string(ms) + "/" +
+                std::to_string(Between(2, 10));
+        slowMs_ = std::max(slowMs_, ms);
+      }
+    }
+    if (Chance(40)) return slow;
     static const std::vector<std::string> kinds = {
         "nak=2",        "badcheck=3",   "badcheck=6",        "silent=2",     "silent=6",
         "delay=300/2",  "pause=40/3",   "code=45:66/2",      "code=3F:8C/1", "code=46:91/3",
@@ -273,7 +310,7 @@ class Generator {
         "code=E0:46/1", "code=80:9B/1"};
     std::string spec = Any(kinds);
     if (Chance(30)) spec += "," + Any(kinds);
-    return spec;
+    return slow.empty() ? spec : slow + "," + spec;
   }
 
   std::string Text() {
@@ -366,9 +403,23 @@ class Generator {
     }
     const Control& c = Any(r.controls);
     std::string step = ControlStep(c, kind);
-    if (x < 30) {
+    // In a slow run often, else now and then: a step that starts an exchange, and a few
+    // milliseconds after it starts, while the exchange waits, the same control pressed
+    // again, another one pressed or typed into, or a window closed.
+    if (x < 30 || (slowMs_ > 0 && x < 45)) {
       kind = "later";
-      return "later " + std::to_string(Between(10, 400)) + " " + step;
+      followUp_.clear();  // the Return would follow the later step's typing, not this one
+      const std::string starter = Starter(r);
+      std::string inner = step;
+      const std::string w = r.windows.empty() ? "" : Any(r.windows);
+      const int y = Pick(100);
+      if (y < 40) {
+        inner = starter;
+      } else if (y < 55 && !w.empty() && w != "fm_MainFr") {
+        inner = "close " + w;
+      }
+      const int span = slowMs_ > 0 ? slowMs_ + 100 : 400;
+      return "later " + std::to_string(Between(1, span)) + " " + inner + "\n" + starter;
     }
     return step;
   }
@@ -421,8 +472,25 @@ class Generator {
     return "click " + c.target;
   }
 
+  // A step likely to start an exchange: a button, a menu item or Return in a field.
+  std::string Starter(const Reachable& r) {
+    std::vector<const Control*> buttons;
+    std::vector<const Control*> fields;
+    for (const Control& c : r.controls) {
+      if (c.kind == "button") buttons.push_back(&c);
+      if (c.kind == "edit" || c.kind == "combo-edit" || c.kind == "updown") fields.push_back(&c);
+    }
+    const int x = Pick(100);
+    if (x < 60 && !buttons.empty()) return "click " + Any(buttons)->target;
+    if (x < 85 && !r.menus.empty()) return "menu " + Any(r.menus);
+    if (!fields.empty()) return "key " + Any(fields)->target + " Return";
+    if (!buttons.empty()) return "click " + Any(buttons)->target;
+    return r.menus.empty() ? "wait 10" : "menu " + Any(r.menus);
+  }
+
   std::mt19937 random_;
   std::string followUp_;  // a control typed into, to get Return next
+  int slowMs_ = 0;        // the longest delay or pause of this run's faults; 0: none
 };
 
 bool SanitizerReport(const std::string& text) {
@@ -466,8 +534,9 @@ void RemoveDir(const std::string& dir) {
 }
 
 // Reads one `list` answer (through "list: end"); the lines before it belong to the step.
+// Windows shown on the way (`show: W = visible, enabled, ...`) go into shown.
 Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Figures& f,
-                       bool& refused) {
+                       bool& refused, std::map<std::string, WindowState>* shown = nullptr) {
   r = Reachable{};
   std::string line;
   for (;;) {
@@ -475,6 +544,11 @@ Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Fi
     if (got != Program::Line::Got) return got;
     if (line.rfind("error: ", 0) == 0) refused = true;
     if (line.rfind("box: ", 0) == 0) ++f.boxes;
+    if (shown && line.rfind("show: ", 0) == 0) {
+      const std::vector<std::string> w = Words(line.substr(6));
+      if (w.size() >= 4 && w[1] == "=" && w[0].find('.') == std::string::npos)
+        (*shown)[w[0]] = {w[2] == "visible,", w[3] == "enabled,"};
+    }
     if (line.rfind("list: ", 0) != 0) continue;
     const std::vector<std::string> w = Words(line.substr(6));
     if (w.empty()) continue;
@@ -489,6 +563,44 @@ Program::Line ReadList(Program& p, Steady::time_point deadline, Reachable& r, Fi
   }
 }
 
+// What is wrong with the windows once every step has ended, or "" when nothing is. No
+// command runs then, so a disabled window must have an enabled window open over it: the
+// main window one of the others, another window one besides itself and the main window
+// (the tape window, beside them all, explains neither). The main window enabled with no
+// other window open must offer the menu.
+std::string WindowsLeftDisabled(const std::map<std::string, WindowState>& shown,
+                                bool menuReachable) {
+  const std::string kMain = "fm_MainFr";
+  const std::string kTape = "fm_Tape";
+  std::vector<std::string> open;
+  for (const auto& [name, state] : shown)
+    if (state.visible && name != kMain && name != kTape) open.push_back(name);
+  const auto enabledBesides = [&](const std::string& self) {
+    return std::any_of(open.begin(), open.end(), [&](const std::string& name) {
+      return name != self && shown.at(name).enabled;
+    });
+  };
+  const auto main = shown.find(kMain);
+  if (main == shown.end()) return "the main window was not shown";
+  if (main->second.visible && !main->second.enabled && !enabledBesides(kMain))
+    return "the main window is left disabled with no enabled window open over it";
+  for (const std::string& name : open)
+    if (!shown.at(name).enabled && !enabledBesides(name))
+      return name + " is left disabled with no enabled window open over it";
+  if (main->second.visible && main->second.enabled && open.empty() && !menuReachable)
+    return "the main window is enabled but no menu item can be chosen";
+  return "";
+}
+
+// The virtual register's line-discipline violations as the program reported them at its
+// end; nullopt when it did not.
+std::optional<long> ReportedViolations(const std::string& errors) {
+  static const std::string kReport = "ptk-tester: нарушений порядка обмена: ";
+  const size_t at = errors.rfind(kReport);
+  if (at == std::string::npos) return std::nullopt;
+  return std::strtol(errors.c_str() + at + kReport.size(), nullptr, 10);
+}
+
 // Set when the program could not be started at all: the whole run ends.
 bool cannotStart = false;
 
@@ -496,8 +608,9 @@ bool cannotStart = false;
 bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   ++f.runs;
   const std::string dir = MakeWorkDir(g);
-  std::vector<std::string> args = {"--emulator", "--keep-going",    "--script",
-                                   "-",          "--firmware-size", "2500,300"};
+  // The line trace shows what the program and the register did when a run fails.
+  std::vector<std::string> args = {"--emulator",      "--keep-going", "--script", "-",
+                                   "--firmware-size", "2500,300",     "--trace",  "trace.txt"};
   const std::string faults = g.Faults();
   if (!faults.empty()) args.insert(args.end(), {"--faults", faults});
   if (g.Chance(25)) args.push_back("--service");
@@ -533,6 +646,7 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
     got = ReadList(p, start + std::chrono::milliseconds(o.stepLimitMs), r, f, refused);
     const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
     ++done;
+    if (kind == "later") ++f.later;
     if (++f.steps % 1000 == 0) {
       std::cout << "chaos: " << f.steps << " steps, " << f.failures << " failures\n";
       std::cout.flush();
@@ -549,9 +663,31 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
     if (ms > f.slowestMs) {
       f.slowestMs = ms;
       f.slowestStep = step;
+      std::replace(f.slowestStep.begin(), f.slowestStep.end(), '\n', '/');
     }
     if (got == Program::Line::Timeout)
       failure = "step \"" + step + "\" did not end within " + std::to_string(o.stepLimitMs) + " ms";
+  }
+  if (failure.empty() && got == Program::Line::Got) {
+    // Every step has ended (a later one too, once the wait is over): look at the windows.
+    std::string check = "wait 200\nshow fm_MainFr\n";
+    for (const std::string& w : r.windows)
+      if (w != "fm_MainFr") check += "show " + w + "\n";
+    check += "list\n";
+    sent += check;
+    std::map<std::string, WindowState> shown;
+    if (p.Send(check)) {
+      refused = false;
+      got = ReadList(p, Steady::now() + std::chrono::milliseconds(o.stepLimitMs), r, f, refused,
+                     &shown);
+      if (got == Program::Line::Timeout) {
+        failure = "the windows could not be looked at within the step bound";
+      } else if (got == Program::Line::Got) {
+        ++f.finalChecks;
+        const std::string stuck = WindowsLeftDisabled(shown, !r.menus.empty());
+        if (!stuck.empty()) failure = "after the last step " + stuck;
+      }
+    }
   }
   std::optional<int> status;
   if (failure.empty()) {
@@ -570,6 +706,17 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
   }
   const std::string errors = ReadFile(dir + "/stderr.txt");
   if (failure.empty() && SanitizerReport(errors)) failure = "sanitizer report";
+  if (failure.empty() && status) {
+    // The program ended by itself: it says how often it broke the line discipline.
+    const std::optional<long> violations = ReportedViolations(errors);
+    if (!violations) {
+      failure = "the program did not report its line-discipline violations";
+    } else if (*violations != 0) {
+      failure =
+          std::to_string(*violations) + " line-discipline violation(s) in the virtual register";
+      f.violations += *violations;
+    }
+  }
   if (!failure.empty()) {
     ++f.failures;
     const std::string base =
@@ -577,9 +724,11 @@ bool RunOnce(const Options& o, Generator& g, long steps, Figures& f) {
     WriteFile(base + ".script", sent);
     WriteFile(base + ".transcript", p.transcript());
     WriteFile(base + ".stderr", errors);
+    WriteFile(base + ".trace", ReadFile(dir + "/trace.txt"));
     std::cout << "chaos: FAILURE in run " << f.runs << " (faults \"" << faults << "\"): " << failure
               << "\n  steps: " << base << ".script\n  transcript: " << base
-              << ".transcript\n  standard error: " << base << ".stderr\n";
+              << ".transcript\n  standard error: " << base << ".stderr\n  line trace: " << base
+              << ".trace\n";
     std::cout.flush();
   }
   RemoveDir(dir);
@@ -668,6 +817,11 @@ int main(int argc, char* argv[]) {
             << " menu items chosen, " << f.controlsUsed.size() << " controls used";
   std::cout << "\nchaos: slowest step " << f.slowestMs << " ms (bound " << o.stepLimitMs
             << "): " << f.slowestStep << "\n";
-  std::cout << "chaos: " << f.failures << " failures (crash, sanitizer report, hang)\n";
+  std::cout << "chaos: " << f.later << " steps with a later step during them; windows looked at "
+            << "after the last step of " << f.finalChecks << " runs; " << f.violations
+            << " line-discipline violations\n";
+  std::cout << "chaos: " << f.failures
+            << " failures (crash, sanitizer report, hang, line-discipline violation, window "
+               "left disabled)\n";
   return f.failures == 0 ? 0 : 1;
 }

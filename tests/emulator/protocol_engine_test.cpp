@@ -180,6 +180,52 @@ TEST_F(EngineTest, EnqFromThePcAbandonsThePendingAnswer) {
   EXPECT_EQ(engine.stats().lineViolations, 1u);
 }
 
+// A transfer the PC begins while the register still has the turn (executing, its answer
+// ENQ unacknowledged, the first copy of its frame half-way out) breaks the line
+// discipline. Once the whole frame is on the line, or after a NAK (a sixth bad frame is
+// where the PC gives up), the PC may have stopped reading and starts over.
+TEST(EngineLineDiscipline, EnqCountsAsAViolationOnlyWhileTheRegisterHasTheTurn) {
+  enum class Moment { Executing, EnqUnanswered, FrameHalfOut, FrameOut, SixthBadFrameNaked };
+  const struct {
+    Moment moment;
+    bool paused;  // every answer frame pauses half-way
+    const char* name;
+    uint64_t violations;
+  } cases[] = {{Moment::Executing, false, "executing", 1},
+               {Moment::EnqUnanswered, false, "its ENQ unacknowledged", 1},
+               {Moment::FrameHalfOut, true, "first frame half-way out", 1},
+               {Moment::FrameOut, false, "frame on the line", 0},
+               {Moment::SixthBadFrameNaked, false, "sixth bad frame refused", 0},
+               {Moment::SixthBadFrameNaked, true, "repeated frame half-way out", 0}};
+  for (const auto& c : cases) {
+    Recorder recorder;
+    Faults faults;
+    ProtocolEngine engine{recorder, faults};
+    uint32_t now = 1000;
+    const auto put = [&](const Bytes& bytes) {
+      engine.Feed(bytes, now);
+      return engine.TakeDue(now);
+    };
+    if (c.moment == Moment::Executing) faults.delay = TimedFault{500, 1};
+    if (c.paused) faults.pause = TimedFault{300, kEveryTime};
+    if (c.moment == Moment::SixthBadFrameNaked) faults.badCheck = 6;
+    put({ENQ});
+    put(BuildFrame(kPayload));
+    put({EOT});
+    if (c.moment != Moment::Executing && c.moment != Moment::EnqUnanswered) put({ACK});
+    if (c.moment == Moment::SixthBadFrameNaked) {
+      for (int reading = 1; reading <= 6; ++reading) {
+        if (c.paused) now += 300;  // the rest of the frame, then the PC's NAK
+        engine.TakeDue(now);
+        put({NAK});
+      }
+    }
+    EXPECT_EQ(put({ENQ}), Bytes{ACK}) << c.name;
+    EXPECT_EQ(engine.stats().lineViolations, c.violations) << c.name;
+    EXPECT_EQ(engine.stats().answersAbandoned, 1u) << c.name;
+  }
+}
+
 TEST_F(EngineTest, EnqInsteadOfEotStillExecutesTheCommandUnanswered) {
   ASSERT_EQ(Put({ENQ}), Bytes{ACK});
   ASSERT_EQ(Put(BuildFrame(kPayload)), Bytes{ACK});

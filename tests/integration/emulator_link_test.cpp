@@ -280,5 +280,43 @@ TEST_F(EmulatorLink, CashAndReceiptExtrasEndToEnd) {
   EXPECT_EQ(tape.back(), "     12345670");
 }
 
+// A quiet line is one the register will send nothing more on. After an answer the PC gave
+// up on (the command ran longer than T6), the register still repeats its answer ENQ
+// until its own wait for the ACK runs out; those ENQs must not reach the next exchange,
+// where a stray byte on the last attempt of a silent handshake would take it on.
+TEST(EmulatorHostLine, QuietOnlyOnceTheRegisterHasNothingMoreToSend) {
+  emu::EmulatorOptions options;
+  options.lineLimitsDivisor = 20;  // the answer ENQ repeated after 100 ms, three in all
+  emu::EmulatorHost host(options);
+  ASSERT_TRUE(host.Start()) << host.LastError();
+  test::RecordingUi ui;
+  Settings settings;
+  settings.AccessPassword = "7391";
+  ScaledClock clock{10};
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  SerialPort port(*device, clock, ui);
+  ASSERT_TRUE(port.OpenPort(host.SlavePath()));
+  ASSERT_TRUE(port.ConfigurePort(4));
+  Link link(port, ui, settings);
+  host.WithRegister(
+      [](VirtualRegister& r) { ASSERT_TRUE(emu::ApplyFaultSpec("delay=150/1", r.faults())); });
+  Timeouts t;
+  t.t6 = 1000;  // 100 ms of real time: given up before the register's ENQ
+  EXPECT_EQ(link.ExchangeWithAnswer(link.CommandFrame(0x52, {}), 0, 6, 1, t, 0),
+            kExchangeLinkFailure);
+
+  ASSERT_TRUE(host.WaitLineQuiet(5000));
+  port.PurgePort();
+  int stray = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+  while (std::chrono::steady_clock::now() < until) {
+    uint8_t b = 0;
+    if (device->ReadByte(b) == ReadStatus::Byte) ++stray;
+  }
+  EXPECT_EQ(stray, 0);
+  port.ClosePort();
+  host.Stop();
+}
+
 }  // namespace
 }  // namespace ptk

@@ -10,7 +10,8 @@
 # has a line "# ptk-tester: ARGS", which replaces them. Files in a folder <x>.files beside
 # the transcript are copied into the working folder first. The expected exit status is 0
 # when the transcript ends with "end" and holds no "error:" line (a run with --keep-going),
-# else 3. With PTK_UPDATE_TRANSCRIPTS set in the environment the transcript is written
+# else 3; a run that reports line-discipline violations of the virtual register on standard
+# error fails as well. With PTK_UPDATE_TRANSCRIPTS set in the environment the transcript is written
 # from the run instead, its header kept (read it before you commit it); a new transcript
 # starts as a header and the "> " lines of its steps.
 cmake_minimum_required(VERSION 3.25)
@@ -134,4 +135,10 @@ if(NOT actual STREQUAL expected)
 endif()
 if(NOT status STREQUAL expectedStatus)
   message(FATAL_ERROR "exit status ${status}, expected ${expectedStatus}\n${errors}")
+endif()
+# Every exchange began on a free line: the virtual register counted no transfer begun
+# while it executed a command or answered.
+string(REGEX MATCH "нарушений порядка обмена: [1-9][0-9]*" violations "${errors}")
+if(violations)
+  message(FATAL_ERROR "ptk-tester reported ${violations}\n${errors}")
 endif()
