@@ -264,11 +264,16 @@ void EmulatorHost::Impl::Serve() {
       // A reply starts on the line when the byte that caused it was complete, as a
       // register's UART would have it, not when this thread woke up to notice.
       Steady::time_point reactAt = now;
+      const uint64_t violations = engine_.stats().lineViolations;
       while (!rx_.empty() && rx_.front().due <= now) {
         engine_.Feed(rx_.front().byte, nowMs);
         reactAt = rx_.front().due;
         rx_.pop_front();
       }
+      // A transfer the PC began while the register worked is noted on the tape, where the
+      // person sees it beside what the register printed.
+      for (uint64_t n = violations; n < engine_.stats().lineViolations; ++n)
+        register_.Print("[нарушение порядка обмена]");
       engine_.Tick(nowMs);
       // A report goes on printing between the commands, so that the tape follows it.
       register_.AdvanceReport(nowMs);
