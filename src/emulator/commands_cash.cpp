@@ -17,12 +17,6 @@ constexpr int kDrawerSumDigits = 14;  // twelve of whole units, two of hundredth
 constexpr int64_t kMaxDrawerSum = 99'999'999'999'999;
 constexpr uint8_t kCmdCashIn = 0x49;
 
-std::string Padded(int value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
 // Mode byte and amount (five BCD bytes). Cash in and out are documents of their own: not
 // inside a receipt, and like a receipt they open a closed shift and are refused in a
 // shift older than 24 hours. Cash out takes no more than the drawer holds.

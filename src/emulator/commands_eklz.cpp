@@ -18,16 +18,6 @@ using Lines = std::vector<std::string>;
 
 constexpr uint8_t kModeEklz = 6;
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
-std::string Dashes() {
-  return std::string(kTapeWidth, '-');
-}
-
 std::string EklzNumber(const RegisterState& s) {
   return Padded(static_cast<int64_t>(s.counters.eklzNumber), 10);
 }

@@ -11,12 +11,6 @@ namespace {
 
 using R = VirtualRegister;
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
 // The BCD bytes as their digits; false when a nibble is no digit.
 bool BcdDigits(std::span<const uint8_t> bytes, std::string& digits) {
   digits.clear();

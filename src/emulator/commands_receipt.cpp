@@ -144,12 +144,14 @@ Reply OpenReceipt(VirtualRegister& reg, const Command& c) {
   ++s.receiptNumber;
   ++s.documentNumber;
   PrintReceiptHeader(reg);
-  std::string number = std::to_string(s.receiptNumber % 10000);
-  number.insert(0, 4 - number.size(), '0');
-  reg.Print(TapeLine(std::string(ReceiptTypeName(type)), "ЧЕК " + number));
-  std::string cashier = std::to_string(s.cashier);
-  if (cashier.size() < 2) cashier.insert(0, "0");
-  reg.Print(TapeLine("КАССИР " + cashier, DateTimeText(now)));
+  reg.Print(
+      TapeLine(std::string(ReceiptTypeName(type)), "ЧЕК " + Padded(s.receiptNumber % 10000, 4)));
+  reg.Print(TapeLine("КАССИР " + Padded(s.cashier, 2), DateTimeText(now)));
+  // The document's and the shift's numbers and the register's factory number, as every
+  // document of the register carries them.
+  const int shift = s.lastClosedShift + (s.shiftOpen ? 1 : 0);
+  reg.Print(TapeLine("ДОК. " + Padded(s.documentNumber, 4), "СМЕНА " + Padded(shift, 4)));
+  reg.Print(TapeLine("ЗАВ.N", s.factoryNumber));
   return R::Ok();
 }
 

@@ -20,20 +20,12 @@ using Lines = std::vector<std::string>;
 
 constexpr uint8_t kModeFiscalMemory = 5;
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
-std::string Dashes() {
-  return std::string(kTapeWidth, '-');
-}
-
 // Title, document number and time, user and shift, factory number.
 Lines Heading(VirtualRegister& reg, std::string_view title) {
   RegisterState& s = reg.state();
   ++s.documentNumber;
+  // The receipt header (table 6) first, as on a receipt.
+  PrintReceiptHeader(reg);
   Lines out;
   out.push_back(CentredLine(title));
   out.push_back(TapeLine("ДОК. " + Padded(s.documentNumber, 4), DateTimeText(reg.Now())));

@@ -6,12 +6,6 @@ namespace ptk::emu {
 
 namespace {
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
 int DateOf(int64_t at) {
   const DateTime t = FromSeconds(at);
   return PackDate(t.year, t.month, t.day);

@@ -6,16 +6,6 @@ namespace ptk::emu {
 
 namespace {
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
-std::string Dashes() {
-  return std::string(kTapeWidth, '-');
-}
-
 // One line per receipt type with a sum; "НЕТ ОБОРОТОВ" when there is none.
 void TotalsLines(const std::array<int64_t, kFmReceiptTypes>& totals, const std::string& indent,
                  std::vector<std::string>& out) {

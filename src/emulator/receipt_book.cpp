@@ -4,12 +4,6 @@ namespace ptk::emu {
 
 namespace {
 
-std::string Padded(int64_t value, size_t digits) {
-  std::string text = std::to_string(value);
-  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
-  return text;
-}
-
 size_t CodePoints(std::string_view utf8) {
   size_t n = 0;
   for (char c : utf8)
@@ -82,6 +76,16 @@ std::string TapeLine(std::string_view left, std::string_view right) {
 std::string DateTimeText(const DateTime& t) {
   return Padded(t.day, 2) + "." + Padded(t.month, 2) + "." + Padded(t.year % 100, 2) + " " +
          Padded(t.hour, 2) + ":" + Padded(t.minute, 2);
+}
+
+std::string Padded(int64_t value, size_t digits) {
+  std::string text = std::to_string(value);
+  if (text.size() < digits) text.insert(0, digits - text.size(), '0');
+  return text;
+}
+
+std::string Dashes() {
+  return std::string(kTapeWidth, '-');
 }
 
 std::string CentredLine(std::string_view text) {

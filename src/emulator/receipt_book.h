@@ -39,6 +39,10 @@ std::string TapeLine(std::string_view left, std::string_view right);
 std::string DateTimeText(const DateTime& t);  // "03.07.24 12:34"
 // The text in the middle of the tape (as it is when wider).
 std::string CentredLine(std::string_view text);
+// value with leading zeros to digits: Padded(7, 4) -> "0007".
+std::string Padded(int64_t value, size_t digits);
+// A line of dashes across the tape.
+std::string Dashes();
 
 // Packed BCD as a number; false when a nibble is no digit.
 bool BcdValue(std::span<const uint8_t> bytes, int64_t& value);

@@ -33,8 +33,10 @@ constexpr Setting kSettings[] = {
     {sf::kPrintStringCommand, 0},
 };
 
-constexpr const char* kHeader[] = {"      ВИРТУАЛЬНЫЙ ПТК", "   ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
-constexpr const char* kFooter[] = {"    СПАСИБО ЗА ПОКУПКУ!"};
+// Centred on the tape's 42 columns, as a register's owner would enter them.
+constexpr const char* kHeader[] = {"             ВИРТУАЛЬНЫЙ ПТК",
+                                   "          ТЕСТОВАЯ ТОЧКА ПРОДАЖ"};
+constexpr const char* kFooter[] = {"           СПАСИБО ЗА ПОКУПКУ!"};
 constexpr const char* kAttributes[] = {"ИНН ПОКУПАТЕЛЯ", "НАИМЕНОВАНИЕ ПОКУПАТЕЛЯ",
                                        "НОМЕР ДОГОВОРА", "НОМЕР ЗАКАЗА",
                                        "АДРЕС ДОСТАВКИ", "ТЕЛЕФОН"};

@@ -370,7 +370,7 @@ TEST_F(TableLinkTest, ReadAllTablesInTheWindowsOrder) {
     const FieldValue* header = r.Find(6, 1, 1);
     ASSERT_NE(header, nullptr);
     EXPECT_EQ(header->route, FieldRoute::Compact);
-    EXPECT_EQ(ReceiptLineToText(header->value), "      ВИРТУАЛЬНЫЙ ПТК");
+    EXPECT_EQ(ReceiptLineToText(header->value), "             ВИРТУАЛЬНЫЙ ПТК");
   }
 }
 

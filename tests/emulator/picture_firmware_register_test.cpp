@@ -117,7 +117,7 @@ TEST_F(PictureRegisterTest, PicturesOnTheTape) {
   from = third.tape().LineCount();
   EXPECT_EQ(Code(third, 0x73), 0x00);
   EXPECT_EQ(NewTape(third, from),
-            (std::vector<std::string>{"    СПАСИБО ЗА ПОКУПКУ!", "ЛОГО ", "█▄▄▄▄▄▄█",
+            (std::vector<std::string>{"           СПАСИБО ЗА ПОКУПКУ!", "ЛОГО ", "█▄▄▄▄▄▄█",
                                       "[картинка 9, смещение 2]"}));
 }
 

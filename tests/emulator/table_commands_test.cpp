@@ -179,7 +179,7 @@ TEST_F(TableCommandTest, HeaderAndFooterOnAPrintedReceipt) {
   EXPECT_EQ(*(at + 1), "ИНН 7701");
   EXPECT_NE((at + 2)->find("ПРОДАЖА"), std::string::npos);
   ASSERT_GE(tape.size(), 3u);
-  EXPECT_EQ(tape[tape.size() - 3], "    СПАСИБО ЗА ПОКУПКУ!");
+  EXPECT_EQ(tape[tape.size() - 3], "           СПАСИБО ЗА ПОКУПКУ!");
   EXPECT_EQ(tape[tape.size() - 2], "ЖДЕМ ВАС");
 }
 
