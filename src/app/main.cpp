@@ -10,7 +10,7 @@
 // script that cannot be read; 3 when a step of the script could not be performed.
 // With --emulator, the virtual register's line-discipline violations are reported on
 // standard error at the end ("нарушений порядка обмена: N"): when there were any, and
-// always in a scripted run.
+// always in a run driven step by step from standard input (--script -).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -278,9 +278,10 @@ int main(int argc, char* argv[]) {
   if (ptk::emu::EmulatorHost* host = context.emulator()) {
     // Transfers this program began while the virtual register was still executing a
     // command or sending its answer: each one is an exchange started inside another's
-    // wait. A scripted run always says how many, so that a driver can rely on the line.
+    // wait. A run driven from standard input always says how many, so that its driver can
+    // rely on the line; any other run says it only when there were some.
     const uint64_t violations = host->Stats().lineViolations;
-    if (violations > 0 || scripted)
+    if (violations > 0 || streamed)
       std::cerr << "ptk-tester: нарушений порядка обмена: " << violations << "\n";
   }
   return status;
