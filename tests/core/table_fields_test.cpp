@@ -13,6 +13,7 @@
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
+#include "virtual_link_fixture.h"
 
 namespace ptk {
 namespace {
@@ -202,32 +203,7 @@ TEST(CheckUserAbort, PumpsEveryTimeThenTestsTheFlag) {
 }
 
 // The program's link against a virtual register on the fake clock.
-class TableLinkTest : public ::testing::Test {
- protected:
-  TableLinkTest() {
-    device.Open("/dev/scripted");
-    device.Configure(4);
-    settings.AccessPassword = "7391";
-    reg.answerFor = [this](std::span<const uint8_t> command) {
-      commands.emplace_back(command.begin(), command.end());
-      return virtualRegister.Execute(command).payload;
-    };
-  }
-  void UseModel(uint16_t model) {
-    virtualRegister.state().model = model;
-    virtualRegister.Reset();
-  }
-
-  FakeClock clock{1000};
-  ScriptedPort device{clock};
-  ScriptedRegister reg{device};
-  RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
-  emu::VirtualRegister virtualRegister{clock};
-  std::vector<Bytes> commands;
-};
+class TableLinkTest : public test::VirtualLinkTest {};
 
 TEST_F(TableLinkTest, ClassicReadStopsBeforeSendingAndStepsAfterEveryExchange) {
   UserAbort abort;

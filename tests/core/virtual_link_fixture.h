@@ -13,19 +13,18 @@
 #include "core/settings/config.h"
 #include "emulator/virtual_register.h"
 #include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
 namespace ptk::test {
 
-class VirtualLinkTest : public ::testing::Test {
+class VirtualLinkTest : public ::testing::Test, protected LinkRig {
  protected:
   using Bytes = std::vector<uint8_t>;
 
-  VirtualLinkTest() {
-    device.Open("/dev/scripted");
+  VirtualLinkTest() : LinkRig(1000) {
     device.Configure(4);
-    settings.AccessPassword = "7391";
     reg.answerFor = [this](std::span<const uint8_t> command) {
       commands.emplace_back(command.begin(), command.end());
       if (beforeCommand) beforeCommand(commands.back());
@@ -44,13 +43,6 @@ class VirtualLinkTest : public ::testing::Test {
     return out;
   }
 
-  FakeClock clock{1000};
-  ScriptedPort device{clock};
-  ScriptedRegister reg{device};
-  RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
   emu::VirtualRegister virtualRegister{clock};
   std::vector<Bytes> commands;
   std::function<void(const Bytes&)> beforeCommand;  // runs before the register executes
