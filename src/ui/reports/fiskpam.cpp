@@ -17,6 +17,7 @@
 #include "core/reports/report_wait.h"
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
+#include "ui/controls/page_control.h"
 #include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
@@ -47,8 +48,8 @@ ReportDate DateOf(const QDateEdit* picker) {
 Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
     : TForm(context, "fm_FiskPam", QStringLiteral("РЕЖИМ РАБОТЫ С ФП")) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  pg_FiskPam = Named(new QTabWidget(this), "pg_FiskPam");
-  pg_FiskPam->setUsesScrollButtons(false);
+  // Button-style tabs, all four in one row.
+  pg_FiskPam = new TPageControl("pg_FiskPam", 4, this);
 
   tbch_ZavNum = Named(new QWidget, "tbch_ZavNum");
   ed_ZavNum = Number(tbch_ZavNum, "ed_ZavNum", 6);
@@ -59,7 +60,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   zav->addWidget(ed_ZavNum);
   zav->addWidget(bt_ZavNumOk, 0, Qt::AlignRight);
   zav->addStretch();
-  pg_FiskPam->addTab(tbch_ZavNum, QStringLiteral("Прогр. заводского номера"));
+  pg_FiskPam->addPage(tbch_ZavNum, QStringLiteral("Прогр. заводского номера"));
 
   tbch_Registr = Named(new QWidget, "tbch_Registr");
   ed_RegNum = Number(tbch_Registr, "ed_RegNum", 10);
@@ -73,7 +74,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   reg->addRow(QStringLiteral("ИНН"), ed_INN);
   reg->addRow(QStringLiteral("Пароль"), ed_PassNew);
   reg->addRow(bt_Registr);
-  pg_FiskPam->addTab(tbch_Registr, QStringLiteral("Фискализация/перерегистрация"));
+  pg_FiskPam->addPage(tbch_Registr, QStringLiteral("Фискализация/перерегистрация"));
 
   tbch_Otch = Named(new QWidget, "tbch_Otch");
   pg_Otch = Named(new QTabWidget(tbch_Otch), "pg_Otch");
@@ -122,7 +123,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   auto* otch = new QVBoxLayout(tbch_Otch);
   otch->addWidget(pg_Otch);
   otch->addWidget(bt_OtchOk, 0, Qt::AlignRight);
-  pg_FiskPam->addTab(tbch_Otch, QStringLiteral("Отчеты"));
+  pg_FiskPam->addPage(tbch_Otch, QStringLiteral("Отчеты"));
 
   tbch_Diapazon = Named(new QWidget, "tbch_Diapazon");
   bt_ZaprosOk = Button(tbch_Diapazon, "bt_ZaprosOk", "Запрос", "Получить запрос диапазонов");
@@ -140,7 +141,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   ranges->addWidget(new QLabel(QStringLiteral("__"), tbch_Diapazon), 1, 2);
   ranges->addWidget(ed_DNSmLast, 1, 3);
   ranges->addWidget(bt_ZaprosOk, 2, 3);
-  pg_FiskPam->addTab(tbch_Diapazon, QStringLiteral("Диапазон"));
+  pg_FiskPam->addPage(tbch_Diapazon, QStringLiteral("Диапазон"));
 
   bt_FiskPamClose = Button(this, "bt_FiskPamClose", "&Закрыть", "Выйти из режима ФП");
   bt_StopReport = Button(this, "bt_StopReport", "Прервать", "Прервать отчет");
@@ -167,7 +168,7 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   connect(bt_ZaprosOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_ZaprosOkClick);
   connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_FiskPam::bt_StopReportClick);
   connect(bt_FiskPamClose, &QPushButton::clicked, this, &Tfm_FiskPam::bt_FiskPamCloseClick);
-  connect(pg_FiskPam, &QTabWidget::currentChanged, this, &Tfm_FiskPam::pg_FiskPamChange);
+  connect(pg_FiskPam, &TPageControl::currentChanged, this, &Tfm_FiskPam::pg_FiskPamChange);
 }
 
 void Tfm_FiskPam::Open() {

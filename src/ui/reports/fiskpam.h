@@ -17,6 +17,8 @@ class QTabWidget;
 
 namespace ptk::ui {
 
+class TPageControl;
+
 class TEditNum;
 
 class Tfm_FiskPam : public TForm {
@@ -36,7 +38,7 @@ class Tfm_FiskPam : public TForm {
   void bt_FiskPamCloseClick();
   void pg_FiskPamChange();
 
-  QTabWidget* pg_FiskPam;
+  TPageControl* pg_FiskPam;
   QWidget* tbch_ZavNum;
   TEditNum* ed_ZavNum;
   QPushButton* bt_ZavNumOk;
