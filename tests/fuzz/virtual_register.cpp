@@ -57,7 +57,7 @@ void CheckReply(const Reply& reply) {
 
 // The program's side of one exchange: ENQ, the frame, EOT, then ACK to the register's ENQ
 // and to its answer frame, with the waits the engine asks for.
-void Exchange(Rig& rig, const std::vector<uint8_t>& payload) {
+void ExchangeOverTheLine(Rig& rig, const std::vector<uint8_t>& payload) {
   rig.engine.Feed(ENQ, rig.Now());
   rig.Take();
   rig.engine.Feed(BuildFrame(payload), rig.Now());
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if ((kind & 3) == 0) {
           if (payload.size() >= 3) CheckReply(rig.reg.Execute(payload));
         } else {
-          Exchange(rig, payload);
+          ExchangeOverTheLine(rig, payload);
         }
         break;
       }
