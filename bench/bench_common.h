@@ -1,11 +1,14 @@
-// Pieces every benchmark shares: a user interface that only logs its boxes, and the
-// virtual register started on its pseudo-terminal with the program's port opened on it.
+// Pieces every benchmark shares: a user interface that only logs its boxes, the
+// arguments, the wire time of an exchange, and the virtual register paced at a line speed
+// with the program's link on its pseudo-terminal.
 #pragma once
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <optional>
@@ -14,9 +17,9 @@
 #include <vector>
 
 #include "core/link/framing.h"
-#include "core/link/serial_port.h"
 #include "core/shell/user_interface.h"
 #include "emulator/emulator_host.h"
+#include "support/emulated_link.h"
 
 namespace ptk::bench {
 
@@ -115,17 +118,39 @@ inline int ParseArgs(int argc, char** argv, const char* usage, std::initializer_
   return -1;
 }
 
+// Milliseconds that work() takes.
+template <class Work>
+double Millis(Work&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+// The mean and the best of repeated runs.
+struct RunStats {
+  void Add(double ms) {
+    best = count++ == 0 ? ms : std::min(best, ms);
+    total += ms;
+  }
+  double Mean() const { return count ? total / count : 0; }
+  int count = 0;
+  double best = 0, total = 0;
+};
+
+// The virtual register paced at baud (unpaced when the environment has NOPACE).
+inline emu::EmulatorOptions PacedOptions(int baud) {
+  emu::EmulatorOptions options;
+  options.wireSpeed = std::getenv("NOPACE") == nullptr;
+  options.wireBaud = baud;
+  return options;
+}
+
 // Starts the virtual register and opens the port on its pseudo-terminal; says why on failure.
-inline bool StartAndOpen(emu::EmulatorHost& host, SerialPort& port, int baud) {
-  if (!host.Start()) {
-    std::fprintf(stderr, "cannot start the virtual register: %s\n", host.LastError().c_str());
-    return false;
-  }
-  if (!port.OpenPort(host.SlavePath()) || !port.ConfigurePort(BaudIndexFor(baud))) {
-    std::fprintf(stderr, "cannot open %s\n", host.SlavePath().c_str());
-    return false;
-  }
-  return true;
+inline bool StartAndOpen(test::EmulatedLink& rig, int baud) {
+  if (rig.Start(BaudIndexFor(baud))) return true;
+  std::fprintf(stderr, "%s\n", rig.error.c_str());
+  return false;
 }
 
 }  // namespace ptk::bench

@@ -15,8 +15,6 @@
 #include "core/link/clock.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/framing.h"
-#include "core/link/serial_device.h"
-#include "core/link/serial_port.h"
 #include "core/settings/config.h"
 #include "core/shell/user_interface.h"
 #include "emulator/emulator_host.h"
@@ -26,9 +24,7 @@ namespace {
 using namespace ptk;
 using bench::ParseArgs;
 using bench::QuietUi;
-using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
-using Steady = std::chrono::steady_clock;
 
 struct Case {
   const char* name;
@@ -51,17 +47,11 @@ int main(int argc, char** argv) {
   const int exchanges = static_cast<int>(exchangesArg);
   const int baud = static_cast<int>(baudArg);
 
-  emu::EmulatorOptions options;
-  options.wireSpeed = std::getenv("NOPACE") == nullptr;
-  options.wireBaud = baud;
-  emu::EmulatorHost host(options);
+  emu::EmulatorOptions options = bench::PacedOptions(baud);
   QuietUi ui;
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  if (!StartAndOpen(host, port, baud)) return 1;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options);
+  if (!bench::StartAndOpen(rig, baud)) return 1;
+  Link& link = rig.link;
 
   const Case cases[] = {
       {"0x52 ExitMode (delay 0)", 0x52, {}, 0, 6, 1, 0},
@@ -79,10 +69,11 @@ int main(int argc, char** argv) {
     Bytes frame = link.CommandFrame(c.code, c.params);
     double total = 0, worst = 0, floorMs = 0;
     for (int i = 0; i < exchanges; ++i) {
-      Steady::time_point start = Steady::now();
-      int result = link.ExchangeWithAnswer(frame, c.allowShort, c.answerLength, c.decodeResult,
-                                           Timeouts{}, c.delayMs);
-      double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+      int result = 0;
+      const double ms = bench::Millis([&] {
+        result = link.ExchangeWithAnswer(frame, c.allowShort, c.answerLength, c.decodeResult,
+                                         Timeouts{}, c.delayMs);
+      });
       if (result != kExchangeOk) {
         std::fprintf(stderr, "%s: exchange failed (%d)\n", c.name, result);
         return 1;
@@ -104,7 +95,5 @@ int main(int argc, char** argv) {
     std::printf("%-32s %10.3f %10.3f %10.3f %8.3f\n", c.name, floorMs, mean, worst, ratio);
   }
   std::printf("worst ratio %.3f (goal <= 1.05)\n", worstRatio);
-  port.ClosePort();
-  host.Stop();
   return 0;
 }

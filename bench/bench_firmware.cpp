@@ -16,8 +16,6 @@
 #include "bench_common.h"
 #include "core/link/clock.h"
 #include "core/link/framing.h"
-#include "core/link/serial_device.h"
-#include "core/link/serial_port.h"
 #include "core/programming/firmware.h"
 #include "core/settings/config.h"
 #include "core/shell/modes.h"
@@ -30,9 +28,7 @@ namespace {
 using namespace ptk;
 using bench::ParseArgs;
 using bench::QuietUi;
-using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
-using Steady = std::chrono::steady_clock;
 
 double ExchangeFloorMs(const Bytes& command, const Bytes& answer, double byteMs) {
   return bench::ExchangeWireTime(command, answer, byteMs).FloorMs(kFirmwareDelayMs);
@@ -49,18 +45,12 @@ int main(int argc, char** argv) {
   const int baud = static_cast<int>(baudArg);
   const auto size = static_cast<uint32_t>(requested);
 
-  emu::EmulatorOptions options;
-  options.wireSpeed = std::getenv("NOPACE") == nullptr;
-  options.wireBaud = baud;
+  emu::EmulatorOptions options = bench::PacedOptions(baud);
   options.ptkFirmwareSize = size;
-  emu::EmulatorHost host(options);
   QuietUi ui;
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  if (!StartAndOpen(host, port, baud)) return 1;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options);
+  if (!bench::StartAndOpen(rig, baud)) return 1;
+  Link& link = rig.link;
   UserAbort abort;
   if (EnterFirmwareProgramming(link, abort) != kExchangeOk) {
     std::fprintf(stderr, "programming mode was not entered\n");
@@ -72,13 +62,11 @@ int main(int argc, char** argv) {
   int blocks = 0;
   FirmwareProgress progress;
   progress.advanced = [&blocks](uint64_t) { ++blocks; };
-  const Steady::time_point start = Steady::now();
-  const FirmwareRead r = ReadFirmware(link, abort, FirmwareSource::Ptk, file, progress);
-  const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+  FirmwareRead r;
+  const double ms =
+      bench::Millis([&] { r = ReadFirmware(link, abort, FirmwareSource::Ptk, file, progress); });
   std::filesystem::remove(file);
   ExitMode(link);
-  port.ClosePort();
-  host.Stop();
   if (r.status != kFirmwareComplete || r.written != size) {
     std::fprintf(stderr, "ReadFirmware failed (%d, %u of %u bytes)\n", r.status, r.written, size);
     return 1;

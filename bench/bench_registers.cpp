@@ -19,8 +19,6 @@
 #include "core/link/encoding.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/framing.h"
-#include "core/link/serial_device.h"
-#include "core/link/serial_port.h"
 #include "core/reports/register_manager.h"
 #include "core/settings/config.h"
 #include "core/shell/user_interface.h"
@@ -32,9 +30,7 @@ namespace {
 using namespace ptk;
 using bench::ParseArgs;
 using bench::QuietUi;
-using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
-using Steady = std::chrono::steady_clock;
 
 using bench::Cat;
 
@@ -81,51 +77,41 @@ int main(int argc, char** argv) {
   const int runs = static_cast<int>(runsArg);
   const int baud = static_cast<int>(baudArg);
 
-  emu::EmulatorOptions options;
-  options.wireSpeed = std::getenv("NOPACE") == nullptr;
-  options.wireBaud = baud;
-  emu::EmulatorHost host(options);
+  emu::EmulatorOptions options = bench::PacedOptions(baud);
+  QuietUi ui;
+  test::EmulatedLink rig(ui, options);
   bool shift = false;
-  host.WithRegister([&shift](emu::VirtualRegister& r) { shift = ShortShift(r); });
+  rig.host.WithRegister([&shift](emu::VirtualRegister& r) { shift = ShortShift(r); });
   if (!shift) {
     std::fprintf(stderr, "cannot shorten the shift of the virtual register\n");
     return 1;
   }
-  QuietUi ui;
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  if (!StartAndOpen(host, port, baud)) return 1;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
+  if (!bench::StartAndOpen(rig, baud)) return 1;
+  Link& link = rig.link;
 
   const double byteMs = 10.0 * 1000.0 / baud;
-  double best = 0, total = 0;
+  bench::RunStats stats;
   RegisterGrid grid;
   for (int i = 0; i < runs; ++i) {
     UserAbort abort;
-    int steps = 0;
-    const Steady::time_point start = Steady::now();
-    const int result = RunRegisterManager(link, abort, grid, [&steps] { ++steps; });
-    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    int steps = 0, result = 0;
+    const double ms = bench::Millis(
+        [&] { result = RunRegisterManager(link, abort, grid, [&steps] { ++steps; }); });
     if (result != 1) {
       std::fprintf(stderr, "RunRegisterManager failed\n");
       return 1;
     }
-    total += ms;
-    best = i == 0 ? ms : std::min(best, ms);
+    stats.Add(ms);
     std::printf("run %d: %d reads, %d gauge steps, %.1f ms\n", i + 1, kManagerCommandCount, steps,
                 ms);
   }
-  const Floor floor = ModelRun(link, host, byteMs);
-  const double mean = total / runs;
+  const Floor floor = ModelRun(link, rig.host, byteMs);
+  const double mean = stats.Mean(), best = stats.best;
   std::printf("virtual register, %d bit/s: %d register reads; row 1 %s, row 53 %s\n", baud,
               kManagerCommandCount, grid.At(1, 1).c_str(), grid.At(53, 1).c_str());
   std::printf("floor %.1f ms (overlapped %.1f ms), mean %.1f ms, best %.1f ms\n", floor.literalMs,
               floor.overlappedMs, mean, best);
   std::printf("mean / floor %.3f (goal <= 1.1); mean / overlapped floor %.3f\n",
               mean / floor.literalMs, mean / floor.overlappedMs);
-  port.ClosePort();
-  host.Stop();
   return 0;
 }

@@ -17,8 +17,6 @@
 #include "bench_common.h"
 #include "core/link/clock.h"
 #include "core/link/frame_exchange.h"
-#include "core/link/serial_device.h"
-#include "core/link/serial_port.h"
 #include "core/reports/report_wait.h"
 #include "core/settings/config.h"
 #include "core/shell/modes.h"
@@ -43,7 +41,6 @@ namespace {
 using namespace ptk;
 using bench::ParseArgs;
 using bench::QuietUi;
-using bench::StartAndOpen;
 using Steady = std::chrono::steady_clock;
 
 double CpuSeconds(int who) {
@@ -63,18 +60,12 @@ int main(int argc, char** argv) {
   if (usage >= 0) return usage;
   const int seconds = static_cast<int>(secondsArg);
   const int baud = static_cast<int>(baudArg);
-  emu::EmulatorOptions options;
-  options.wireSpeed = std::getenv("NOPACE") == nullptr;
-  options.wireBaud = baud;
+  emu::EmulatorOptions options = bench::PacedOptions(baud);
   options.faults = "reporttime=" + std::to_string(seconds * 1000);
-  emu::EmulatorHost host(options);
   QuietUi ui(Answer::Yes);
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  if (!StartAndOpen(host, port, baud)) return 1;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options);
+  if (!bench::StartAndOpen(rig, baud)) return 1;
+  Link& link = rig.link;
   if (ExitMode(link) != 1 || EnterMode(link, 5, "00000000") != 1 ||
       Fiscalize(link, "77", "123", "00000000") != 1) {
     std::fprintf(stderr, "cannot fiscalise the virtual register\n");
@@ -82,7 +73,7 @@ int main(int argc, char** argv) {
   }
 
   UserAbort abort;
-  const uint64_t commandsBefore = host.Stats().commandsExecuted;
+  const uint64_t commandsBefore = rig.host.Stats().commandsExecuted;
   const double processBefore = CpuSeconds(RUSAGE_SELF);
   const double threadBefore = CpuSeconds(RUSAGE_THREAD);
   const Steady::time_point start = Steady::now();
@@ -90,7 +81,7 @@ int main(int argc, char** argv) {
   const double wall = std::chrono::duration<double>(Steady::now() - start).count();
   const double process = CpuSeconds(RUSAGE_SELF) - processBefore;
   const double thread = CpuSeconds(RUSAGE_THREAD) - threadBefore;
-  const uint64_t polls = host.Stats().commandsExecuted - commandsBefore - 1;
+  const uint64_t polls = rig.host.Stats().commandsExecuted - commandsBefore - 1;
   if (end != ReportEnd::Finished) {
     std::fprintf(stderr, "the report wait ended with %d\n", static_cast<int>(end));
     return 1;
@@ -102,8 +93,6 @@ int main(int argc, char** argv) {
               100 * thread / wall);
   std::printf("CPU of the process (register included): %.3f s = %.2f %% of a core\n", process,
               100 * process / wall);
-  port.ClosePort();
-  host.Stop();
   return 0;
 }
 #endif

@@ -20,8 +20,6 @@
 #include "core/link/direct_command.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/framing.h"
-#include "core/link/serial_device.h"
-#include "core/link/serial_port.h"
 #include "core/programming/table_fields.h"
 #include "core/settings/config.h"
 #include "core/shell/user_interface.h"
@@ -32,9 +30,7 @@ namespace {
 using namespace ptk;
 using bench::ParseArgs;
 using bench::QuietUi;
-using bench::StartAndOpen;
 using Bytes = std::vector<uint8_t>;
-using Steady = std::chrono::steady_clock;
 
 struct Model {
   double floorMs = 0;
@@ -85,44 +81,36 @@ int main(int argc, char** argv) {
   const int runs = static_cast<int>(runsArg);
   const int baud = static_cast<int>(baudArg);
 
-  emu::EmulatorOptions options;
-  options.wireSpeed = std::getenv("NOPACE") == nullptr;
-  options.wireBaud = baud;
+  emu::EmulatorOptions options = bench::PacedOptions(baud);
   options.model = kModelCodeThird;
-  emu::EmulatorHost host(options);
   QuietUi ui;
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  if (!StartAndOpen(host, port, baud)) return 1;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options);
+  if (!bench::StartAndOpen(rig, baud)) return 1;
+  Link& link = rig.link;
   if (IdentifyModel(link) != direct_error::kOk || CurrentModel().modelCode != kModelCodeThird) {
     std::fprintf(stderr, "the model identification failed\n");
     return 1;
   }
 
   const double byteMs = 10.0 * 1000.0 / baud;
-  double best = 0, total = 0;
+  bench::RunStats stats;
   Model model;
   for (int i = 0; i < runs; ++i) {
     UserAbort abort;
     int steps = 0;
-    const Steady::time_point start = Steady::now();
-    const TablesReadResult result =
-        ReadAllTables(link, abort, CurrentModel().caps, [&steps] { ++steps; });
-    const double ms = std::chrono::duration<double, std::milli>(Steady::now() - start).count();
+    TablesReadResult result;
+    const double ms = bench::Millis(
+        [&] { result = ReadAllTables(link, abort, CurrentModel().caps, [&steps] { ++steps; }); });
     if (result.status != kExchangeOk) {
       std::fprintf(stderr, "ReadAllTables failed (%d)\n", result.status);
       return 1;
     }
     model = ModelRun(link, result, byteMs);
-    total += ms;
-    best = i == 0 ? ms : std::min(best, ms);
+    stats.Add(ms);
     std::printf("run %d: %zu fields, %d progress steps, %.1f ms\n", i + 1, result.values.size(),
                 steps, ms);
   }
-  const double mean = total / runs;
+  const double mean = stats.Mean(), best = stats.best;
   std::printf(
       "virtual register, third model, %d bit/s: %d classic reads (%d short answers), "
       "%d compact reads\n",
@@ -131,7 +119,5 @@ int main(int argc, char** argv) {
               model.floorMs, model.literalMs, mean, best);
   std::printf("mean / floor %.3f (goal <= 1.1); mean / literal read %.3f\n", mean / model.floorMs,
               mean / model.literalMs);
-  port.ClosePort();
-  host.Stop();
   return 0;
 }
