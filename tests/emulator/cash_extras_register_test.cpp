@@ -9,7 +9,7 @@
 #include "emulator/receipt_book.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
-#include "support/fake_clock.h"
+#include "support/register_rig.h"
 
 namespace ptk::emu {
 namespace {
@@ -33,21 +33,12 @@ size_t Width(const std::string& line) {
   return n;
 }
 
-class CashRegisterTest : public ::testing::Test {
+// Registration mode entered on 3 July 2024, 12:34:56.
+class CashRegisterTest : public test::RegisterRig {
  public:
-  CashRegisterTest() {
-    reg.SetHostTime([this] { return host; });
-    Bytes enter{0x01};
-    Bytes password = PackBcd("00000001");
-    enter.insert(enter.end(), password.begin(), password.end());
-    EXPECT_EQ(Code(0x56, enter), 0x00);
+  CashRegisterTest() : RegisterRig(ToSeconds({2024, 7, 3, 12, 34, 56})) {
+    EXPECT_EQ(Code(0x56, test::Cat({{0x01}, PackBcd("00000001")})), 0x00);
   }
-  Bytes Run(uint8_t code, Bytes params = {}) {
-    Bytes payload = {0x73, 0x91, code};
-    payload.insert(payload.end(), params.begin(), params.end());
-    return reg.Execute(payload).payload;
-  }
-  uint8_t Code(uint8_t code, Bytes params = {}) { return Run(code, std::move(params)).at(1); }
   // The tape lines printed by the command (and its result code).
   std::vector<std::string> Printed(uint8_t code, Bytes params, uint8_t expected = 0x00) {
     const size_t before = reg.tape().LineCount();
@@ -61,10 +52,6 @@ class CashRegisterTest : public ::testing::Test {
     return DecodeDrawerSum(buffer, first);
   }
   void OpenReceipt() { ASSERT_EQ(Code(0x92, {kExecute, 1}), 0x00); }
-
-  test::FakeClock clock;
-  int64_t host = ToSeconds({2024, 7, 3, 12, 34, 56});
-  VirtualRegister reg{clock};
 };
 
 TEST_F(CashRegisterTest, CashInAndOutMoveTheDrawer) {

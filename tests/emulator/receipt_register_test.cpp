@@ -11,7 +11,7 @@
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
 #include "support/bytes.h"
-#include "support/fake_clock.h"
+#include "support/register_rig.h"
 
 namespace ptk::emu {
 namespace {
@@ -60,24 +60,11 @@ int64_t MoneyAt(const Bytes& a, size_t first) {
   return v;
 }
 
-class ReceiptTest : public ::testing::Test {
+// Registration mode entered on 3 July 2024, 12:34:56.
+class ReceiptTest : public test::RegisterRig {
  public:
-  ReceiptTest() {
-    reg.SetHostTime([this] { return host; });
-    Bytes enter{0x01};
-    Bytes password = PackBcd("00000001");
-    enter.insert(enter.end(), password.begin(), password.end());
-    EXPECT_EQ(Code(0x56, enter), 0x00);
-  }
-  Bytes Run(uint8_t code, Bytes params = {}) {
-    Bytes payload = {0x73, 0x91, code};
-    payload.insert(payload.end(), params.begin(), params.end());
-    return reg.Execute(payload).payload;
-  }
-  uint8_t Code(uint8_t code, Bytes params = {}) { return Run(code, std::move(params)).at(1); }
-  bool TapeHas(const std::string& line) {
-    std::vector<std::string> lines = reg.tape().Lines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  ReceiptTest() : RegisterRig(ToSeconds({2024, 7, 3, 12, 34, 56})) {
+    EXPECT_EQ(Code(0x56, test::Cat({{0x01}, PackBcd("00000001")})), 0x00);
   }
   // Opens a receipt of the type and, for a price, registers price × 1 (in section 1).
   void Receipt(int type, int64_t price) {
@@ -88,10 +75,6 @@ class ReceiptTest : public ::testing::Test {
         Code(RegistrationCode(static_cast<uint8_t>(type)), Item(kExecute, price, 1000, section)),
         0x00);
   }
-
-  test::FakeClock clock;
-  int64_t host = ToSeconds({2024, 7, 3, 12, 34, 56});
-  VirtualRegister reg{clock};
 };
 
 TEST_F(ReceiptTest, WholeReceiptWithChange) {

@@ -11,6 +11,8 @@
 #include "core/link/direct_command.h"
 #include "core/link/serial_device.h"
 #include "emulator/emulator_host.h"
+#include "support/cli_run.h"
+#include "support/emulated_link.h"
 #include "support/pty_peer.h"
 #include "support/recording_ui.h"
 
@@ -18,30 +20,18 @@ namespace ptk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::CliOutput;
 using test::PtyPeer;
 
-struct Output {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Output Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  Output o;
-  o.status = cli::RunCli(args, out, err);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
+CliOutput Cli(const std::vector<std::string>& args) {
+  return test::RunCliCaptured(args);
 }
 
 class CliDirect : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(peer.ok()); }
-  std::vector<std::string> Args(std::vector<std::string> verbArgs) {
-    std::vector<std::string> a = {"--port", peer.path(), "--baud", "9600", "--password", "7391"};
-    a.insert(a.end(), verbArgs.begin(), verbArgs.end());
-    return a;
+  std::vector<std::string> Args(const std::vector<std::string>& verb) {
+    return test::CliArgs(peer.path(), "9600", verb);
   }
   PtyPeer peer;
 };
@@ -86,7 +76,7 @@ TEST_F(CliDirect, AnswersAndTheirOutput) {
     std::optional<Bytes> command;
     const Bytes answer = row.answer;
     peer.Run([&command, answer](PtyPeer& p) { command = p.ServeCommand(answer); });
-    const Output o = Cli(Args(row.args));
+    const CliOutput o = Cli(Args(row.args));
     peer.Join();
     EXPECT_EQ(o.out, row.out);
     EXPECT_EQ(o.err, "");
@@ -100,7 +90,7 @@ TEST_F(CliDirect, RefusedHandshakeGivesNoLinkAfterFiveEnqs) {
   peer.Run([](PtyPeer& p) {
     for (int i = 0; i < 5 && p.Expect(0x05, 2000); ++i) p.Send({0x15});
   });
-  const Output o = Cli(Args({"direct", "47"}));
+  const CliOutput o = Cli(Args({"direct", "47"}));
   peer.Join();
   EXPECT_EQ(o.out, "box: Ошибка: Нет связи\nrezult: \nerror: 196\n");
   EXPECT_EQ(o.status, 1);
@@ -110,7 +100,7 @@ TEST_F(CliDirect, RefusedHandshakeGivesNoLinkAfterFiveEnqs) {
 TEST_F(CliDirect, TooLongIsRefusedBeforeSending) {
   std::vector<std::string> args = {"direct", "50"};
   for (int i = 0; i < 89; ++i) args.push_back("00");
-  const Output o = Cli(Args(args));
+  const CliOutput o = Cli(Args(args));
   EXPECT_EQ(o.out,
             "box: Ошибка: Размер передаваемых данных больше допустимого\nrezult: \n"
             "error: 202\n");
@@ -123,14 +113,14 @@ TEST(CliDirectUsage, BadArguments) {
        {std::vector<std::string>{"--emulator", "direct"},
         std::vector<std::string>{"--emulator", "direct", "zz"},
         std::vector<std::string>{"--emulator", "direct", "45", "100"}}) {
-    const Output o = Cli(args);
+    const CliOutput o = Cli(args);
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err, "");
   }
 }
 
 TEST(CliDirectEmulator, DeviceTypeAndModeEntry) {
-  const Output type = Cli({"--emulator", "--password", "7391", "direct", "A5"});
+  const CliOutput type = Cli({"--emulator", "--password", "7391", "direct", "A5"});
   EXPECT_EQ(type.status, 0) << type.out << type.err;
   // The result code first, then identification data (a version byte that is not zero),
   // the model code at payload bytes 6 and 7.
@@ -138,10 +128,10 @@ TEST(CliDirectEmulator, DeviceTypeAndModeEntry) {
   const std::string answer = type.out.substr(type.out.find("answer: ") + 8);
   EXPECT_EQ(answer.substr(18, 5), "03 00") << answer;
 
-  const Output enter =
+  const CliOutput enter =
       Cli({"--emulator", "--password", "7391", "direct", "56", "04", "00", "00", "00", "30"});
   EXPECT_EQ(enter.status, 0) << enter.out;
-  const Output wrong =
+  const CliOutput wrong =
       Cli({"--emulator", "--password", "7391", "direct", "56", "04", "12", "34", "56", "78"});
   EXPECT_EQ(wrong.status, 1);
   EXPECT_NE(wrong.out.find("box: Ошибка: Неверный пароль\n"), std::string::npos) << wrong.out;
@@ -162,15 +152,11 @@ TEST(DirectCommandEmulator, IdentifyModelOverThePseudoTerminal) {
   for (const Row& row : rows) {
     emu::EmulatorOptions options;
     options.model = row.model;
-    emu::EmulatorHost host(options);
-    ASSERT_TRUE(host.Start());
     test::RecordingUi ui;
-    std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-    SerialPort port(*device, SystemClock(), ui);
-    ASSERT_TRUE(port.OpenPort(host.SlavePath()));
-    ASSERT_TRUE(port.ConfigurePort(4));
-    Settings settings;
-    settings.AccessPassword = "7391";
+    test::EmulatedLink rig(ui, options);
+    ASSERT_TRUE(rig.Start()) << rig.error;
+    SerialPort& port = rig.port;
+    Settings& settings = rig.settings;
     ModelIdentity id;
     EXPECT_EQ(IdentifyModel(port, settings, id), 0) << row.model;
     EXPECT_EQ(id.modelCode, row.code);
@@ -181,8 +167,6 @@ TEST(DirectCommandEmulator, IdentifyModelOverThePseudoTerminal) {
     settings.AccessPassword = "1111";
     EXPECT_EQ(IdentifyModel(port, settings, id), direct_error::kWrongPassword);
     EXPECT_EQ(id.modelCode, 0);
-    port.ClosePort();
-    host.Stop();
   }
 }
 

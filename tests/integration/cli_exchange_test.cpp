@@ -15,27 +15,18 @@
 
 #include "cli/cli.h"
 #include "core/link/framing.h"
+#include "support/cli_run.h"
 #include "support/pty_peer.h"
 
 namespace ptk {
 namespace {
 
+using test::CliOutput;
 using test::PtyPeer;
 using Bytes = std::vector<uint8_t>;
 
-struct Output {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Output Cli(std::vector<std::string> args) {
-  std::ostringstream out, err;
-  Output o;
-  o.status = cli::RunCli(args, out, err);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
+CliOutput Cli(const std::vector<std::string>& args) {
+  return test::RunCliCaptured(args);
 }
 
 // Short waits so that failing paths end quickly in real time.
@@ -44,10 +35,8 @@ const char* kFast = "50,20,200,20,50,500,100";
 class CliExchange : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(peer.ok()); }
-  std::vector<std::string> Args(std::vector<std::string> verbArgs) {
-    std::vector<std::string> a = {"--port", peer.path(), "--baud", "9600", "--password", "7391"};
-    a.insert(a.end(), verbArgs.begin(), verbArgs.end());
-    return a;
+  std::vector<std::string> Args(const std::vector<std::string>& verb) {
+    return test::CliArgs(peer.path(), "9600", verb);
   }
   PtyPeer peer;
 };
@@ -99,7 +88,7 @@ TEST_F(CliExchange, AnswersAndTheirOutput) {
     std::optional<Bytes> command;
     const Bytes answer = row.answer;
     peer.Run([&command, answer](PtyPeer& p) { command = p.ServeCommand(answer); });
-    const Output o = Cli(Args(row.args));
+    const CliOutput o = Cli(Args(row.args));
     peer.Join();
     EXPECT_EQ(o.out, row.out);
     EXPECT_EQ(o.err, "");
@@ -110,7 +99,7 @@ TEST_F(CliExchange, AnswersAndTheirOutput) {
 
 TEST_F(CliExchange, SilentRegister) {
   peer.Run([](PtyPeer& p) { p.Drain(1000); });
-  const Output o = Cli(Args({"exchange", "47", "--timeouts", kFast}));
+  const CliOutput o = Cli(Args({"exchange", "47", "--timeouts", kFast}));
   peer.Stop();
   EXPECT_EQ(o.out, "box: Ошибка: Нет связи!\nrezult: \nresult: 0\n");
   EXPECT_EQ(o.status, 1);
@@ -123,7 +112,7 @@ TEST_F(CliExchange, NoAnswer) {
     served = p.Expect(ENQ, 2000) && p.Send({ACK}) && p.ReceiveFrame(2000) && p.Send({ACK}) &&
              p.Expect(EOT, 2000);
   });
-  const Output o =
+  const CliOutput o =
       Cli(Args({"exchange", "47", "--no-answer", "--timeouts", "500,500,2000,500,500"}));
   peer.Join();
   EXPECT_TRUE(served);
@@ -138,7 +127,7 @@ TEST_F(CliExchange, Trace) {
   peer.Run([](PtyPeer& p) { p.ServeCommand(Bytes{0x55, 0x00, 0x00}); });
   std::vector<std::string> args = {"--trace", trace};
   for (const std::string& a : Args({"exchange", "47"})) args.push_back(a);
-  const Output o = Cli(args);
+  const CliOutput o = Cli(args);
   peer.Join();
   EXPECT_EQ(o.status, 0);
   std::ifstream in(trace);
@@ -169,7 +158,7 @@ TEST_F(CliExchange, UsageErrors) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.args.empty() ? "" : row.args.front() + " ... " + row.args.back());
-    const Output o = Cli(row.args);
+    const CliOutput o = Cli(row.args);
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     // One line, not the line and the whole usage.
@@ -198,7 +187,7 @@ TEST_F(CliExchange, UsageErrors) {
   };
   for (const auto& verbArgs : verbRows) {
     SCOPED_TRACE(verbArgs.back());
-    const Output o = Cli(Args(verbArgs));
+    const CliOutput o = Cli(Args(verbArgs));
     EXPECT_EQ(o.status, 2);
     EXPECT_EQ(o.out, "");
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
@@ -207,7 +196,7 @@ TEST_F(CliExchange, UsageErrors) {
 }
 
 TEST(CliUsage, HelpPrintsTheUsage) {
-  const Output o = Cli({"--help"});
+  const CliOutput o = Cli({"--help"});
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out.rfind("usage: ptk-cli ", 0), 0u) << o.out;
   EXPECT_NE(o.out.find("\n  tables dump [FILE]"), std::string::npos) << o.out;
@@ -266,11 +255,11 @@ TEST_F(CliExchange, BinaryTakesTheSettingsFiles) {
 
 TEST(CliEmulator, ExchangeWithTheVirtualRegister) {
   // 0x45: the state code query, answered by the virtual register with result code 0.
-  const Output o = Cli({"--emulator", "--password", "7391", "exchange", "45"});
+  const CliOutput o = Cli({"--emulator", "--password", "7391", "exchange", "45"});
   EXPECT_EQ(o.status, 0) << o.out << o.err;
   EXPECT_NE(o.out.find("result: 1\nanswer: 02 "), std::string::npos) << o.out;
   // A wrong communication password: the register's own error.
-  const Output wrong = Cli({"--emulator", "--password", "1111", "exchange", "45"});
+  const CliOutput wrong = Cli({"--emulator", "--password", "1111", "exchange", "45"});
   EXPECT_EQ(wrong.status, 1);
   EXPECT_EQ(wrong.out.rfind("box: Ошибка:  8C - Неверный пароль.\n", 0), 0u) << wrong.out;
 }
@@ -295,7 +284,7 @@ TEST(CliEmulator, DateAndTimePrintTheBoxesThenTheResult) {
     SCOPED_TRACE(row.verb[0]);
     std::vector<std::string> args = {"--emulator", "--password", "7391"};
     args.insert(args.end(), row.verb.begin(), row.verb.end());
-    const Output o = Cli(args);
+    const CliOutput o = Cli(args);
     EXPECT_EQ(o.out, row.out);
     EXPECT_EQ(o.status, row.status);
   }

@@ -11,6 +11,8 @@
 #include "cli/cli.h"
 #include "emulator/emulator_host.h"
 #include "emulator/virtual_register.h"
+#include "support/cli_run.h"
+#include "support/fake_clock.h"
 
 namespace ptk {
 namespace {
@@ -18,17 +20,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
-// Real time for the time-outs, no time for the waits and delays.
-class NoDelayClock final : public Clock {
- public:
-  uint32_t TickCount() override { return SystemClock().TickCount(); }
-  void Sleep(uint32_t) override {}
-};
-
-struct Output {
-  int status = -1;
-  std::string out, err;
-};
+using test::NoDelayClock;
 
 Bytes ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -56,17 +48,9 @@ class CliFirmware : public ::testing::Test {
     fs::current_path(previous);
     fs::remove_all(dir);
   }
-  Output Cli(std::vector<std::string> verb) {
-    std::vector<std::string> args = {"--port", host.SlavePath(), "--baud",
-                                     "115200", "--password",     "7391"};
-    args.insert(args.end(), verb.begin(), verb.end());
-    std::ostringstream out, err;
+  test::CliOutput Cli(const std::vector<std::string>& verb) {
     NoDelayClock clock;
-    Output o;
-    o.status = cli::RunCli(args, out, err, clock);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
+    return test::RunCliCaptured(test::CliArgs(host.SlavePath(), "115200", verb), clock);
   }
 
   fs::path dir, previous;
@@ -74,7 +58,7 @@ class CliFirmware : public ::testing::Test {
 };
 
 TEST_F(CliFirmware, ReadThenCompare) {
-  const Output read = Cli({"firmware", "read", "ptk", "reference.bin"});
+  const test::CliOutput read = Cli({"firmware", "read", "ptk", "reference.bin"});
   ASSERT_EQ(read.status, 0) << read.out << read.err;
   EXPECT_EQ(read.out, "read: 600 bytes into reference.bin\n");
   EXPECT_NE(read.err.find("\rfirmware: 600 / 600 bytes\n"), std::string::npos) << read.err;
@@ -103,14 +87,14 @@ TEST_F(CliFirmware, ReadThenCompare) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     row.prepare();
-    const Output o = Cli({"firmware", "compare", "ptk", "reference.bin"});
+    const test::CliOutput o = Cli({"firmware", "compare", "ptk", "reference.bin"});
     EXPECT_EQ(o.status, row.status) << o.err;
     EXPECT_EQ(o.out, row.box);
   }
   // The comparison's own read lands in the default file.
   EXPECT_EQ(ReadAll("PO_KKM.bin"), emu::FirmwareImage(1, 600));
 
-  const Output fp = Cli({"firmware", "read", "fp"});
+  const test::CliOutput fp = Cli({"firmware", "read", "fp"});
   ASSERT_EQ(fp.status, 0) << fp.out << fp.err;
   EXPECT_NE(fp.out.find("box: Информация: ПО ФП считано в файл PO_FP.bin.\n"), std::string::npos);
   EXPECT_EQ(ReadAll("PO_FP.bin"), emu::FirmwareImage(2, 30));

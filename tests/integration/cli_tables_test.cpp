@@ -13,35 +13,20 @@
 #include "core/programming/field_catalogue.h"
 #include "emulator/emulator_host.h"
 #include "emulator/virtual_register.h"
+#include "support/cli_run.h"
+#include "support/fake_clock.h"
 
 namespace ptk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Real time for the time-outs, no time for the delays the register does not need.
-class NoDelayClock final : public Clock {
- public:
-  uint32_t TickCount() override { return SystemClock().TickCount(); }
-  void Sleep(uint32_t) override {}
-};
+using test::NoDelayClock;
 
-struct Output {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-Output Cli(const std::string& port, const std::string& password, std::vector<std::string> verb) {
-  std::vector<std::string> args = {"--port", port, "--baud", "115200", "--password", password};
-  args.insert(args.end(), verb.begin(), verb.end());
-  std::ostringstream out, err;
+test::CliOutput Cli(const std::string& port, const std::string& password,
+                    const std::vector<std::string>& verb) {
   NoDelayClock clock;
-  Output o;
-  o.status = cli::RunCli(args, out, err, clock);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
+  return test::RunCliCaptured(test::CliArgs(port, "115200", verb, password), clock);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -86,21 +71,21 @@ TEST_F(CliTables, DumpOfOneRegisterLoadsOntoAnotherAlike) {
     name.resize(24, 0);
     t.Set({15, 100, 1}, name);
   });
-  const Output dumpA = Cli(a.SlavePath(), "0030", {"tables", "dump", File("a.txt")});
+  const test::CliOutput dumpA = Cli(a.SlavePath(), "0030", {"tables", "dump", File("a.txt")});
   ASSERT_EQ(dumpA.status, 0) << dumpA.out << dumpA.err;
   const std::string textA = ReadFile(File("a.txt"));
   EXPECT_NE(textA.find("\n3 12 2 = \"ИВАНОВА \\\"СТАРШАЯ\\\"\"\n"), std::string::npos) << textA;
   EXPECT_NE(textA.find("\n6 3 1 = \"{IMG 3:10}\\\\\\\\\"\n"), std::string::npos) << textA;
   EXPECT_NE(textA.find("\n8 3 1 = 7,50\n"), std::string::npos);
 
-  const Output load =
+  const test::CliOutput load =
       Cli(b.SlavePath(), "7391", {"tables", "load", File("a.txt"), "--mode-password", "30"});
   EXPECT_EQ(load.status, 0) << load.out << load.err;
   EXPECT_NE(load.out.find("written: 233, skipped: 0, differences: 0"), std::string::npos)
       << load.out;
 
   // The second register now wants the new communication password, and holds the same.
-  const Output dumpB = Cli(b.SlavePath(), "0030", {"tables", "dump", File("b.txt")});
+  const test::CliOutput dumpB = Cli(b.SlavePath(), "0030", {"tables", "dump", File("b.txt")});
   ASSERT_EQ(dumpB.status, 0) << dumpB.out << dumpB.err;
   EXPECT_EQ(ReadFile(File("b.txt")), textA);
   std::map<emu::FieldAddress, Bytes> tablesA, tablesB;
@@ -121,14 +106,14 @@ TEST_F(CliTables, LoadReportsWhatItCannotDo) {
   firstModel.model = kModelCodeFirst;
   emu::EmulatorHost c(firstModel);
   ASSERT_TRUE(c.Start());
-  const Output load =
+  const test::CliOutput load =
       Cli(c.SlavePath(), "7391", {"tables", "load", File("in.txt"), "--mode-password", "30"});
   EXPECT_EQ(load.status, 0) << load.out;
   EXPECT_EQ(load.out,
             "skipped: 15 1 1 (not on this model)\n"
             "written: 1, skipped: 1, differences: 0\n");
 
-  const Output wrong =
+  const test::CliOutput wrong =
       Cli(a.SlavePath(), "7391", {"tables", "load", File("in.txt"), "--mode-password", "31"});
   EXPECT_EQ(wrong.status, 1);
   EXPECT_EQ(wrong.out, "box: Ошибка:  8C - Неверный пароль.\n");
@@ -152,7 +137,7 @@ TEST_F(CliTables, LoadReportsWhatItCannotDo) {
       {{"tables", "load", File("missing.txt"), "--mode-password", "30"}, "cannot read"},
   };
   for (const Row& row : usage) {
-    const Output o = Cli(a.SlavePath(), "7391", row.verb);
+    const test::CliOutput o = Cli(a.SlavePath(), "7391", row.verb);
     EXPECT_EQ(o.status, 2);
     EXPECT_NE(o.err.find(row.err), std::string::npos) << o.err;
     EXPECT_EQ(o.out, "");

@@ -21,6 +21,8 @@
 #include "emulator/protocol_engine.h"
 #include "emulator/receipt_book.h"
 #include "emulator/virtual_register.h"
+#include "support/emulated_link.h"
+#include "support/fake_clock.h"
 #include "support/recording_ui.h"
 
 namespace ptk {
@@ -28,40 +30,13 @@ namespace {
 
 using emu::VirtualRegister;
 
-class ScaledClock final : public Clock {
- public:
-  explicit ScaledClock(int factor) : factor_(factor), start_(std::chrono::steady_clock::now()) {}
-  uint32_t TickCount() override {
-    auto real = std::chrono::steady_clock::now() - start_;
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(real).count() * factor_ / 1000);
-  }
-  void Sleep(uint32_t ms) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(ms * 1000 / factor_));
-  }
-
- private:
-  int factor_;
-  std::chrono::steady_clock::time_point start_;
-};
+using test::ScaledClock;
 
 constexpr std::string_view kNoErrors = " 00 - Ошибок нет. Команда выполнена.";
 
 class EmulatorLink : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(host_.Start()) << host_.LastError();
-    device_ = CreateSystemPortDevice();
-    port_ = std::make_unique<SerialPort>(*device_, clock_, ui_);
-    ASSERT_TRUE(port_->OpenPort(host_.SlavePath()));
-    ASSERT_TRUE(port_->ConfigurePort(4));
-    settings_.AccessPassword = "7391";
-    link_ = std::make_unique<Link>(*port_, ui_, settings_);
-  }
-  void TearDown() override {
-    port_->ClosePort();
-    host_.Stop();
-  }
+  void SetUp() override { ASSERT_TRUE(rig_.Start()) << rig_.error; }
   void Faults(const std::string& spec) {
     host_.WithRegister(
         [&](VirtualRegister& r) { ASSERT_TRUE(emu::ApplyFaultSpec(spec, r.faults())); });
@@ -76,13 +51,13 @@ class EmulatorLink : public ::testing::Test {
   }
   std::vector<std::string> Boxes() const { return ui_.BoxTexts(); }
 
-  emu::EmulatorHost host_;
   ScaledClock clock_{10};
   test::RecordingUi ui_;
-  Settings settings_;
-  std::unique_ptr<PortDevice> device_;
-  std::unique_ptr<SerialPort> port_;
-  std::unique_ptr<Link> link_;
+  test::EmulatedLink rig_{ui_, {}, clock_};
+  emu::EmulatorHost& host_ = rig_.host;
+  SerialPort* const port_ = &rig_.port;
+  Settings& settings_ = rig_.settings;
+  Link* const link_ = &rig_.link;
 };
 
 TEST_F(EmulatorLink, StateQueriesDecodeTheRegistersState) {
@@ -287,17 +262,12 @@ TEST_F(EmulatorLink, CashAndReceiptExtrasEndToEnd) {
 TEST(EmulatorHostLine, QuietOnlyOnceTheRegisterHasNothingMoreToSend) {
   emu::EmulatorOptions options;
   options.lineLimitsDivisor = 20;  // the answer ENQ repeated after 100 ms, three in all
-  emu::EmulatorHost host(options);
-  ASSERT_TRUE(host.Start()) << host.LastError();
   test::RecordingUi ui;
-  Settings settings;
-  settings.AccessPassword = "7391";
   ScaledClock clock{10};
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, clock, ui);
-  ASSERT_TRUE(port.OpenPort(host.SlavePath()));
-  ASSERT_TRUE(port.ConfigurePort(4));
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options, clock);
+  ASSERT_TRUE(rig.Start()) << rig.error;
+  emu::EmulatorHost& host = rig.host;
+  Link& link = rig.link;
   host.WithRegister(
       [](VirtualRegister& r) { ASSERT_TRUE(emu::ApplyFaultSpec("delay=150/1", r.faults())); });
   Timeouts t;
@@ -306,16 +276,14 @@ TEST(EmulatorHostLine, QuietOnlyOnceTheRegisterHasNothingMoreToSend) {
             kExchangeLinkFailure);
 
   ASSERT_TRUE(host.WaitLineQuiet(5000));
-  port.PurgePort();
+  rig.port.PurgePort();
   int stray = 0;
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
   while (std::chrono::steady_clock::now() < until) {
     uint8_t b = 0;
-    if (device->ReadByte(b) == ReadStatus::Byte) ++stray;
+    if (rig.device->ReadByte(b) == ReadStatus::Byte) ++stray;
   }
   EXPECT_EQ(stray, 0);
-  port.ClosePort();
-  host.Stop();
 }
 
 }  // namespace

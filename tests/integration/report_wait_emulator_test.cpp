@@ -17,24 +17,11 @@
 #include "core/shell/modes.h"
 #include "emulator/emulator_host.h"
 #include "emulator/virtual_register.h"
+#include "support/emulated_link.h"
+#include "support/fake_clock.h"
 
 namespace ptk {
 namespace {
-
-class FastClock final : public Clock {
- public:
-  uint32_t TickCount() override {
-    auto real = std::chrono::steady_clock::now() - start_;
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::microseconds>(real).count() / 100);
-  }
-  void Sleep(uint32_t ms) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(ms * 100));
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 // Records the boxes; each pump of window messages runs onPump (a press of "Прервать").
 class PressingUi final : public UserInterface {
@@ -59,17 +46,7 @@ class ReportWaitEmulator : public ::testing::Test {
  protected:
   void SetUp() override {
     host_.WithRegister([](emu::VirtualRegister& r) { r.SetReportLineMs(5); });
-    ASSERT_TRUE(host_.Start()) << host_.LastError();
-    device_ = CreateSystemPortDevice();
-    port_ = std::make_unique<SerialPort>(*device_, clock_, ui_);
-    ASSERT_TRUE(port_->OpenPort(host_.SlavePath()));
-    ASSERT_TRUE(port_->ConfigurePort(4));
-    settings_.AccessPassword = "7391";
-    link_ = std::make_unique<Link>(*port_, ui_, settings_);
-  }
-  void TearDown() override {
-    port_->ClosePort();
-    host_.Stop();
+    ASSERT_TRUE(rig_.Start()) << rig_.error;
   }
   void Enter(int mode, const char* password) {
     ASSERT_EQ(ExitMode(*link_), 1);
@@ -81,13 +58,11 @@ class ReportWaitEmulator : public ::testing::Test {
                        [&](const std::string& l) { return l.find(text) != std::string::npos; });
   }
 
-  emu::EmulatorHost host_;
-  FastClock clock_;
+  test::ScaledClock clock_{10};
   PressingUi ui_;
-  Settings settings_;
-  std::unique_ptr<PortDevice> device_;
-  std::unique_ptr<SerialPort> port_;
-  std::unique_ptr<Link> link_;
+  test::EmulatedLink rig_{ui_, {}, clock_};
+  emu::EmulatorHost& host_ = rig_.host;
+  Link* const link_ = &rig_.link;
   UserAbort abort_;
 };
 

@@ -42,6 +42,7 @@
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
 #include "emulator/virtual_register.h"
+#include "support/emulated_link.h"
 #include "support/recording_ui.h"
 
 #ifndef _WIN32
@@ -563,16 +564,13 @@ TEST(LinkSoak, EveryFaultEndsAsTheLinkDefinesInBoundedTime) {
 
   emu::EmulatorOptions options;
   options.lineLimitsDivisor = kRegisterDivisor;
-  emu::EmulatorHost host(options);
-  ASSERT_TRUE(host.Start()) << host.LastError();
   test::RecordingUi ui;
-  Settings settings;
-  settings.AccessPassword = "7391";
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  SerialPort port(*device, SystemClock(), ui);
-  ASSERT_TRUE(port.OpenPort(host.SlavePath()));
-  ASSERT_TRUE(port.ConfigurePort(4));
-  Link link(port, ui, settings);
+  test::EmulatedLink rig(ui, options);
+  ASSERT_TRUE(rig.Start()) << rig.error;
+  emu::EmulatorHost& host = rig.host;
+  SerialPort& port = rig.port;
+  Settings& settings = rig.settings;
+  Link& link = rig.link;
 
   Planner planner(seed);
   std::map<std::string, std::pair<int, double>> byKind;  // count, milliseconds
@@ -719,8 +717,6 @@ TEST(LinkSoak, EveryFaultEndsAsTheLinkDefinesInBoundedTime) {
     EXPECT_LE(growth, 10.0) << "resident memory grew beyond 10 %";
   }
   std::fflush(stdout);
-  port.ClosePort();
-  host.Stop();
 }
 
 }  // namespace

@@ -11,16 +11,6 @@
 
 namespace ptk::test {
 
-uint32_t ScaledClock::TickCount() {
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
-  return static_cast<uint32_t>(static_cast<uint64_t>(ms) * factor_);
-}
-
-void ScaledClock::Sleep(uint32_t ms) {
-  std::this_thread::sleep_for(std::chrono::microseconds(uint64_t{ms} * 1000 / factor_));
-}
-
 UiRig::UiRig(RigOptions options) {
   Clock* clock = &SystemClock();
   if (options.clockFactor > 1) {

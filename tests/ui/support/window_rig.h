@@ -11,6 +11,7 @@
 
 #include "core/link/clock.h"
 #include "emulator/emulator_host.h"
+#include "support/fake_clock.h"
 #include "support/pty_peer.h"
 #include "support/recording_ui.h"
 #include "ui/shell/app_context.h"
@@ -41,18 +42,6 @@ class ProbingUi final : public UserInterface {
 
   RecordingUi rec;
   std::function<void()> onPump;
-};
-
-// Real time run faster: a time-out of 10 s passes in 10 s / factor. For tests against a
-// silent line, so that "Нет связи!" comes without waiting real seconds.
-class ScaledClock final : public Clock {
- public:
-  explicit ScaledClock(uint32_t factor) : factor_(factor) {}
-  uint32_t TickCount() override;
-  void Sleep(uint32_t ms) override;
-
- private:
-  uint32_t factor_;
 };
 
 enum class Peer {
