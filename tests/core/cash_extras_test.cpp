@@ -10,6 +10,7 @@
 #include "core/receipts/cash_commands.h"
 #include "core/receipts/receipt_extras.h"
 #include "support/bytes.h"
+#include "support/exchange_shape.h"
 #include "support/fake_clock.h"
 #include "support/link_rig.h"
 #include "support/recording_ui.h"
@@ -52,14 +53,10 @@ TEST(DrawerSum, DecodesTwelveDigitsOfWholeUnits) {
 }
 
 // Exchange arguments: answer length, short answers allowed, delay, result decoded.
-struct Args {
-  int answerLength, allowShort;
-  uint32_t delay;
-  int decodeResult;
-};
-constexpr Args kPlain{6, 0, 100, 1};
-constexpr Args kDrawer{20, 1, 200, 0};
-constexpr Args kShift{20, 1, 200, 1};
+using Shape = test::ExchangeShape;
+constexpr Shape kPlain{.delay = 100};
+constexpr Shape kDrawer{.answerLength = 20, .allowShort = 1, .delay = 200, .decodeResult = 0};
+constexpr Shape kShift{.answerLength = 20, .allowShort = 1, .delay = 200};
 
 TEST(CashCommands, FramesAndExchangeArguments) {
   using Build = std::function<std::optional<Exchange>(const Link&)>;
@@ -67,7 +64,7 @@ TEST(CashCommands, FramesAndExchangeArguments) {
     const char* what;
     Build build;
     Bytes frame;  // empty: refused before anything is sent
-    Args args;
+    Shape args;
   } rows[] = {
       {"cash in 100,00",
        [](const Link& l) { return CashInCommand(l, M::Execute, "100,00", ','); },
@@ -104,16 +101,9 @@ TEST(CashCommands, FramesAndExchangeArguments) {
        kPlain},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
     Rig r;
-    std::optional<Exchange> c = row.build(r.link);
-    ASSERT_EQ(c.has_value(), !row.frame.empty()) << row.what;
-    if (!c) continue;
-    EXPECT_EQ(c->frame, row.frame) << row.what;
-    EXPECT_EQ(c->answerLength, row.args.answerLength) << row.what;
-    EXPECT_EQ(c->allowShortAnswer, row.args.allowShort) << row.what;
-    EXPECT_EQ(c->delayMs, row.args.delay) << row.what;
-    EXPECT_EQ(c->decodeResult, row.args.decodeResult) << row.what;
-    EXPECT_EQ(c->timeouts.t6, 10000u) << row.what;
+    test::ExpectExchange(row.build(r.link), row.frame, row.args);
   }
 }
 

@@ -10,6 +10,7 @@
 #include "core/reports/device_state.h"
 #include "core/reports/report_windows.h"
 #include "shell_link_fixture.h"
+#include "support/exchange_shape.h"
 
 namespace ptk {
 namespace {
@@ -156,19 +157,7 @@ TEST_F(EklzCommandsTest, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::optional<Exchange> c = row.build();
-    if (row.frame.empty()) {
-      EXPECT_FALSE(c.has_value());
-      continue;
-    }
-    ASSERT_TRUE(c.has_value());
-    EXPECT_EQ(c->frame, row.frame);
-    EXPECT_EQ(c->answerLength, 6);
-    EXPECT_EQ(c->allowShortAnswer, 0);
-    EXPECT_EQ(c->delayMs, 200u);
-    const Timeouts& t = c->timeouts;
-    EXPECT_EQ((std::vector<uint32_t>{t.t1, t.t2, t.t3, t.t4, t.t5, t.t6, t.t7}),
-              (std::vector<uint32_t>{500, 500, 2000, 500, 500, row.t6, 500}));
+    test::ExpectExchange(row.build(), row.frame, {.t6 = row.t6, .delay = 200});
   }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/bytes.h"
+#include "support/exchange_shape.h"
 #include "support/fake_clock.h"
 #include "support/link_rig.h"
 #include "support/recording_ui.h"
@@ -23,15 +24,12 @@ using Rig = test::LinkRig;
 using test::Cat;
 
 // Exchange arguments: answer length, short answers allowed, T6, delay.
-struct Args {
-  int answerLength, allowShort;
-  uint32_t t6, delay;
-};
-constexpr Args kPlain{6, 0, 10000, 100};
-constexpr Args kItem{20, 1, 10000, 100};
-constexpr Args kLong{55, 1, 10000, 100};
-constexpr Args kClose{6, 0, 20000, 100};
-constexpr Args kRefused{};
+using Shape = test::ExchangeShape;
+constexpr Shape kPlain{.delay = 100};
+constexpr Shape kItem{.answerLength = 20, .allowShort = 1, .delay = 100};
+constexpr Shape kLong{.answerLength = 55, .allowShort = 1, .delay = 100};
+constexpr Shape kClose{.t6 = 20000, .delay = 100};
+constexpr Shape kRefused{};
 
 TEST(ReceiptCommands, FramesAndExchangeArguments) {
   using Build = std::function<std::optional<Exchange>(const Link&)>;
@@ -39,7 +37,7 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
     const char* what;
     Build build;
     Bytes frame;  // empty: refused before anything is sent
-    Args args;
+    Shape args;
   } rows[] = {
       {"open shift",
        [](const Link& l) { return OpenShiftCommand(l, M::Execute, "Смена 1"); },
@@ -146,16 +144,9 @@ TEST(ReceiptCommands, FramesAndExchangeArguments) {
        kClose},
   };
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
     Rig r;
-    std::optional<Exchange> c = row.build(r.link);
-    ASSERT_EQ(c.has_value(), !row.frame.empty()) << row.what;
-    if (!c) continue;
-    EXPECT_EQ(c->frame, row.frame) << row.what;
-    EXPECT_EQ(c->answerLength, row.args.answerLength) << row.what;
-    EXPECT_EQ(c->allowShortAnswer, row.args.allowShort) << row.what;
-    EXPECT_EQ(c->timeouts.t6, row.args.t6) << row.what;
-    EXPECT_EQ(c->timeouts.t3, 2000u) << row.what;
-    EXPECT_EQ(c->delayMs, row.args.delay) << row.what;
+    test::ExpectExchange(row.build(r.link), row.frame, row.args);
   }
 }
 

@@ -43,9 +43,7 @@ class RegisterManagerTest : public ::testing::Test {
     payload.insert(payload.end(), params.begin(), params.end());
     return virtualRegister.Execute(payload).payload.at(1);
   }
-  static Bytes Money(int64_t kopecks) {
-    return NumberToBcd(static_cast<uint64_t>(kopecks), 10);
-  }
+  static Bytes Money(int64_t kopecks) { return NumberToBcd(static_cast<uint64_t>(kopecks), 10); }
   static Bytes With(Bytes head, const Bytes& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;

@@ -9,6 +9,7 @@
 
 #include "core/reports/report_windows.h"
 #include "shell_link_fixture.h"
+#include "support/exchange_shape.h"
 
 namespace ptk {
 namespace {
@@ -16,16 +17,13 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // T6 and delay; the other time-outs are always 500, 500, 2000, 500, 500, T6, 500.
-struct Args {
-  int answerLength, allowShort;
-  uint32_t t6, delay;
-};
-constexpr Args kX{6, 0, 40000, 100};
-constexpr Args kClearing{6, 0, 40000, 200};
-constexpr Args kFactory{6, 0, 10000, 100};
-constexpr Args kFiscalize{6, 0, 40000, 100};
-constexpr Args kRanges{25, 1, 10000, 200};
-constexpr Args kFmReport{6, 0, 120000, 200};
+using Shape = test::ExchangeShape;
+constexpr Shape kX{.t6 = 40000, .delay = 100};
+constexpr Shape kClearing{.t6 = 40000, .delay = 200};
+constexpr Shape kFactory{.delay = 100};
+constexpr Shape kFiscalize{.t6 = 40000, .delay = 100};
+constexpr Shape kRanges{.answerLength = 25, .allowShort = 1, .delay = 200};
+constexpr Shape kFmReport{.t6 = 120000, .delay = 200};
 
 class ReportCommandsTest : public test::ShellLinkTest {};
 
@@ -37,7 +35,7 @@ TEST_F(ReportCommandsTest, FramesAndExchangeArguments) {
     const char* what;
     Build build;
     Bytes frame;  // empty: refused, nothing to send
-    Args args;
+    Shape args;
   } rows[] = {
       {"daily X report",
        [&] { return PrintReportCommand(link, XReportTypeByte(0)); },
@@ -112,20 +110,7 @@ TEST_F(ReportCommandsTest, FramesAndExchangeArguments) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    const std::optional<Exchange> c = row.build();
-    if (row.frame.empty()) {
-      EXPECT_FALSE(c.has_value());
-      continue;
-    }
-    ASSERT_TRUE(c.has_value());
-    EXPECT_EQ(c->frame, row.frame);
-    EXPECT_EQ(c->answerLength, row.args.answerLength);
-    EXPECT_EQ(c->allowShortAnswer, row.args.allowShort);
-    EXPECT_EQ(c->timeouts.t6, row.args.t6);
-    EXPECT_EQ(c->delayMs, row.args.delay);
-    EXPECT_EQ((Bytes{c->timeouts.t1 == 500, c->timeouts.t2 == 500, c->timeouts.t3 == 2000,
-                     c->timeouts.t4 == 500, c->timeouts.t5 == 500, c->timeouts.t7 == 500}),
-              Bytes(6, 1));
+    test::ExpectExchange(row.build(), row.frame, row.args);
   }
 }
 

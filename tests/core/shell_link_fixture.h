@@ -7,19 +7,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/link/frame_exchange.h"
-#include "core/link/serial_port.h"
-#include "core/settings/config.h"
-#include "support/fake_clock.h"
-#include "support/recording_ui.h"
-#include "support/scripted_port.h"
+#include "support/link_rig.h"
 
 namespace ptk::test {
 
-class ShellLinkTest : public testing::Test {
+// The link rig with the access password 1234 (packs as 12 34) on COM1 at 9600 bit/s.
+class ShellLinkTest : public testing::Test, public LinkRig {
  protected:
-  ShellLinkTest() : device(clock), reg(device), port(device, clock, ui), link(port, ui, settings) {
-    settings.AccessPassword = "1234";  // packs as 12 34
+  ShellLinkTest() {
+    settings.AccessPassword = "1234";
     EXPECT_TRUE(port.OpenPort("COM1"));
     EXPECT_TRUE(port.ConfigurePort(0));
   }
@@ -36,14 +32,6 @@ class ShellLinkTest : public testing::Test {
       if (w.bytes.size() == 1 && w.bytes[0] == value && n-- == 0) return w.tick;
     return -1;
   }
-
-  FakeClock clock;
-  ScriptedPort device;
-  ScriptedRegister reg;
-  RecordingUi ui;
-  Settings settings;
-  SerialPort port;
-  Link link;
 };
 
 }  // namespace ptk::test
