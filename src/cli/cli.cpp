@@ -223,23 +223,31 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   if (options.baudIndex) settings.BaudIndex = *options.baudIndex;
   if (options.password) settings.AccessPassword = *options.password;
 
+  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
+  TracingPortDevice* tracing = nullptr;
+  if (options.trace) {
+    std::unique_ptr<TracingPortDevice> traced =
+        TracingPortDevice::ToFile(std::move(device), clock, *options.trace);
+    if (!traced) {
+      err << "ptk-cli: cannot write the trace file " << *options.trace << "\n";
+      return 2;
+    }
+    tracing = traced.get();
+    device = std::move(traced);
+  }
+
   std::unique_ptr<emu::EmulatorHost> emulator;
   if (options.emulator) {
-    emulator = std::make_unique<emu::EmulatorHost>();
+    emu::EmulatorOptions emulatorOptions;
+    // The line trace shows where the program began a transfer inside the register's work.
+    if (tracing)
+      emulatorOptions.onLineViolation = [tracing] { tracing->Remark(kLineViolationNote); };
+    emulator = std::make_unique<emu::EmulatorHost>(std::move(emulatorOptions));
     if (!emulator->Start()) {
       err << "ptk-cli: the virtual register did not start\n";
       return 1;
     }
     settings.portName = emulator->SlavePath();
-  }
-
-  std::unique_ptr<PortDevice> device = CreateSystemPortDevice();
-  if (options.trace) {
-    device = TracingPortDevice::ToFile(std::move(device), clock, *options.trace);
-    if (!device) {
-      err << "ptk-cli: cannot write the trace file " << *options.trace << "\n";
-      return 2;
-    }
   }
 
   CliUi ui;

@@ -272,8 +272,10 @@ void EmulatorHost::Impl::Serve() {
       }
       // A transfer the PC began while the register worked is noted on the tape, where the
       // person sees it beside what the register printed.
-      for (uint64_t n = violations; n < engine_.stats().lineViolations; ++n)
+      for (uint64_t n = violations; n < engine_.stats().lineViolations; ++n) {
         register_.Print("[нарушение порядка обмена]");
+        if (options_.onLineViolation) options_.onLineViolation();
+      }
       engine_.Tick(nowMs);
       // A report goes on printing between the commands, so that the tape follows it.
       register_.AdvanceReport(nowMs);

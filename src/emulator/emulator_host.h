@@ -33,6 +33,9 @@ struct EmulatorOptions {
   // Divides the register's own waits on the PC (frame start, EOT, ACKs; see
   // EngineLimits) for runs whose PC side uses time limits scaled down as much; 1: as is.
   uint32_t lineLimitsDivisor = 1;
+  // Called on the register's thread for each transfer the PC began while the register
+  // was executing a command or sending its answer (besides the note on the tape).
+  std::function<void()> onLineViolation;
 };
 
 class EmulatorHost {

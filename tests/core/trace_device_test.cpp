@@ -73,6 +73,7 @@ TEST(TraceDevice, LogsTransfersRunsAndEventsWithTheirTimes) {
   for (int i = 0; i < 4; ++i) trace.ReadByte(b);
   const uint8_t ack[] = {0x06};
   EXPECT_TRUE(trace.SetReadTimeout(600000));
+  trace.Remark(kLineViolationNote);  // at once, before the pending run
   queue.reads = {0x15};
   trace.ReadByte(b);
   EXPECT_TRUE(trace.Write(ack, 1));
@@ -91,6 +92,8 @@ TEST(TraceDevice, LogsTransfersRunsAndEventsWithTheirTimes) {
             "    21.000 ms  <-PTK 04\n"
             "    22.000 ms  ----  read failed\n"
             "    24.000 ms  ----  read time-out 600000 ms\n"
+            "    24.000 ms  ----  line-discipline violation: a transfer begun while the "
+            "register works\n"
             "    25.000 ms  <-PTK 15\n"
             "    25.000 ms  PC->  06\n"
             "    25.000 ms  ----  close\n");

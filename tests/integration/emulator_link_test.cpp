@@ -4,6 +4,8 @@
 // a tenth of the time while the register answers in real time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -284,6 +286,30 @@ TEST(EmulatorHostLine, QuietOnlyOnceTheRegisterHasNothingMoreToSend) {
     if (rig.device->ReadByte(b) == ReadStatus::Byte) ++stray;
   }
   EXPECT_EQ(stray, 0);
+}
+
+// A transfer begun while the register still executes the last command: counted, noted on
+// the tape and told to whoever keeps the line trace.
+TEST(EmulatorHostLine, ATransferInsideTheRegistersWorkIsNoted) {
+  std::atomic<int> told{0};
+  emu::EmulatorOptions options;
+  options.onLineViolation = [&told] { ++told; };
+  test::RecordingUi ui;
+  ScaledClock clock{10};
+  test::EmulatedLink rig(ui, options, clock);
+  ASSERT_TRUE(rig.Start()) << rig.error;
+  rig.host.WithRegister(
+      [](VirtualRegister& r) { ASSERT_TRUE(emu::ApplyFaultSpec("delay=400/1", r.faults())); });
+  Timeouts t;
+  t.t6 = 1000;  // 100 ms of real time: given up while the register works
+  EXPECT_EQ(rig.link.ExchangeWithAnswer(rig.link.CommandFrame(0x52, {}), 0, 6, 1, t, 0),
+            kExchangeLinkFailure);
+  rig.link.ExchangeWithAnswer(rig.link.CommandFrame(0x45, {}), 1, 55, 0, Timeouts{}, 0);
+  ASSERT_TRUE(rig.host.WaitLineQuiet(5000));
+  EXPECT_GE(rig.host.Stats().lineViolations, 1u);
+  EXPECT_EQ(told.load(), static_cast<int>(rig.host.Stats().lineViolations));
+  const std::vector<std::string> tape = rig.host.TapeLines();
+  EXPECT_NE(std::find(tape.begin(), tape.end(), "[нарушение порядка обмена]"), tape.end());
 }
 
 }  // namespace

@@ -70,8 +70,13 @@ void TracingPortDevice::Line(uint64_t micros, const char* direction, const std::
   std::snprintf(stamp, sizeof(stamp), "%6llu.%03u ms  ",
                 static_cast<unsigned long long>(micros / 1000),
                 static_cast<unsigned>(micros % 1000));
+  std::lock_guard lock(lineMutex_);
   *out_ << stamp << direction << ' ' << text << '\n';
   out_->flush();
+}
+
+void TracingPortDevice::Remark(const std::string& text) {
+  Line(Now(), "---- ", text);
 }
 
 void TracingPortDevice::Note(const std::string& text) {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -59,6 +60,9 @@ class TracingPortDevice final : public PortDevice {
 
   // Writes out a pending run of read bytes.
   void Flush();
+  // A note from another thread (the embedded virtual register's), written at once with its
+  // own time; a pending run of read bytes follows it when it ends.
+  void Remark(const std::string& text);
 
  private:
   void Line(uint64_t micros, const char* direction, const std::string& text);
@@ -74,7 +78,13 @@ class TracingPortDevice final : public PortDevice {
   std::vector<uint8_t> run_;  // bytes read since the last other call
   uint64_t runStart_ = 0;
   bool readFailed_ = false;
+  std::mutex lineMutex_;  // one line at a time on out_
 };
+
+// The note of a trace where the program began a transfer while the virtual register was
+// executing a command or sending its answer.
+inline constexpr const char* kLineViolationNote =
+    "line-discipline violation: a transfer begun while the register works";
 
 // Upper-case two-digit hex bytes separated by single blanks: "02 10 03".
 std::string HexBytes(const uint8_t* data, size_t length);

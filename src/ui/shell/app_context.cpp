@@ -33,7 +33,10 @@ bool AppContext::EnableTrace(const std::string& path) {
     std::ofstream probe(path, std::ios::out | std::ios::app);
     if (!probe) return false;
   }
-  traced_ = TracingPortDevice::ToFile(std::move(device_), clock, path);
+  std::unique_ptr<TracingPortDevice> tracing =
+      TracingPortDevice::ToFile(std::move(device_), clock, path);
+  tracing_ = tracing.get();
+  traced_ = std::move(tracing);
   if (!traced_) {
     device_ = CreateSystemPortDevice();
     port.set_device(*device_);
@@ -44,7 +47,12 @@ bool AppContext::EnableTrace(const std::string& path) {
 }
 
 bool AppContext::StartEmulator(const emu::EmulatorOptions& options, std::string* error) {
-  if (!emulator_) emulator_ = std::make_unique<emu::EmulatorHost>(options);
+  if (!emulator_) {
+    emu::EmulatorOptions withNote = options;
+    // The line trace shows where the program began a transfer inside the register's work.
+    if (tracing_) withNote.onLineViolation = [t = tracing_] { t->Remark(kLineViolationNote); };
+    emulator_ = std::make_unique<emu::EmulatorHost>(std::move(withNote));
+  }
   if (!emulator_->Start()) {
     if (error) *error = emulator_->LastError();
     emulator_.reset();

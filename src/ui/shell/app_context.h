@@ -17,6 +17,10 @@
 #include "core/shell/user_interface.h"
 #include "emulator/emulator_host.h"
 
+namespace ptk {
+class TracingPortDevice;
+}
+
 namespace ptk::ui {
 
 class Tfm_MainFr;
@@ -131,6 +135,7 @@ class AppContext {
   std::unique_ptr<emu::EmulatorHost> emulator_;
   std::unique_ptr<PortDevice> device_;
   std::unique_ptr<PortDevice> traced_;
+  TracingPortDevice* tracing_ = nullptr;  // traced_, while a trace is written
 
  public:
   SerialPort port;
