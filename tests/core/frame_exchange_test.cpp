@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/link/framing.h"
-#include "support/fake_clock.h"
+#include "support/link_rig.h"
 #include "support/recording_ui.h"
 #include "support/scripted_port.h"
 
@@ -23,12 +23,9 @@ using test::ScriptedRegister;
 
 const std::string kOk = " 00 - Ошибок нет. Команда выполнена.";
 
-class ExchangeTest : public ::testing::Test {
+class ExchangeTest : public ::testing::Test, public test::LinkRig {
  protected:
-  ExchangeTest() {
-    settings.AccessPassword = "7391";
-    device.Open("COM1");
-  }
+  ExchangeTest() : LinkRig(1000) {}
 
   // The program's writes, one token per transfer: single control bytes by name, frames as
   // FRAME, anything else as hex.
@@ -73,14 +70,6 @@ class ExchangeTest : public ::testing::Test {
     return std::vector<uint8_t>(link.AnswerBuffer.begin(),
                                 link.AnswerBuffer.begin() + link.AnswerLength);
   }
-
-  FakeClock clock{1000};
-  ScriptedPort device{clock};
-  ScriptedRegister reg{device};
-  RecordingUi ui;
-  Settings settings;
-  SerialPort port{device, clock, ui};
-  Link link{port, ui, settings};
 };
 
 TEST_F(ExchangeTest, CommandFramePacksThePasswordAsBcd) {

@@ -9,9 +9,8 @@
 
 #include "core/link/encoding.h"
 #include "emulator/virtual_register.h"
-#include "support/fake_clock.h"
-#include "support/recording_ui.h"
-#include "support/scripted_port.h"
+#include "support/bytes.h"
+#include "support/link_rig.h"
 
 namespace ptk {
 namespace {
@@ -19,12 +18,10 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Read = std::tuple<int, int, int>;  // register, parameter 1, parameter 2
 
-class RegisterManagerTest : public ::testing::Test {
+class RegisterManagerTest : public ::testing::Test, public test::LinkRig {
  protected:
-  RegisterManagerTest() {
-    device.Open("/dev/scripted");
+  RegisterManagerTest() : LinkRig(1000) {
     device.Configure(4);
-    settings.AccessPassword = "7391";
     virtualRegister.SetHostTime([] { return emu::ToSeconds({2024, 7, 3, 12, 34, 56}); });
     reg.answerFor = [this](std::span<const uint8_t> command) {
       reads.emplace_back(command[3], command[4], command[5]);
@@ -43,11 +40,8 @@ class RegisterManagerTest : public ::testing::Test {
     payload.insert(payload.end(), params.begin(), params.end());
     return virtualRegister.Execute(payload).payload.at(1);
   }
-  static Bytes Money(int64_t kopecks) { return NumberToBcd(static_cast<uint64_t>(kopecks), 10); }
-  static Bytes With(Bytes head, const Bytes& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
-  }
+  static Bytes Money(int64_t kopecks) { return test::Money(kopecks); }
+  static Bytes With(const Bytes& head, const Bytes& tail) { return test::Cat({head, tail}); }
 
   // A short shift: cash in 50,00; a sale of 12,34 and 5,00 × 2 paid 20,00 in cash and
   // 5,00 by payment type 2; a return of 3,00.
@@ -65,13 +59,6 @@ class RegisterManagerTest : public ::testing::Test {
     ASSERT_EQ(Run(0x4A, With({0x00, 0x01}, Money(0))), 0x00);
   }
 
-  test::FakeClock clock{1000};
-  test::ScriptedPort device{clock};
-  test::ScriptedRegister reg{device};
-  test::RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
   emu::VirtualRegister virtualRegister{clock};
   std::vector<Read> reads;
   // Replaces the register's answer to a read when it gives one.
