@@ -1,17 +1,8 @@
 #include "emulator/receipt_book.h"
 
+#include "core/link/encoding.h"
+
 namespace ptk::emu {
-
-namespace {
-
-size_t CodePoints(std::string_view utf8) {
-  size_t n = 0;
-  for (char c : utf8)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
-}  // namespace
 
 ReceiptKind KindOf(uint8_t receiptType) {
   switch (receiptType) {

@@ -26,13 +26,6 @@ Bytes Cash(uint8_t mode, int64_t kopecks) {
   return p;
 }
 
-// Characters of a UTF-8 tape line.
-size_t Width(const std::string& line) {
-  size_t n = 0;
-  for (char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return n;
-}
-
 // Registration mode entered on 3 July 2024, 12:34:56.
 class CashRegisterTest : public test::RegisterRig {
  public:
@@ -223,7 +216,7 @@ TEST_F(CashRegisterTest, BarcodesAsBarsWithTheirDigits) {
   std::vector<std::string> lines = Printed(0xC2, barcode(0x20, "460000000001>12>"));
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[1], std::string(7, ' ') + "4600000000015" + std::string(8 + 1 + 2, ' ') + "12");
-  EXPECT_EQ(Width(lines[0]), 1 + 26 + 1 + 1 + 1 + 4 + 1u);  // guards, two glyphs a digit
+  EXPECT_EQ(CodePoints(lines[0]), 1 + 26 + 1 + 1 + 1 + 4 + 1u);  // guards, two glyphs a digit
   // EAN-8 given with its right check digit; the last separator may be missing.
   lines = Printed(0xC2, barcode(0x01, "12345670"));
   ASSERT_EQ(lines.size(), 2u);
@@ -250,7 +243,7 @@ TEST_F(CashRegisterTest, BarcodesAsBarsWithTheirDigits) {
   // Every barcode the window can build fits the tape.
   lines = Printed(0xC2, barcode(0x10, "460000000001>12345>"));
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_LE(Width(lines[0]), kTapeWidth);
+  EXPECT_LE(CodePoints(lines[0]), kTapeWidth);
 }
 
 TEST_F(CashRegisterTest, CutAndBeepNotedOnTheTape) {

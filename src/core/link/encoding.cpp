@@ -157,6 +157,13 @@ constexpr std::array<DeviceChar, 100> kDeviceCharTable = MakeDeviceCharTable();
 
 }  // namespace
 
+size_t CodePoints(std::string_view utf8) {
+  size_t n = 0;
+  for (char c : utf8)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out.push_back(static_cast<char>(cp));

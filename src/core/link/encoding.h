@@ -42,6 +42,8 @@ std::string FromDeviceText(std::span<const uint8_t> bytes);
 
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
+// Characters (code points) of a UTF-8 text: the bytes that do not continue a sequence.
+size_t CodePoints(std::string_view utf8);
 
 // Upper-case two-digit hex bytes separated by single blanks ("02 55 00").
 std::string HexBytes(std::span<const uint8_t> bytes);

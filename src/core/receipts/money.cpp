@@ -75,13 +75,6 @@ std::string WithSeparator(std::string_view ascii, char32_t separator) {
   return out;
 }
 
-size_t CodePoints(std::string_view utf8) {
-  size_t n = 0;
-  for (char c : utf8)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
-
 }  // namespace
 
 std::optional<double> ParseDecimal(std::string_view text, char32_t separator) {

@@ -20,15 +20,8 @@ bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
-// Characters of a UTF-8 text (code points).
-size_t Characters(std::string_view utf8) {
-  return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
 // The first n characters of a UTF-8 text.
-std::string_view FirstCharacters(std::string_view utf8, size_t n) {
+std::string_view FirstCodePoints(std::string_view utf8, size_t n) {
   size_t seen = 0;
   for (size_t i = 0; i < utf8.size(); ++i) {
     if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
@@ -146,7 +139,7 @@ int BuildBarcodeText(uint8_t type, std::string_view digits, std::string_view add
       return direct_error::kInvalidParameter;
   }
   // The main digits without or with their check digit; the check digit is dropped.
-  const size_t given = Characters(digits);
+  const size_t given = CodePoints(digits);
   if (given != mainLength && given != mainLength + 1) return direct_error::kInvalidParameter;
   size_t addOnLength = 0;
   switch (type >> 4) {
@@ -161,8 +154,8 @@ int BuildBarcodeText(uint8_t type, std::string_view digits, std::string_view add
     default:
       return direct_error::kInvalidParameter;
   }
-  if (addOnLength != 0 && Characters(addOn) != addOnLength) return direct_error::kInvalidParameter;
-  text = std::string(FirstCharacters(digits, mainLength)) + s;
+  if (addOnLength != 0 && CodePoints(addOn) != addOnLength) return direct_error::kInvalidParameter;
+  text = std::string(FirstCodePoints(digits, mainLength)) + s;
   if (addOnLength != 0) text += std::string(addOn) + s;
   return direct_error::kOk;
 }

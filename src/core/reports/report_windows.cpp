@@ -1,5 +1,6 @@
 #include "core/reports/report_windows.h"
 
+#include "core/link/encoding.h"
 #include "core/shell/modes.h"
 
 namespace ptk {
@@ -7,13 +8,6 @@ namespace {
 
 constexpr size_t kPaddedRequisite = 10;  // registration number and ИНН in the fields
 constexpr size_t kFmPasswordLength = 8;
-
-size_t CodePoints(std::string_view utf8) {
-  size_t n = 0;
-  for (char c : utf8)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  return n;
-}
 
 std::string LeftPadded(const std::string& text, size_t width) {
   const size_t n = CodePoints(text);
