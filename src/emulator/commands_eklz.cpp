@@ -7,6 +7,7 @@
 // answer. Reports and queries answer at once and then print in the printing submode of
 // the mode (0x16, back to 0x06 at the end), from the ЭКЛЗ's records.
 #include "core/link/encoding.h"
+#include "emulator/fiscal_memory.h"
 #include "emulator/receipt_book.h"
 
 namespace ptk::emu {
@@ -39,19 +40,6 @@ Lines Heading(const RegisterState& s, std::string_view title) {
 
 void KpkLine(Lines& out, uint32_t kpk) {
   out.push_back(TapeLine("КПК", Padded(kpk, 8)));
-}
-
-// One line per receipt type with a sum; "НЕТ ОБОРОТОВ" when there is none.
-void TotalsLines(const std::array<int64_t, kFmReceiptTypes>& totals, const std::string& indent,
-                 Lines& out) {
-  bool any = false;
-  for (int t = 0; t < kFmReceiptTypes; ++t) {
-    if (totals[t] == 0) continue;
-    any = true;
-    out.push_back(TapeLine(indent + std::string(ReceiptTypeName(static_cast<uint8_t>(t + 1))),
-                           "=" + MoneyText(totals[t])));
-  }
-  if (!any) out.push_back(indent + "НЕТ ОБОРОТОВ");
 }
 
 void ReceiptLines(const EklzRecord& r, Lines& out) {

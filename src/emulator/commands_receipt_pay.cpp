@@ -46,6 +46,16 @@ uint8_t ReadPayment(std::span<const uint8_t> p, int& type, int64_t& amount) {
   return rc::kOk;
 }
 
+// What a payment and its storno check first: the mode byte, an open receipt, the payment
+// type and a non-zero amount. rc::kOk, or the refusal's code.
+uint8_t ReadPaymentCommand(const RegisterState& s, const Command& c, bool& checkOnly, int& type,
+                           int64_t& amount) {
+  if (!ReadModeByte(c.params[0], checkOnly)) return rc::kBadFormat;
+  if (s.receiptState == 0) return rc::kReceiptClosed;
+  if (uint8_t refusal = ReadPayment(c.params, type, amount)) return refusal;
+  return amount == 0 ? rc::kBadPrice : rc::kOk;
+}
+
 // The card lines of a payment by card: its number (from the payment when it carries one)
 // and the card data handed over before it.
 void NoteCard(ReceiptState& r, const std::string& number) {
@@ -75,13 +85,10 @@ Reply Subtotal(VirtualRegister& reg, const Command& c) {
 // Mode, type, amount (5), the card number in the register's characters (may be empty).
 Reply Payment(VirtualRegister& reg, const Command& c) {
   bool checkOnly = false;
-  if (!ReadModeByte(c.params[0], checkOnly)) return R::Error(rc::kBadFormat);
-  RegisterState& s = reg.state();
-  if (s.receiptState == 0) return R::Error(rc::kReceiptClosed);
   int type = 0;
   int64_t amount = 0;
-  if (uint8_t refusal = ReadPayment(c.params, type, amount)) return R::Error(refusal);
-  if (amount == 0) return R::Error(rc::kBadPrice);
+  RegisterState& s = reg.state();
+  if (uint8_t refusal = ReadPaymentCommand(s, c, checkOnly, type, amount)) return R::Error(refusal);
   ReceiptState r = s.receipt;
   r.payments[type - 1] += amount;
   const int64_t paid = Paid(r);
@@ -98,13 +105,10 @@ Reply Payment(VirtualRegister& reg, const Command& c) {
 
 Reply PaymentStorno(VirtualRegister& reg, const Command& c) {
   bool checkOnly = false;
-  if (!ReadModeByte(c.params[0], checkOnly)) return R::Error(rc::kBadFormat);
-  RegisterState& s = reg.state();
-  if (s.receiptState == 0) return R::Error(rc::kReceiptClosed);
   int type = 0;
   int64_t amount = 0;
-  if (uint8_t refusal = ReadPayment(c.params, type, amount)) return R::Error(refusal);
-  if (amount == 0) return R::Error(rc::kBadPrice);
+  RegisterState& s = reg.state();
+  if (uint8_t refusal = ReadPaymentCommand(s, c, checkOnly, type, amount)) return R::Error(refusal);
   if (amount > s.receipt.payments[type - 1]) return R::Error(rc::kPaymentStornoOverPaid);
   ReceiptState r = s.receipt;
   r.payments[type - 1] -= amount;

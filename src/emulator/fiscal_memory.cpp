@@ -6,19 +6,6 @@ namespace ptk::emu {
 
 namespace {
 
-// One line per receipt type with a sum; "НЕТ ОБОРОТОВ" when there is none.
-void TotalsLines(const std::array<int64_t, kFmReceiptTypes>& totals, const std::string& indent,
-                 std::vector<std::string>& out) {
-  bool any = false;
-  for (int t = 0; t < kFmReceiptTypes; ++t) {
-    if (totals[t] == 0) continue;
-    any = true;
-    out.push_back(TapeLine(indent + std::string(ReceiptTypeName(static_cast<uint8_t>(t + 1))),
-                           "=" + MoneyText(totals[t])));
-  }
-  if (!any) out.push_back(indent + "НЕТ ОБОРОТОВ");
-}
-
 void Requisites(const FiscalMemory& fm, const std::string& factoryNumber,
                 std::vector<std::string>& out) {
   out.push_back(TapeLine("ЗАВ.N", factoryNumber));
@@ -116,6 +103,19 @@ std::vector<std::string> EmergencyReportLines(const FiscalMemory& fm,
   out.push_back(TapeLine("СВОБОДНО", std::to_string(kFiscalMemoryCapacity - fm.shifts.size())));
   out.push_back(Dashes());
   return out;
+}
+
+// One line per receipt type with a sum; "НЕТ ОБОРОТОВ" when there is none.
+void TotalsLines(const std::array<int64_t, kFmReceiptTypes>& totals, const std::string& indent,
+                 std::vector<std::string>& out) {
+  bool any = false;
+  for (int t = 0; t < kFmReceiptTypes; ++t) {
+    if (totals[t] == 0) continue;
+    any = true;
+    out.push_back(TapeLine(indent + std::string(ReceiptTypeName(static_cast<uint8_t>(t + 1))),
+                           "=" + MoneyText(totals[t])));
+  }
+  if (!any) out.push_back(indent + "НЕТ ОБОРОТОВ");
 }
 
 }  // namespace ptk::emu

@@ -23,6 +23,11 @@ int DateMonth(int date);
 int DateDay(int date);
 std::string FmDateText(int date);  // "03.07.13"
 
+// Tape lines of the sums by receipt type, one a type with a sum, each name after indent;
+// "НЕТ ОБОРОТОВ" when there is none.
+void TotalsLines(const std::array<int64_t, kFmReceiptTypes>& totals, const std::string& indent,
+                 std::vector<std::string>& out);
+
 struct ShiftRecord {
   int shift = 0;  // 1..9999
   int date = 0;   // yyyymmdd of the Z report
