@@ -1,8 +1,8 @@
-// The Win32 serial device: CreateFileA on "\\.\COMn", 256-byte driver queues, the DCB and
-// COMMTIMEOUTS of the link, overlapped one-byte reads and whole-buffer writes on the
-// port's own event. A transfer is waited for on the event with a bound a little beyond
-// the driver's time-out and cancelled when the bound passes, so no loop spins and a
-// driver that ignores its time-outs cannot hang the program. Nothing here needs
+// The Win32 serial device: CreateFileA on "\\.\COMn" (read-write or read-only), 256-byte
+// driver queues, the DCB of the line format and the link's COMMTIMEOUTS, overlapped one-byte reads
+// and whole-buffer writes on the port's own event. A transfer is waited for on the event with a
+// bound a little beyond the driver's time-out and cancelled when the bound passes, so no loop spins
+// and a driver that ignores its time-outs cannot hang the program. Nothing here needs
 // WaitCommEvent, which some serial layers lack.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
