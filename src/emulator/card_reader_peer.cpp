@@ -8,12 +8,11 @@
 #include <optional>
 #include <thread>
 
+#include "emulator/pty_pair.h"
+
 #ifndef _WIN32
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <stdlib.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -46,56 +45,29 @@ class VirtualCardReader::Impl {
 
   std::thread thread_;
   std::string outbox_;  // the card's bytes not yet taken by the terminal
-  int master_ = -1;
-  int slave_ = -1;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
+  PtyPair pty_;
+  WakePipe wake_;
 };
 
 #ifndef _WIN32
 
 bool VirtualCardReader::Impl::Start() {
   if (running) return true;
-  // Raw from the first byte: a fresh pty slave echoes and holds input until a newline.
-  termios raw{};
-  cfmakeraw(&raw);
-  raw.c_cflag |= CLOCAL | CREAD;
-  raw.c_cc[VMIN] = 0;
-  raw.c_cc[VTIME] = 0;
-  cfsetispeed(&raw, B9600);
-  cfsetospeed(&raw, B9600);
-  if (openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
+  // A slave of 9600 bit/s, as the reader's line; the pair's own slave descriptor keeps
+  // the master free of hang-ups while the program opens and closes it for each read.
+  std::string error;
+  if (!pty_.Open({.baudRate = 9600}) || !wake_.Open(&error)) {
     std::lock_guard lock(mutex);
-    lastError = std::string("openpty: ") + strerror(errno);
+    lastError = pty_.IsOpen() ? error : pty_.error();
+    pty_.Close();
     return false;
   }
-  // Keeping a slave descriptor open keeps the master free of hang-ups while the program
-  // opens and closes the device for each read.
-  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-  fcntl(master_, F_SETFD, FD_CLOEXEC);
-  fcntl(slave_, F_SETFD, FD_CLOEXEC);
   // Packet mode reports the slave side's queue flushes to the master.
   int on = 1;
-  const bool packet = ioctl(master_, TIOCPKT, &on) == 0;
-  const char* name = ptsname(master_);
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) {
-    std::lock_guard lock(mutex);
-    lastError = std::string("pipe: ") + strerror(errno);
-    close(master_);
-    close(slave_);
-    master_ = slave_ = -1;
-    return false;
-  }
-  wakeRead_ = pipeFds[0];
-  wakeWrite_ = pipeFds[1];
-  fcntl(wakeRead_, F_SETFL, O_NONBLOCK);
-  fcntl(wakeWrite_, F_SETFL, O_NONBLOCK);
-  fcntl(wakeRead_, F_SETFD, FD_CLOEXEC);
-  fcntl(wakeWrite_, F_SETFD, FD_CLOEXEC);
+  const bool packet = ioctl(pty_.master(), TIOCPKT, &on) == 0;
   {
     std::lock_guard lock(mutex);
-    slavePath = name ? name : "";
+    slavePath = pty_.path();
     packetMode = packet;
   }
   running = true;
@@ -111,23 +83,19 @@ void VirtualCardReader::Impl::Stop() {
   }
   if (thread_.joinable()) thread_.join();
   std::lock_guard lock(mutex);  // Swipe() may be waking the thread from elsewhere
-  for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
-    if (*fd >= 0) close(*fd);
-    *fd = -1;
-  }
+  pty_.Close();
+  wake_.Close();
 }
 
 void VirtualCardReader::Impl::Wake() {
-  if (wakeWrite_ < 0) return;
-  const uint8_t b = 1;
-  [[maybe_unused]] ssize_t n = write(wakeWrite_, &b, 1);
+  wake_.Wake();
 }
 
 bool VirtualCardReader::Impl::ReadMaster() {
   bool flushed = false;
   uint8_t buffer[256];
   for (;;) {
-    const ssize_t n = read(master_, buffer, sizeof buffer);
+    const ssize_t n = read(pty_.master(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return flushed;
     // In packet mode a read returns either one status byte or TIOCPKT_DATA followed by
@@ -156,7 +124,7 @@ void VirtualCardReader::Impl::Serve() {
       }
     }
     while (!outbox_.empty()) {
-      const ssize_t n = write(master_, outbox_.data(), outbox_.size());
+      const ssize_t n = write(pty_.master(), outbox_.data(), outbox_.size());
       if (n > 0) {
         outbox_.erase(0, static_cast<size_t>(n));
         continue;
@@ -169,15 +137,11 @@ void VirtualCardReader::Impl::Serve() {
     if (outbox_.empty()) writable = true;
 
     const short events = static_cast<short>(POLLIN | POLLPRI | (writable ? 0 : POLLOUT));
-    pollfd fds[2] = {{master_, events, 0}, {wakeRead_, POLLIN, 0}};
+    pollfd fds[2] = {{pty_.master(), events, 0}, {wake_.readFd(), POLLIN, 0}};
     const auto ms = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
     const int ready = poll(fds, 2, static_cast<int>(ms < 0 ? 0 : ms));
     if (ready < 0) continue;  // EINTR
-    if (fds[1].revents & POLLIN) {
-      uint8_t drain[16];
-      while (read(wakeRead_, drain, sizeof drain) > 0) {
-      }
-    }
+    if (fds[1].revents & POLLIN) wake_.Drain();
     if (fds[0].revents & POLLOUT) writable = true;
     if ((fds[0].revents & (POLLIN | POLLPRI)) && ReadMaster()) {
       // The program has just discarded the line's queues to wait for a card: whatever

@@ -77,7 +77,10 @@ void RegisterCashCommands(CommandTable& table) {
   const uint16_t registration = Modes({1});
   table.Add({0x49, "cash in", 6, registration, true, CashInOut});
   table.Add({0x4F, "cash out", 6, registration, true, CashInOut});
-  table.Add({0x4D, "cash in drawer", 0, kAnyMode, false, CashInDrawer});
+  table.Add({.code = 0x4D,
+             .name = "cash in drawer",
+             .handler = CashInDrawer,
+             .answer = AnswerShape::Fixed});
   table.Add({0x58, "last shift total", 0, kAnyMode, false, LastShiftTotal});
 }
 

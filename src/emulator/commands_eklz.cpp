@@ -334,7 +334,7 @@ void RegisterEklzCommands(CommandTable& table) {
   table.Add({0xAB, "eklz document", 4, eklz, true, Document});
   table.Add({0xAC, "eklz report by dates", 7, eklz, true, ReportByDates});
   table.Add({0xAD, "eklz report by shifts", 5, eklz, true, ReportByShifts});
-  table.Add({0xAE, "eklz state", 0, kAnyMode, false, State});
+  table.Add({.code = 0xAE, .name = "eklz state", .handler = State, .whilePrinting = true});
 }
 
 }  // namespace ptk::emu

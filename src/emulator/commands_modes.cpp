@@ -67,7 +67,7 @@ Reply EnterMode(VirtualRegister& reg, const Command& c) {
 }  // namespace
 
 void RegisterModeCommands(CommandTable& table) {
-  table.Add({0x52, "exit mode", 0, kAnyMode, false, ExitMode});
+  table.Add({.code = 0x52, .name = "exit mode", .handler = ExitMode, .whilePrinting = true});
   table.Add({0x56, "enter mode", 5, kAnyMode, false, EnterMode});
 }
 

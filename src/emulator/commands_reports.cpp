@@ -184,7 +184,7 @@ Reply GeneralClearing(VirtualRegister& reg, const Command& c) {
   s.receiptNumber = 0;
   s.lastShiftTotal = 0;
   s.generalClearingDone = true;
-  reg.StartReport(std::move(out), c.now, VirtualRegister::kGeneralClearingSubmode);
+  reg.StartReport(std::move(out), c.now, kGeneralClearingSubmode);
   return R::Ok();
 }
 

@@ -127,7 +127,7 @@ Reply SetTime(VirtualRegister& reg, const Command& c) {
 }  // namespace
 
 void RegisterServiceCommands(CommandTable& table) {
-  table.Add({0x47, "beep", 0, kAnyMode, false, Beep});
+  table.Add({.code = 0x47, .name = "beep", .handler = Beep, .whilePrinting = true});
   table.Add({0x80, "open drawer", 0, kAnyMode, false, OpenDrawer});
   table.Add({0x82, "demonstration print", 0, kAnyMode, true, DemoPrint});
   table.Add({0x6B, "technological reset", 0, Modes({0}), true, TechnologicalReset});

@@ -116,10 +116,24 @@ Reply Version(VirtualRegister& reg, const Command& c) {
 }  // namespace
 
 void RegisterStateCommands(CommandTable& table) {
-  table.Add({0x3F, "device state", 0, kAnyMode, false, DeviceState});
-  table.Add({0x45, "state code", 0, kAnyMode, false, StateCodeQuery});
-  table.Add({0xA5, "device type", 0, kAnyMode, false, DeviceType});
-  table.Add({0x9D, "version", 1, kAnyMode, false, Version});
+  // The queries are answered while a report prints.
+  table.Add({.code = 0x3F,
+             .name = "device state",
+             .handler = DeviceState,
+             .whilePrinting = true,
+             .answer = AnswerShape::Fixed});
+  table.Add({.code = 0x45,
+             .name = "state code",
+             .handler = StateCodeQuery,
+             .whilePrinting = true,
+             .answer = AnswerShape::Fixed});
+  table.Add({.code = 0xA5,
+             .name = "device type",
+             .handler = DeviceType,
+             .whilePrinting = true,
+             .answer = AnswerShape::ResultFirst});
+  table.Add(
+      {.code = 0x9D, .name = "version", .minParams = 1, .handler = Version, .whilePrinting = true});
 }
 
 }  // namespace ptk::emu

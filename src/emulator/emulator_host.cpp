@@ -11,18 +11,15 @@
 
 #include "emulator/card_reader_peer.h"
 #include "emulator/protocol_engine.h"
+#include "emulator/pty_pair.h"
 #include "emulator/state_file.h"
 #include "emulator/virtual_register.h"
 
 #ifndef _WIN32
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -107,10 +104,8 @@ class EmulatorHost::Impl {
   std::atomic<uint64_t> readsAsked_{0};
   std::atomic<uint64_t> readsDone_{0};
   bool stateReady_ = false;  // the state file was read (or absent): saving may replace it
-  int master_ = -1;
-  int slave_ = -1;
-  int wakeRead_ = -1;
-  int wakeWrite_ = -1;
+  PtyPair pty_;
+  WakePipe wake_;
   // Wire pacing: a byte occupies the line for ten bit times; it reaches the other side
   // when its stop bit has passed.
   std::chrono::nanoseconds byteTime_{0};
@@ -149,41 +144,20 @@ bool EmulatorHost::Impl::Start() {
     byteTime_ = std::chrono::nanoseconds(10'000'000'000LL / baud);
   }
 
-  // Raw from the first byte: a fresh pty slave echoes and holds input until a newline.
-  termios raw{};
-  cfmakeraw(&raw);
-  raw.c_cflag |= CLOCAL | CREAD;
-  raw.c_cc[VMIN] = 0;
-  raw.c_cc[VTIME] = 0;
-  if (openpty(&master_, &slave_, nullptr, &raw, nullptr) != 0) {
-    lastError = std::string("openpty: ") + strerror(errno);
+  if (!pty_.Open()) {
+    lastError = pty_.error();
     return false;
   }
-  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-  fcntl(master_, F_SETFD, FD_CLOEXEC);
-  fcntl(slave_, F_SETFD, FD_CLOEXEC);
-  const char* name = ptsname(master_);
-  slavePath = name ? name : "";
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) {
-    lastError = std::string("pipe: ") + strerror(errno);
-    close(master_);
-    close(slave_);
-    master_ = slave_ = -1;
+  slavePath = pty_.path();
+  if (!wake_.Open(&lastError)) {
+    pty_.Close();
     return false;
   }
-  wakeRead_ = pipeFds[0];
-  wakeWrite_ = pipeFds[1];
-  fcntl(wakeRead_, F_SETFL, O_NONBLOCK);
-  fcntl(wakeRead_, F_SETFD, FD_CLOEXEC);
-  fcntl(wakeWrite_, F_SETFD, FD_CLOEXEC);
   if (cardReader) {
     if (!cardReader->Start()) {
       lastError = "card reader: " + cardReader->LastError();
-      for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
-        close(*fd);
-        *fd = -1;
-      }
+      pty_.Close();
+      wake_.Close();
       return false;
     }
     cardReaderPath = cardReader->SlavePath();
@@ -196,23 +170,19 @@ bool EmulatorHost::Impl::Start() {
 void EmulatorHost::Impl::Stop() {
   if (running_) {
     running_ = false;
-    uint8_t b = 1;
-    ssize_t ignored = write(wakeWrite_, &b, 1);
-    (void)ignored;
+    wake_.Wake();
     if (thread_.joinable()) thread_.join();
   }
   if (cardReader) cardReader->Stop();
-  for (int* fd : {&master_, &slave_, &wakeRead_, &wakeWrite_}) {
-    if (*fd >= 0) close(*fd);
-    *fd = -1;
-  }
+  pty_.Close();
+  wake_.Close();
   SaveNow();
 }
 
 void EmulatorHost::Impl::ReadLine(Steady::time_point now) {
   uint8_t buffer[512];
   for (;;) {
-    ssize_t n = read(master_, buffer, sizeof buffer);
+    ssize_t n = read(pty_.master(), buffer, sizeof buffer);
     if (n <= 0) return;
     lineQuiet = false;
     for (ssize_t i = 0; i < n; ++i) {
@@ -232,7 +202,7 @@ bool EmulatorHost::Impl::WriteDue(Steady::time_point now) {
   while (!tx_.empty() && tx_.front().due <= now) {
     size_t n = 0;
     while (n < tx_.size() && n < sizeof buffer && tx_[n].due <= now) buffer[n] = tx_[n].byte, ++n;
-    ssize_t written = write(master_, buffer, n);
+    ssize_t written = write(pty_.master(), buffer, n);
     if (written < 0) {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EWOULDBLOCK) return false;
@@ -309,17 +279,13 @@ void EmulatorHost::Impl::Serve() {
     if (!tx_.empty() && writable)
       wait = std::min<std::chrono::nanoseconds>(wait, tx_.front().due - now);
     if (wait.count() < 0) wait = std::chrono::nanoseconds(0);
-    pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (writable ? 0 : POLLOUT)), 0},
-                     {wakeRead_, POLLIN, 0}};
+    pollfd fds[2] = {{pty_.master(), static_cast<short>(POLLIN | (writable ? 0 : POLLOUT)), 0},
+                     {wake_.readFd(), POLLIN, 0}};
     timespec ts{static_cast<time_t>(wait.count() / 1'000'000'000),
                 static_cast<long>(wait.count() % 1'000'000'000)};
     int ready = ppoll(fds, 2, &ts, nullptr);
     if (ready < 0) continue;  // EINTR
-    if (fds[1].revents & POLLIN) {
-      uint8_t drain[16];
-      while (read(wakeRead_, drain, sizeof drain) > 0) {
-      }
-    }
+    if (fds[1].revents & POLLIN) wake_.Drain();
     if (fds[0].revents & (POLLHUP | POLLERR)) {
       // No reader on the other side (cannot happen while we hold the slave open): do
       // not spin on the error.
@@ -330,16 +296,14 @@ void EmulatorHost::Impl::Serve() {
 
 int EmulatorHost::Impl::UnreadInput() const {
   int pending = 0;
-  if (master_ < 0 || ioctl(master_, FIONREAD, &pending) != 0) return 0;
+  if (!pty_.IsOpen() || ioctl(pty_.master(), FIONREAD, &pending) != 0) return 0;
   return pending;
 }
 
 bool EmulatorHost::Impl::ReadAgain(Steady::time_point end) {
   if (!running_) return true;
   const uint64_t asked = ++readsAsked_;
-  uint8_t b = 1;
-  ssize_t ignored = write(wakeWrite_, &b, 1);
-  (void)ignored;
+  wake_.Wake();
   while (readsDone_ < asked) {
     if (Steady::now() >= end) return false;
     std::this_thread::sleep_for(std::chrono::microseconds(200));

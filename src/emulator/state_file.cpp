@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/link/encoding.h"
+#include "emulator/state_records.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -21,6 +22,8 @@
 namespace ptk::emu {
 
 namespace {
+
+using namespace state;
 
 // The range a number of type T can hold, as far as the file's 64-bit numbers reach.
 template <typename T>
@@ -193,9 +196,6 @@ const ListField kListFields[] = {
 #undef PTK_LIST_FIELD
 #undef PTK_FIELD_TYPE
 
-bool EightDigits(const std::string& text);
-bool UpToEightDigits(const std::string& text);
-
 // Text fields; those the register keeps as digits are checked (nullptr: any text).
 struct TextField {
   const char* key;
@@ -209,259 +209,13 @@ const TextField kTextFields[] = {
     {"fiscalMemoryPassword", &RegisterState::fiscalMemoryPassword, EightDigits, "eight digits"},
 };
 
-bool ParseInt(std::string_view text, int64_t& v) {
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  return ec == std::errc() && ptr == text.data() + text.size();
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::istringstream in(text);
-  std::string word;
-  while (in >> word) words.push_back(word);
-  return words;
-}
-
-bool InRange(const std::string& what, int64_t v, int64_t lowest, int64_t highest,
-             std::string& why) {
-  if (v >= lowest && v <= highest) return true;
-  why = what + " " + std::to_string(v) + " is out of range " + std::to_string(lowest) + ".." +
-        std::to_string(highest);
-  return false;
-}
-
-// One number, readable and within [lowest, highest]; otherwise why not.
-bool ReadNumber(const std::string& word, const std::string& what, int64_t lowest, int64_t highest,
-                int64_t& v, std::string& why) {
-  if (word.empty()) {
-    why = what + " has no value";
-    return false;
-  }
-  if (!ParseInt(word, v)) {
-    why = what + ": cannot read \"" + word + "\"";
-    return false;
-  }
-  return InRange(what, v, lowest, highest, why);
-}
-
-// Exactly count readable numbers.
-bool ReadNumbers(const std::string& key, const std::string& text, size_t count,
-                 std::vector<int64_t>& values, std::string& why) {
-  const std::vector<std::string> words = Words(text);
-  if (words.size() != count) {
-    why = key + " needs " + std::to_string(count) + " numbers, has " + std::to_string(words.size());
-    return false;
-  }
-  values.assign(count, 0);
-  for (size_t i = 0; i < count; ++i) {
-    if (!ParseInt(words[i], values[i])) {
-      why = key + ": cannot read \"" + words[i] + "\"";
-      return false;
-    }
-  }
-  return true;
-}
-
-bool ParseHex(std::string_view text, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  if (text == "-") return true;
-  if (text.empty() || text.size() % 2 != 0) return false;
-  for (size_t i = 0; i < text.size(); i += 2) {
-    unsigned v = 0;
-    auto [ptr, ec] = std::from_chars(text.data() + i, text.data() + i + 2, v, 16);
-    if (ec != std::errc() || ptr != text.data() + i + 2) return false;
-    bytes.push_back(static_cast<uint8_t>(v));
-  }
-  return true;
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-  if (bytes.empty()) return "-";
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (uint8_t b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0x0F];
-  }
-  return out;
-}
-
-bool Digits(const std::string& text) {
-  if (text.empty()) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-bool EightDigits(const std::string& text) {
-  return text.size() == 8 && Digits(text);
-}
-
-bool UpToEightDigits(const std::string& text) {
-  return text.empty() || (text.size() <= 8 && Digits(text));
-}
-
-// Text values must stay on one line.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
-
-constexpr int64_t kIntMax = std::numeric_limits<int>::max();
-
-// One ЭКЛЗ record, appended when it fits what the ЭКЛЗ writes: numbered in order, an
-// activation first and only there, nothing after the archive's closing, a receipt of a
-// known type.
-bool ReadEklzRecord(const std::string& text, Eklz& eklz, std::string& why) {
-  const std::string key = "eklz.record";
-  std::vector<int64_t> v;
-  if (!ReadNumbers(key, text, 7 + kFmReceiptTypes, v, why) ||
-      !InRange(key + " kind", v[0], 0, static_cast<int64_t>(EklzRecordKind::ArchiveClose), why) ||
-      !InRange(key + " shift", v[2], 0, kIntMax, why) ||
-      !InRange(key + " document", v[4], 0, kIntMax, why) ||
-      !InRange(key + " type", v[5], 0, kFmReceiptTypes, why))
-    return false;
-  EklzRecord r;
-  r.kind = static_cast<EklzRecordKind>(v[0]);
-  if (v[1] != static_cast<int64_t>(eklz.records.size()) + 1) {
-    why = key + " " + std::to_string(v[1]) + " is out of order (" +
-          std::to_string(eklz.records.size() + 1) + " expected)";
-    return false;
-  }
-  if ((r.kind == EklzRecordKind::Activation) != eklz.records.empty()) {
-    why = key + ": the activation must be the first record and only that";
-    return false;
-  }
-  if (eklz.ArchiveClosed()) {
-    why = key + " after the archive's closing";
-    return false;
-  }
-  if (r.kind == EklzRecordKind::Receipt && v[5] < 1) {
-    why = key + ": a receipt without its type";
-    return false;
-  }
-  r.kpk = static_cast<uint32_t>(v[1]);
-  r.shift = static_cast<int>(v[2]);
-  r.at = v[3];
-  r.document = static_cast<int>(v[4]);
-  r.receiptType = static_cast<uint8_t>(v[5]);
-  r.total = v[6];
-  for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[7 + t];
-  eklz.records.push_back(r);
-  return true;
-}
-
 // One line of the file into s (the legacy header and ending lines aside); false and why
 // when it cannot be read, a value is out of range or a record lacks fields. Keys it does
 // not know come from later versions: skipped.
 bool ReadLine(const std::string& key, const std::string& value, RegisterState& s,
               std::string& why) {
-  if (key == "table") {
-    const std::vector<std::string> w = Words(value);
-    int64_t t = 0, r = 0, f = 0;
-    std::vector<uint8_t> bytes;
-    if (w.size() < 4) {
-      why = "table needs 4 fields (table, row, field, bytes), has " + std::to_string(w.size());
-      return false;
-    }
-    if (!ReadNumber(w[0], "table number", 0, 255, t, why) ||
-        !ReadNumber(w[1], "table row", 0, 65535, r, why) ||
-        !ReadNumber(w[2], "table field", 0, 255, f, why))
-      return false;
-    if (!ParseHex(w[3], bytes)) {
-      why = "table: cannot read the bytes \"" + w[3] + "\"";
-      return false;
-    }
-    s.tables.Set({static_cast<uint8_t>(t), static_cast<uint16_t>(r), static_cast<uint8_t>(f)},
-                 std::move(bytes));
-    return true;
-  }
-  if (key == "picture") {
-    const std::vector<std::string> w = Words(value);
-    int64_t width = 0;
-    StoredPicture p;
-    if (w.size() != 2) {
-      why = "picture needs 2 fields (line bytes, bytes), has " + std::to_string(w.size());
-      return false;
-    }
-    if (!ReadNumber(w[0], "picture line bytes", 1, static_cast<int64_t>(kPictureMaxLineBytes),
-                    width, why))
-      return false;
-    if (!ParseHex(w[1], p.lines) || p.lines.empty() ||
-        p.lines.size() % static_cast<size_t>(width) != 0) {
-      why = "picture: the bytes are no whole lines of " + w[0] + " bytes";
-      return false;
-    }
-    if (s.pictures.Count() >= kMaxPictures) {
-      why = "more than " + std::to_string(kMaxPictures) + " pictures";
-      return false;
-    }
-    p.lineBytes = static_cast<size_t>(width);
-    s.pictures.pictures.push_back(std::move(p));
-    return true;
-  }
-  if (key == "pictures.uploadOpen") {
-    int64_t open = 0;
-    if (!ReadNumber(value, key, 0, 1, open, why)) return false;
-    s.pictures.uploadOpen = open == 1;
-    return true;
-  }
-  if (key == "receipt.note") {
-    s.receipt.notes.push_back(value);
-    return true;
-  }
-  if (key == "receipt.card") {
-    const size_t blank = value.find(' ');
-    int64_t i = 0;
-    if (!ReadNumber(value.substr(0, blank), "receipt.card number", 0,
-                    static_cast<int64_t>(s.receipt.card.size()) - 1, i, why))
-      return false;
-    s.receipt.card[static_cast<size_t>(i)] =
-        blank == std::string::npos ? "" : value.substr(blank + 1);
-    return true;
-  }
-  if (key == "fm.registration") {
-    const std::vector<std::string> w = Words(value);
-    int64_t date = 0, after = 0;
-    if (w.size() != 4) {
-      why = key + " needs 4 fields (date, registration number, ИНН, shift), has " +
-            std::to_string(w.size());
-      return false;
-    }
-    if (!ReadNumber(w[0], key + " date", 0, kIntMax, date, why) ||
-        !ReadNumber(w[3], key + " shift", 0, kIntMax, after, why))
-      return false;
-    if (!Digits(w[1]) || !Digits(w[2])) {
-      why = key + ": the registration number and the ИНН must be digits";
-      return false;
-    }
-    s.fm.registrations.push_back({static_cast<int>(date), w[1], w[2], static_cast<int>(after)});
-    return true;
-  }
-  if (key == "fm.shift") {
-    std::vector<int64_t> v;
-    if (!ReadNumbers(key, value, 2 + kFmReceiptTypes, v, why) ||
-        !InRange(key + " shift", v[0], 0, kIntMax, why) ||
-        !InRange(key + " date", v[1], 0, kIntMax, why))
-      return false;
-    ShiftRecord r;
-    r.shift = static_cast<int>(v[0]);
-    r.date = static_cast<int>(v[1]);
-    for (int t = 0; t < kFmReceiptTypes; ++t) r.totals[t] = v[2 + t];
-    s.fm.shifts.push_back(r);
-    return true;
-  }
-  if (key == "eklz.record") return ReadEklzRecord(value, s.eklz, why);
-  if (key == "receipt.line") {
-    std::vector<int64_t> v;
-    if (!ReadNumbers(key, value, 6, v, why) || !InRange(key + " command", v[0], 0, 255, why) ||
-        !InRange(key + " section", v[3], 1, kSections, why))
-      return false;
-    s.receipt.lines.push_back(
-        {static_cast<uint8_t>(v[0]), v[1], v[2], static_cast<uint8_t>(v[3]), v[4], v[5]});
-    return true;
+  for (const RecordCodec& r : RecordCodecs()) {
+    if (key == r.key) return r.read(value, s, why);
   }
   for (const ListField& f : kListFields) {
     if (key != f.key) continue;
@@ -505,42 +259,8 @@ std::string SerializeState(const RegisterState& s) {
     for (int64_t v : f.get(s)) out << " " << v;
     out << "\n";
   }
-  for (const ReceiptLine& l : s.receipt.lines) {
-    out << "receipt.line " << int{l.code} << " " << l.price << " " << l.quantity << " "
-        << int{l.section} << " " << l.amount << " " << l.adjustment << "\n";
-  }
-  for (size_t i = 0; i < s.receipt.card.size(); ++i) {
-    if (!s.receipt.card[i].empty())
-      out << "receipt.card " << i << " " << OneLine(s.receipt.card[i]) << "\n";
-  }
-  for (const std::string& note : s.receipt.notes) out << "receipt.note " << OneLine(note) << "\n";
-  // The fiscal memory: "fm.registration DATE REGNUMBER INN AFTERSHIFT" and
-  // "fm.shift SHIFT DATE TOTAL1 .. TOTAL6", in the order they were written.
-  for (const RegistrationRecord& r : s.fm.registrations) {
-    out << "fm.registration " << r.date << " " << r.regNumber << " " << r.inn << " " << r.afterShift
-        << "\n";
-  }
-  for (const ShiftRecord& r : s.fm.shifts) {
-    out << "fm.shift " << r.shift << " " << r.date;
-    for (int64_t v : r.totals) out << " " << v;
-    out << "\n";
-  }
-  // The ЭКЛЗ: "eklz.record KIND KPK SHIFT AT DOCUMENT TYPE TOTAL TOTAL1 .. TOTAL6", in
-  // the order they were written.
-  for (const EklzRecord& r : s.eklz.records) {
-    out << "eklz.record " << static_cast<int>(r.kind) << " " << r.kpk << " " << r.shift << " "
-        << r.at << " " << r.document << " " << int{r.receiptType} << " " << r.total;
-    for (int64_t v : r.totals) out << " " << v;
-    out << "\n";
-  }
-  // The picture memory: "picture LINEBYTES HEX" per picture, in number order (the height
-  // follows from the bytes), and "pictures.uploadOpen 1" when the last one is unfinished.
-  for (const StoredPicture& p : s.pictures.pictures)
-    out << "picture " << p.lineBytes << " " << Hex(p.lines) << "\n";
-  if (s.pictures.uploadOpen) out << "pictures.uploadOpen 1\n";
-  for (const auto& [a, value] : s.tables.all()) {
-    out << "table " << int{a.table} << " " << a.row << " " << int{a.field} << " " << Hex(value)
-        << "\n";
+  for (const RecordCodec& r : RecordCodecs()) {
+    for (const std::string& value : r.write(s)) out << r.key << " " << value << "\n";
   }
   return out.str();
 }
@@ -605,9 +325,8 @@ bool ParseState(const std::string& text, RegisterState& state, std::string* erro
   s.tables = std::move(tables);
   // A report that was printing when the state was saved was lost with the power: the
   // register waits for a command in its mode.
-  if (s.submode == VirtualRegister::kReportSubmode && (s.mode == 2 || s.mode == 3 || s.mode == 5))
-    s.submode = 0;
-  if (s.submode == VirtualRegister::kGeneralClearingSubmode && s.mode == 3) s.submode = 0;
+  if (s.submode == kReportSubmode && (s.mode == 2 || s.mode == 3 || s.mode == 5)) s.submode = 0;
+  if (s.submode == kGeneralClearingSubmode && s.mode == 3) s.submode = 0;
   if (s.submode == kEklzReportSubmode && s.mode == 6) s.submode = 0;
   if (s.pictures.pictures.empty()) s.pictures.uploadOpen = false;
   if (s.pictures.UsedBytes() > kPictureMemoryBytes) return fail("the pictures exceed the memory");

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "emulator/virtual_register.h"
+#include "emulator/register_state.h"
 
 namespace ptk::emu {
 

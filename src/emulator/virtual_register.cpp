@@ -12,27 +12,8 @@ uint16_t DefaultModelCode() {
 
 namespace {
 
-constexpr uint8_t kCmdDeviceType = 0xA5;
-constexpr uint8_t kCmdCashInDrawer = 0x4D;  // its answer has no result code to replace
 // How long an opened cash drawer stays open before the cashier pushes it shut.
 constexpr uint32_t kDrawerOpenMs = 5000;
-
-// What the register answers while it prints a report: the queries, and ExitMode, which
-// ends the report.
-bool AllowedWhilePrinting(uint8_t code) {
-  switch (code) {
-    case 0x3F:  // device state
-    case 0x45:  // state code
-    case 0xA5:  // device type
-    case 0x9D:  // version
-    case 0x52:  // exit mode
-    case 0x47:  // beep
-    case 0xAE:  // the ЭКЛЗ's state
-      return true;
-    default:
-      return false;
-  }
-}
 
 int64_t HostLocalSeconds() {
   std::time_t now = std::time(nullptr);
@@ -159,11 +140,11 @@ Reply VirtualRegister::Ok(std::vector<uint8_t> data) {
   return reply;
 }
 
-Reply VirtualRegister::Error(uint8_t code, uint8_t commandCode) {
+Reply VirtualRegister::Error(uint8_t code, AnswerShape shape) {
   Reply reply;
   // The device-type answer carries its result code first; repeating it in the second
   // byte lets both command paths of the program see the error.
-  if (commandCode == kCmdDeviceType) {
+  if (shape == AnswerShape::ResultFirst) {
     reply.payload = {code, code, 0x00};
   } else {
     reply.payload = {kAnswerMarker, code, 0x00};
@@ -180,31 +161,29 @@ Reply VirtualRegister::Execute(std::span<const uint8_t> payload) {
   // The printer has been at work since the last command.
   AdvanceReport(command.now);
 
+  const CommandSpec* spec = commands_.Find(command.code);
+  const AnswerShape shape = spec ? spec->answer : AnswerShape::Standard;
   std::vector<uint8_t> password = CommPassword();
   if (password.size() != 2 || payload[0] != password[0] || payload[1] != password[1])
-    return Error(rc::kWrongPassword, command.code);
+    return Error(rc::kWrongPassword, shape);
 
   uint8_t forced = 0;
   bool forcedCode = faults_.TakeCode(command.code, forced);
-  if (forcedCode && forced != rc::kOk && forced != 0x01) return Error(forced, command.code);
+  if (forcedCode && forced != rc::kOk && forced != 0x01) return Error(forced, shape);
 
-  const CommandSpec* spec = commands_.Find(command.code);
-  if (!spec) return Error(rc::kNotSupported, command.code);
+  if (!spec) return Error(rc::kNotSupported, shape);
   if (spec->picturesOnly && CapabilitiesForModel(state_.model).pictures == 0)
-    return Error(rc::kNotSupported, command.code);
-  if (command.params.size() < spec->minParams) return Error(rc::kBadLength, command.code);
-  if (job_.active && !AllowedWhilePrinting(command.code))
-    return Error(rc::kWrongMode, command.code);
-  if (!(spec->modes & (1u << (state_.mode & 0x0F)))) return Error(rc::kWrongMode, command.code);
+    return Error(rc::kNotSupported, shape);
+  if (command.params.size() < spec->minParams) return Error(rc::kBadLength, shape);
+  if (job_.active && !spec->whilePrinting) return Error(rc::kWrongMode, shape);
+  if (!(spec->modes & (1u << (state_.mode & 0x0F)))) return Error(rc::kWrongMode, shape);
   if (spec->prints) {
-    if (uint8_t refusal = PrinterRefusal()) return Error(refusal, command.code);
+    if (uint8_t refusal = PrinterRefusal()) return Error(refusal, shape);
   }
   Reply reply = spec->handler(*this, command);
   // A forced success code (0x01) replaces the handler's own.
-  if (forcedCode && reply.payload.size() >= 2 && command.code != 0x3F && command.code != 0x45 &&
-      command.code != kCmdCashInDrawer) {
-    reply.payload[command.code == kCmdDeviceType ? 0 : 1] = forced;
-  }
+  if (forcedCode && reply.payload.size() >= 2 && shape != AnswerShape::Fixed)
+    reply.payload[shape == AnswerShape::ResultFirst ? 0 : 1] = forced;
   return reply;
 }
 

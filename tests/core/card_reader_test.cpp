@@ -1,5 +1,6 @@
 // The card read sequence against a scripted device: which step failing gives which code,
-// that the port is always closed again, and where the port's name comes from.
+// that the port is always closed again, the read's time limits, and where the port's name
+// comes from.
 #include "core/link/card_reader.h"
 
 #include <gtest/gtest.h>
@@ -8,76 +9,105 @@
 #include <vector>
 
 #include "core/settings/config.h"
+#include "support/fake_clock.h"
+#include "support/scripted_port.h"
 
 namespace ptk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// Logs every call as "step:name"; the step named failAt fails.
-class ScriptedCardReader final : public CardReaderDevice {
- public:
-  std::string failAt;
-  Bytes data;  // what the read delivers
-  std::string log;
-
-  bool Open(const std::string& name) override { return open_ = Step("open:" + name, "open"); }
-  bool Purge() override { return Step("purge", "purge"); }
-  bool Configure() override { return Step("configure", "configure"); }
-  bool Read(size_t maxBytes, Bytes& bytes) override {
-    bytes = data;
-    return Step("read:" + std::to_string(maxBytes), "read");
-  }
-  void Close() override {
-    Step("close", "close");
-    open_ = false;
-  }
-  bool IsOpen() const override { return open_; }
-
- private:
-  bool Step(const std::string& entry, const std::string& step) {
-    log += (log.empty() ? "" : " ") + entry;
-    return step != failAt;
-  }
-  bool open_ = false;
-};
+using test::FakeClock;
+using test::ScriptedPort;
 
 TEST(ReadCardBytes, EachStepFailingGivesItsCodeAndClosesThePort) {
   const Bytes card = {';', '1', '2', '3', '4', '?', '\r', '\n'};
-  const std::string all = "open:COM4 purge configure read:1024 close";
   struct Case {
-    const char* failAt;
+    const char* what;
+    void (*fault)(ScriptedPort&);
     Bytes data;
     int code;
     Bytes bytes;
-    std::string log;
   };
   const Case cases[] = {
-      {"", card, kCardReadOk, card, all},
-      {"open", card, kCardOpenFailed, {}, "open:COM4 close"},
-      {"purge", card, kCardSetupFailed, {}, "open:COM4 purge close"},
-      {"configure", card, kCardSetupFailed, {}, "open:COM4 purge configure close"},
-      {"read", card, kCardReadFailed, {}, all},  // what came before the failure is no card
-      {"", {}, kCardReadFailed, {}, all},        // nothing within the time limit
+      {"none", [](ScriptedPort&) {}, card, kCardReadOk, card},
+      {"open", [](ScriptedPort& p) { p.openResult = false; }, card, kCardOpenFailed, {}},
+      {"purge", [](ScriptedPort& p) { p.vanished = true; }, card, kCardSetupFailed, {}},
+      {"configure", [](ScriptedPort& p) { p.configureResult = false; }, card, kCardSetupFailed, {}},
+      // What came before the failure is no card.
+      {"read", [](ScriptedPort& p) { p.readsFail = true; }, card, kCardReadFailed, {}},
+      {"nothing within the time limit", [](ScriptedPort&) {}, {}, kCardReadFailed, {}},
   };
   for (const Case& c : cases) {
-    ScriptedCardReader device;
-    device.failAt = c.failAt;
-    device.data = c.data;
+    FakeClock clock(1000);
+    ScriptedPort device(clock);
+    c.fault(device);
+    device.Arrive(c.data, 10);
     Bytes bytes = {0xEE};  // stale content must not survive
-    EXPECT_EQ(ReadCardBytes(device, "COM4", bytes), c.code) << c.log;
-    EXPECT_EQ(bytes, c.bytes) << c.log;
-    EXPECT_EQ(device.log, c.log);
-    EXPECT_FALSE(device.IsOpen()) << c.log;
+    EXPECT_EQ(ReadCardBytes(device, "COM4", bytes, {}, clock), c.code) << c.what;
+    EXPECT_EQ(bytes, c.bytes) << c.what;
+    EXPECT_EQ(device.openedName, "COM4") << c.what;
+    EXPECT_EQ(device.openedMode, OpenMode::ReadOnly) << c.what;
+    EXPECT_FALSE(device.IsOpen()) << c.what;
   }
 
   // No port: no reader, and no device is touched.
-  ScriptedCardReader device;
+  FakeClock clock;
+  ScriptedPort device(clock);
   Bytes bytes = {1, 2};
-  EXPECT_EQ(ReadCardBytes(device, "", bytes), kCardNoReader);
+  EXPECT_EQ(ReadCardBytes(device, "", bytes, {}, clock), kCardNoReader);
   EXPECT_TRUE(bytes.empty());
-  EXPECT_EQ(device.log, "");
+  EXPECT_EQ(device.openedName, "");
   EXPECT_EQ(ReadCardBytes(Settings{}, bytes), kCardNoReader);
+}
+
+TEST(ReadCardBytes, PurgesThenSetsTheReadersLine) {
+  FakeClock clock;
+  ScriptedPort device(clock);
+  device.Arrive({';', '9', '?'});  // swiped before the request
+  device.Arrive({';', '1', '?'}, 5);
+  Bytes bytes;
+  EXPECT_EQ(ReadCardBytes(device, "COM2", bytes, {}, clock), kCardReadOk);
+  EXPECT_EQ(bytes, (Bytes{';', '1', '?'}));
+  EXPECT_EQ(device.purgedBytes, 3);
+  EXPECT_EQ(device.configuredLine, kCardReaderLine);
+  EXPECT_EQ(LineFormatName(device.configuredLine), "7N1");
+}
+
+// The read's limits on the fake clock: bursts of bytes at their arrival ticks.
+TEST(TimedRead, EndsAfterTheIntervalTheTotalOrTheByteLimit) {
+  struct Burst {
+    uint32_t atMs;  // after the start of the read
+    size_t count;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Burst> bursts;
+    size_t maxBytes;
+    size_t expected;   // bytes read
+    uint32_t endedMs;  // when the read ended
+  };
+  const Case cases[] = {
+      {"nothing: the total limit", {}, 1024, 0, 300},
+      {"a pause within the interval joins", {{10, 4}, {59, 4}}, 1024, 8, 109},
+      {"a pause beyond the interval ends it", {{10, 4}, {61, 4}}, 1024, 4, 60},
+      {"no silence: the total limit",
+       {{0, 1}, {40, 1}, {80, 1}, {120, 1}, {160, 1}, {200, 1}, {240, 1}, {280, 1}, {320, 1}},
+       1024,
+       8,
+       300},
+      {"the byte limit", {{10, 20}}, 16, 16, 10},
+  };
+  for (const Case& c : cases) {
+    FakeClock clock(0xFFFFFF00u);  // the counter wraps during the read
+    ScriptedPort device(clock);
+    device.Open("COM3");
+    for (const Burst& burst : c.bursts) device.Arrive(Bytes(burst.count, '7'), burst.atMs);
+    Bytes bytes;
+    const uint32_t start = clock.now();
+    EXPECT_TRUE(TimedRead(device, clock, {50, 300}, c.maxBytes, bytes)) << c.what;
+    EXPECT_EQ(bytes.size(), c.expected) << c.what;
+    EXPECT_EQ(clock.now() - start, c.endedMs) << c.what;
+  }
 }
 
 TEST(CardReaderPortName, OneRunNameWinsThenThePortNumber) {

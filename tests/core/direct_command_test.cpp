@@ -30,8 +30,10 @@ using test::ScriptedRegister;
 class TimeoutFailingDevice final : public PortDevice {
  public:
   explicit TimeoutFailingDevice(PortDevice& inner) : inner_(inner) {}
-  bool Open(const std::string& name) override { return inner_.Open(name); }
-  bool Configure(int baudIndex) override { return inner_.Configure(baudIndex); }
+  bool OpenDevice(const std::string& name, OpenMode mode) override {
+    return inner_.Open(name, mode);
+  }
+  bool ConfigureLine(const LineFormat& format) override { return inner_.Configure(format); }
   void Close() override { inner_.Close(); }
   bool IsOpen() const override { return inner_.IsOpen(); }
   bool ClearErrors() override { return inner_.ClearErrors(); }

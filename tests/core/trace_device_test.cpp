@@ -16,8 +16,10 @@ namespace {
 class QueueDevice final : public PortDevice {
  public:
   explicit QueueDevice(test::FakeClock& clock) : clock_(clock) {}
-  bool Open(const std::string& name) override { return open_ = (name != "/dev/none"); }
-  bool Configure(int baudIndex) override { return baudIndex >= 0 && baudIndex < 5; }
+  bool OpenDevice(const std::string& name, OpenMode) override {
+    return open_ = (name != "/dev/none");
+  }
+  bool ConfigureLine(const LineFormat& format) override { return format.baudRate != 0; }
   void Close() override { open_ = false; }
   bool IsOpen() const override { return open_; }
   bool ClearErrors() override { return true; }
@@ -84,7 +86,7 @@ TEST(TraceDevice, LogsTransfersRunsAndEventsWithTheirTimes) {
             "     0.000 ms  ----  open /dev/none failed\n"
             "     0.000 ms  ----  open /dev/pts/7\n"
             "     0.000 ms  ----  configure 9600 bit/s 8N1\n"
-            "     0.000 ms  ----  configure baud index 7 8N1 failed\n"
+            "     0.000 ms  ----  configure 0 bit/s 8N1 failed\n"
             "    10.000 ms  PC->  05\n"
             "    11.000 ms  <-PTK 06\n"
             "    13.000 ms  <-PTK 02 55 10 03 03 AB\n"

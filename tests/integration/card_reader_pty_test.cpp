@@ -1,5 +1,5 @@
-// The termios card reader over a real pseudo-terminal, against a scripted reader and
-// against the virtual reader of the emulator. Read limits are the real 50 ms between
+// The card reader on the termios serial device over a real pseudo-terminal, against a scripted
+// reader and against the virtual reader of the emulator. Read limits are the real 50 ms between
 // characters; the total limit is cut down so that an empty read does not take 5 s.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/link/card_reader.h"
+#include "core/link/serial_device.h"
 #include "core/settings/config.h"
 #include "emulator/card_reader_peer.h"
 #include "emulator/emulator_host.h"
@@ -65,9 +66,9 @@ TEST(PosixCardReader, ReadsWhatComesAfterThePurgeUntilTheLineFallsSilent) {
         p.Send(burst.bytes);
       }
     });
-    auto device = CreateSystemCardReaderDevice(kShort);
+    auto device = CreateSystemPortDevice();
     Bytes bytes;
-    EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes), c.code) << c.what;
+    EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes, kShort), c.code) << c.what;
     EXPECT_EQ(bytes, c.expected) << c.what;
     EXPECT_FALSE(device->IsOpen()) << c.what;
     peer.Join();
@@ -80,10 +81,10 @@ TEST(PosixCardReader, TheTotalLimitEndsAReadThatNeverFallsSilent) {
   peer.Run([](PtyPeer& p) {
     for (int i = 0; i < 40 && p.Sleep(20); ++i) p.Send({'1'});
   });
-  auto device = CreateSystemCardReaderDevice({50, 300});
+  auto device = CreateSystemPortDevice();
   Bytes bytes;
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes), kCardReadOk);
+  EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes, {50, 300}), kCardReadOk);
   const double ms = ElapsedMs(start);
   EXPECT_GE(ms, 299.0);
   EXPECT_LT(ms, 600.0);
@@ -107,15 +108,15 @@ TEST(PosixCardReader, PortsThatCannotBeReadGiveTheirCodes) {
       {"COM97", kCardOpenFailed},      // outside the naming rule
   };
   for (const Case& c : cases) {
-    auto device = CreateSystemCardReaderDevice(kShort);
-    EXPECT_EQ(ReadCardBytes(*device, c.name, bytes), c.code) << c.name;
+    auto device = CreateSystemPortDevice();
+    EXPECT_EQ(ReadCardBytes(*device, c.name, bytes, kShort), c.code) << c.name;
   }
 
   // Held by another reader (the register's port, say): not opened, even as root.
-  auto holder = CreateSystemCardReaderDevice(kShort);
-  ASSERT_TRUE(holder->Open(peer.path()));
-  auto device = CreateSystemCardReaderDevice(kShort);
-  EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes), kCardOpenFailed);
+  auto holder = CreateSystemPortDevice();
+  ASSERT_TRUE(holder->Open(peer.path(), OpenMode::ReadOnly));
+  auto device = CreateSystemPortDevice();
+  EXPECT_EQ(ReadCardBytes(*device, peer.path(), bytes, kShort), kCardOpenFailed);
   holder->Close();
 
   // The device vanishing during the read fails it at once, not at the time limit.
@@ -123,9 +124,9 @@ TEST(PosixCardReader, PortsThatCannotBeReadGiveTheirCodes) {
     p.Sleep(50);
     p.Vanish();
   });
-  auto slow = CreateSystemCardReaderDevice({50, 60000});
+  auto slow = CreateSystemPortDevice();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ReadCardBytes(*slow, peer.path(), bytes), kCardReadFailed);
+  EXPECT_EQ(ReadCardBytes(*slow, peer.path(), bytes, {50, 60000}), kCardReadFailed);
   EXPECT_LT(ElapsedMs(start), 1000.0);
   peer.Join();
 }
@@ -135,27 +136,27 @@ TEST(VirtualCardReader, SendsTheCurrentCardToEveryReadAndNothingWithoutACard) {
   ASSERT_TRUE(reader.Start()) << reader.LastError();
   ASSERT_TRUE(reader.SwipesOnPurge());
   reader.SetCard(";4000001234567899=2512?");
-  auto device = CreateSystemCardReaderDevice(kShort);
+  auto device = CreateSystemPortDevice();
   Bytes bytes;
-  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadOk);
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes, kShort), kCardReadOk);
   EXPECT_EQ(bytes, ToBytes(";4000001234567899=2512?\r\n"));
   // Read again: the terminal is at 9600 bit/s raw already and cannot take 7 bits.
   reader.SetCard(";1234?");
-  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadOk);
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes, kShort), kCardReadOk);
   EXPECT_EQ(bytes, ToBytes(";1234?\r\n"));
   EXPECT_EQ(reader.CardsSent(), 2u);
 
   // No card at the reader: the read waits in vain; a swipe while it waits delivers.
   reader.SetCard("");
   EXPECT_FALSE(reader.Swipe());
-  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes), kCardReadFailed);
-  ASSERT_TRUE(device->Open(reader.SlavePath()));
+  EXPECT_EQ(ReadCardBytes(*device, reader.SlavePath(), bytes, kShort), kCardReadFailed);
+  ASSERT_TRUE(device->Open(reader.SlavePath(), OpenMode::ReadOnly));
   ASSERT_TRUE(device->Purge());
-  ASSERT_TRUE(device->Configure());
+  ASSERT_TRUE(device->Configure(kCardReaderLine));
   std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the reader sees the purge
   reader.SetCard(";5678=99?");
   ASSERT_TRUE(reader.Swipe());
-  EXPECT_TRUE(device->Read(kCardReadMaxBytes, bytes));
+  EXPECT_TRUE(TimedRead(*device, SystemClock(), kShort, kCardReadMaxBytes, bytes));
   EXPECT_EQ(bytes, ToBytes(";5678=99?\r\n"));
   device->Close();
   EXPECT_EQ(reader.CardsSent(), 3u);

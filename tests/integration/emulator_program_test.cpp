@@ -18,6 +18,7 @@
 
 #include "core/link/card_reader.h"
 #include "core/link/framing.h"
+#include "core/link/serial_device.h"
 
 namespace {
 
@@ -240,7 +241,7 @@ TEST_F(EmulatorProgram, CardReaderOnTheSecondLine) {
   const std::string reader = ReadLine(child.out);
   ASSERT_EQ(reader.rfind("/dev/", 0), 0u) << reader;
   EXPECT_NE(reader, path);
-  auto device = CreateSystemCardReaderDevice();
+  auto device = CreateSystemPortDevice();
   Bytes bytes;
   EXPECT_EQ(ReadCardBytes(*device, reader, bytes), kCardReadOk);
   const std::string text(bytes.begin(), bytes.end());

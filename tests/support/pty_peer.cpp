@@ -1,10 +1,7 @@
 #include "pty_peer.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -20,40 +17,15 @@ int64_t NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-void SetFlags(int fd, bool nonBlocking) {
-  ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-  if (nonBlocking) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-}
-
 }  // namespace
 
 PtyPeer::PtyPeer() {
-  // Raw before anything is written: a fresh slave echoes and holds bytes until a newline.
-  termios raw{};
-  ::cfmakeraw(&raw);
-  raw.c_cflag |= CLOCAL | CREAD;
-  raw.c_cc[VMIN] = 1;
-  raw.c_cc[VTIME] = 0;
-  ::cfsetispeed(&raw, B115200);
-  ::cfsetospeed(&raw, B115200);
-  char name[128] = {};
-  if (::openpty(&master_, &slave_, name, &raw, nullptr) != 0) {
-    master_ = slave_ = -1;
-    return;
-  }
-  SetFlags(master_, true);
-  SetFlags(slave_, false);
-  path_ = name;
-  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) wake_[0] = wake_[1] = -1;
+  if (pty_.Open({.baudRate = 115200, .minBytes = 1})) wake_.Open();
 }
 
 PtyPeer::~PtyPeer() {
   Stop();
   Vanish();
-  for (int& fd : wake_) {
-    if (fd >= 0) ::close(fd);
-    fd = -1;
-  }
 }
 
 void PtyPeer::Run(std::function<void(PtyPeer&)> script) {
@@ -68,27 +40,20 @@ void PtyPeer::Join() {
 
 void PtyPeer::Stop() {
   stop_ = true;
-  if (wake_[1] >= 0) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = ::write(wake_[1], &byte, 1);
-  }
+  wake_.Wake();
   Join();
   // Empty the wake pipe for the next script.
-  if (wake_[0] >= 0) {
-    char sink[16];
-    while (::read(wake_[0], sink, sizeof sink) > 0) {
-    }
-  }
+  wake_.Drain();
 }
 
 bool PtyPeer::WaitFor(short events, int timeoutMs) {
-  if (master_ < 0) return false;
+  if (!pty_.IsOpen()) return false;
   const int64_t deadline = NowMs() + timeoutMs;
   for (;;) {
     if (stop_) return false;
-    pollfd fds[2] = {{master_, events, 0}, {wake_[0], POLLIN, 0}};
+    pollfd fds[2] = {{pty_.master(), events, 0}, {wake_.readFd(), POLLIN, 0}};
     const int64_t left = deadline - NowMs();
-    const int r = ::poll(fds, wake_[0] >= 0 ? 2 : 1, left > 0 ? static_cast<int>(left) : 0);
+    const int r = ::poll(fds, wake_.readFd() >= 0 ? 2 : 1, left > 0 ? static_cast<int>(left) : 0);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) return false;
     if (fds[0].revents & events) return true;
@@ -101,8 +66,8 @@ bool PtyPeer::WaitFor(short events, int timeoutMs) {
 bool PtyPeer::Send(std::span<const uint8_t> bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    if (stop_ || master_ < 0) return false;
-    const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+    if (stop_ || !pty_.IsOpen()) return false;
+    const ssize_t n = ::write(pty_.master(), bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
@@ -127,7 +92,7 @@ bool PtyPeer::SendPaced(std::span<const uint8_t> bytes, int gapUs) {
 std::optional<uint8_t> PtyPeer::Receive(int timeoutMs) {
   for (;;) {
     uint8_t byte = 0;
-    const ssize_t n = master_ >= 0 ? ::read(master_, &byte, 1) : -1;
+    const ssize_t n = pty_.IsOpen() ? ::read(pty_.master(), &byte, 1) : -1;
     if (n == 1) {
       std::lock_guard lock(mutex_);
       received_.push_back(byte);
@@ -159,8 +124,8 @@ std::optional<std::vector<uint8_t>> PtyPeer::ReceiveFrame(int timeoutMs) {
 
 bool PtyPeer::Sleep(int ms) {
   if (stop_) return false;
-  pollfd fd{wake_[0], POLLIN, 0};
-  ::poll(&fd, wake_[0] >= 0 ? 1 : 0, ms);
+  pollfd fd{wake_.readFd(), POLLIN, 0};
+  ::poll(&fd, wake_.readFd() >= 0 ? 1 : 0, ms);
   return !stop_;
 }
 
@@ -204,9 +169,7 @@ std::vector<uint8_t> PtyPeer::Received() const {
 }
 
 void PtyPeer::Vanish() {
-  if (master_ >= 0) ::close(master_);
-  if (slave_ >= 0) ::close(slave_);
-  master_ = slave_ = -1;
+  pty_.Close();
 }
 
 }  // namespace ptk::test

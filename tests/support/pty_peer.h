@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "emulator/pty_pair.h"
+
 namespace ptk::test {
 
 class PtyPeer {
@@ -27,10 +29,10 @@ class PtyPeer {
   PtyPeer(const PtyPeer&) = delete;
   PtyPeer& operator=(const PtyPeer&) = delete;
 
-  bool ok() const { return master_ >= 0; }
+  bool ok() const { return pty_.IsOpen(); }
   // The slave device, e.g. "/dev/pts/3".
-  const std::string& path() const { return path_; }
-  int master_fd() const { return master_; }
+  const std::string& path() const { return pty_.path(); }
+  int master_fd() const { return pty_.master(); }
 
   // Runs script(*this) in the peer's thread (one script at a time).
   void Run(std::function<void(PtyPeer&)> script);
@@ -86,10 +88,8 @@ class PtyPeer {
   // Waits until the master is readable (or writable) or Stop(); false on time-out/stop.
   bool WaitFor(short events, int timeoutMs);
 
-  int master_ = -1;
-  int slave_ = -1;
-  int wake_[2] = {-1, -1};
-  std::string path_;
+  emu::PtyPair pty_;
+  emu::WakePipe wake_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/link/framing.h"
+#include "core/settings/config.h"
 
 namespace ptk::test {
 namespace {
@@ -14,14 +15,17 @@ int32_t Until(uint32_t tick, uint32_t now) {
 
 }  // namespace
 
-bool ScriptedPort::Open(const std::string& name) {
+bool ScriptedPort::OpenDevice(const std::string& name, OpenMode mode) {
   openedName = name;
+  openedMode = mode;
   open_ = openResult;
   return open_;
 }
 
-bool ScriptedPort::Configure(int baudIndex) {
-  configuredBaud = baudIndex;
+bool ScriptedPort::ConfigureLine(const LineFormat& format) {
+  configuredLine = format;
+  const auto rate = std::find(std::begin(kBaudRates), std::end(kBaudRates), format.baudRate);
+  configuredBaud = rate == std::end(kBaudRates) ? -1 : static_cast<int>(rate - kBaudRates);
   readTimeout_ = kByteReadTimeoutMs;
   return configureResult;
 }
@@ -54,7 +58,7 @@ bool ScriptedPort::Write(const uint8_t* data, size_t length) {
 
 ReadStatus ScriptedPort::ReadByte(uint8_t& byte) {
   ++reads;
-  if (vanished || !open_) return ReadStatus::Failed;
+  if (vanished || readsFail || !open_) return ReadStatus::Failed;
   const uint32_t now = clock_->now();
   if (!incoming_.empty()) {
     const int32_t wait = Until(incoming_.front().due, now);

@@ -29,8 +29,6 @@ class ScriptedPort final : public PortDevice {
   explicit ScriptedPort(FakeClock& clock) : clock_(&clock) {}
 
   // PortDevice
-  bool Open(const std::string& name) override;
-  bool Configure(int baudIndex) override;
   void Close() override { open_ = false; }
   bool IsOpen() const override { return open_; }
   bool ClearErrors() override;
@@ -72,16 +70,23 @@ class ScriptedPort final : public PortDevice {
   int failWrites = 0;  // the next n writes fail (nothing is recorded or sent)
   // Writes for which this returns true fail (e.g. every frame, but not ENQ).
   std::function<bool(std::span<const uint8_t>)> refuseWrite;
-  bool vanished = false;  // reads fail with ReadStatus::Failed, writes fail
+  bool vanished = false;   // reads fail with ReadStatus::Failed, writes and purges fail
+  bool readsFail = false;  // reads fail with ReadStatus::Failed, the rest works
 
   // What the program asked of the device.
   std::string openedName;
-  int configuredBaud = -1;
+  OpenMode openedMode = OpenMode::ReadWrite;
+  LineFormat configuredLine;
+  int configuredBaud = -1;  // the line's index in the baud table (-1: none or not in it)
   int purges = 0;
   int purgedBytes = 0;  // bytes that had arrived and were discarded by Purge
   int reads = 0;
 
   FakeClock& clock() { return *clock_; }
+
+ protected:
+  bool OpenDevice(const std::string& name, OpenMode mode) override;
+  bool ConfigureLine(const LineFormat& format) override;
 
  private:
   struct Incoming {

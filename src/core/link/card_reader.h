@@ -1,22 +1,24 @@
 // The magnetic card reader: a serial device of its own, opened read-only and exclusively
 // for one read per request, 9600 bit/s, 7 data bits, no parity, one stop bit, no flow
-// control. A read ends 50 ms after the last character, after 5 s in all, or when 1024
-// bytes have come. Backends: termios on POSIX, the Win32 communications API on Windows;
-// tests put a scripted device behind the same interface.
+// control, DTR and RTS off. A read ends 50 ms after the last character, after 5 s in all,
+// or when 1024 bytes have come. The port is the platform's serial device (PortDevice);
+// tests put a scripted device behind it.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/port_device.h"
 
 namespace ptk {
 
 struct Settings;
 
-inline constexpr int kCardReaderBaudRate = 9600;
-inline constexpr int kCardReaderDataBits = 7;
+inline constexpr LineFormat kCardReaderLine{
+    .baudRate = 9600, .dataBits = 7, .parity = Parity::None, .stopBits = 1, .dtrRtsOff = true};
 inline constexpr size_t kCardReadMaxBytes = 1024;
 
 struct CardReadTimeouts {
@@ -24,25 +26,11 @@ struct CardReadTimeouts {
   uint32_t totalMs = 5000;   // the whole read, from its start
 };
 
-class CardReaderDevice {
- public:
-  virtual ~CardReaderDevice() = default;
-
-  // name: "COMn" or an absolute device path. Read-only; keeps every other opener out.
-  virtual bool Open(const std::string& name) = 0;
-  // Discards both driver queues.
-  virtual bool Purge() = 0;
-  // 9600 bit/s 7N1, no flow control, DTR and RTS off; the read time-outs.
-  virtual bool Configure() = 0;
-  // One read of at most maxBytes, bounded by the time-outs. True with the bytes that came
-  // (possibly none); false when the device failed or vanished.
-  virtual bool Read(size_t maxBytes, std::vector<uint8_t>& bytes) = 0;
-  virtual void Close() = 0;
-  virtual bool IsOpen() const = 0;
-};
-
-// A closed card reader device of this platform.
-std::unique_ptr<CardReaderDevice> CreateSystemCardReaderDevice(CardReadTimeouts timeouts = {});
+// One read of at most maxBytes from an open device: it ends timeouts.intervalMs after the
+// last byte that came, timeouts.totalMs after its start, or when maxBytes have come. True
+// with the bytes that came (possibly none); false when the device failed or vanished.
+bool TimedRead(PortDevice& device, Clock& clock, const CardReadTimeouts& timeouts, size_t maxBytes,
+               std::vector<uint8_t>& bytes);
 
 // Results of reading a card. Codes 0 to 4 come from ReadCardBytes(); 5 and 6 belong to
 // the interpretation of the text that was read.
@@ -60,11 +48,12 @@ enum CardReadCode : int {
 // a device path), else "COMn" for CardReaderPort n >= 1; empty when there is none.
 std::string CardReaderPortName(const Settings& settings);
 
-// Opens the port, discards both queues, sets the line up, reads once and closes the port.
-// bytes receives exactly what was read (at most kCardReadMaxBytes), and is empty unless
-// the result is kCardReadOk. An empty portName gives kCardNoReader.
-int ReadCardBytes(CardReaderDevice& device, const std::string& portName,
-                  std::vector<uint8_t>& bytes);
+// Opens the port read-only, discards both queues, sets the card reader's line up, reads
+// once (TimedRead) and closes the port. bytes receives exactly what was read (at most
+// kCardReadMaxBytes), and is empty unless the result is kCardReadOk. An empty portName
+// gives kCardNoReader.
+int ReadCardBytes(PortDevice& device, const std::string& portName, std::vector<uint8_t>& bytes,
+                  const CardReadTimeouts& timeouts = {}, Clock& clock = SystemClock());
 // The same on this platform's device, with the port from the settings.
 int ReadCardBytes(const Settings& settings, std::vector<uint8_t>& bytes);
 

@@ -20,6 +20,7 @@
 
 #include "core/link/port_names.h"
 #include "core/link/serial_device.h"
+#include "core/link/termios_speed.h"
 
 namespace ptk {
 namespace {
@@ -44,25 +45,33 @@ void SleepNs(int64_t ns) {
   }
 }
 
-speed_t SpeedConstant(int baudIndex) {
-  switch (baudIndex) {
-    case 0:
-      return B9600;
-    case 1:
-      return B19200;
-    case 2:
-      return B38400;
-#ifdef B57600
-    case 3:
-      return B57600;
-#endif
-#ifdef B115200
-    case 4:
-      return B115200;
-#endif
+// The termios flags of a character size, parity and stop bits; false for a format
+// termios cannot express.
+bool FormatFlags(const LineFormat& format, tcflag_t& flags) {
+  switch (format.dataBits) {
+    case 5:
+      flags = CS5;
+      break;
+    case 6:
+      flags = CS6;
+      break;
+    case 7:
+      flags = CS7;
+      break;
+    case 8:
+      flags = CS8;
+      break;
     default:
-      return B0;
+      return false;
   }
+  if (format.parity != Parity::None) flags |= PARENB;
+  if (format.parity == Parity::Odd) flags |= PARODD;
+  if (format.stopBits == 2) {
+    flags |= CSTOPB;
+  } else if (format.stopBits != 1) {
+    return false;
+  }
+  return true;
 }
 
 // USB adapters hold received bytes for their latency timer (16 ms on FTDI chips) unless
@@ -83,64 +92,6 @@ class PosixSerialDevice final : public PortDevice {
  public:
   ~PosixSerialDevice() override { Close(); }
 
-  bool Open(const std::string& name) override {
-    Close();
-    const std::string path = DevicePathForPort(name);
-    if (path.empty()) return false;
-    int fd;
-    do {
-      fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
-    if (!::isatty(fd)) {
-      ::close(fd);
-      return false;
-    }
-    // TIOCEXCL keeps other programs out (root excepted); the lock keeps out a second
-    // instance of this program, root or not.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(fd);
-      return false;
-    }
-    ::ioctl(fd, TIOCEXCL);
-    RequestLowLatency(fd);
-    fd_ = fd;
-    baudRate_ = 0;
-    readTimeoutMs_ = kByteReadTimeoutMs;
-    ClearBuffer();
-    return true;
-  }
-
-  bool Configure(int baudIndex) override {
-    if (fd_ < 0) return false;
-    const speed_t speed = SpeedConstant(baudIndex);
-    if (speed == B0) return false;
-    termios tio{};
-    if (::tcgetattr(fd_, &tio) != 0) return false;
-    ::cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD | CS8;
-    tio.c_cflag &= ~(CSTOPB | PARENB);
-#ifdef CRTSCTS
-    tio.c_cflag &= ~CRTSCTS;
-#endif
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
-    if (::tcsetattr(fd_, TCSANOW, &tio) != 0) return false;
-    // tcsetattr succeeds when any part of the change took: read back what matters. (A
-    // pseudo-terminal keeps the speed and these flags as well.)
-    termios check{};
-    if (::tcgetattr(fd_, &check) != 0) return false;
-    if (::cfgetospeed(&check) != speed || ::cfgetispeed(&check) != speed) return false;
-    if (check.c_iflag & (IXON | IXOFF | IXANY)) return false;
-    if (check.c_lflag & (ICANON | ECHO | ISIG)) return false;
-    if (check.c_cc[VMIN] != 0 || check.c_cc[VTIME] != 0) return false;
-    baudRate_ = BaudRateForIndex(baudIndex);
-    readTimeoutMs_ = kByteReadTimeoutMs;
-    return true;
-  }
-
   void Close() override {
     if (fd_ < 0) return;
     // The exclusive flag belongs to the terminal, not to this descriptor: lift it, or a
@@ -151,14 +102,10 @@ class PosixSerialDevice final : public PortDevice {
     ClearBuffer();
   }
 
-  bool IsOpen() const override {
-    return fd_ >= 0;
-  }
+  bool IsOpen() const override { return fd_ >= 0; }
 
   // Raw mode without INPCK or PARMRK keeps no line error state to clear.
-  bool ClearErrors() override {
-    return fd_ >= 0;
-  }
+  bool ClearErrors() override { return fd_ >= 0; }
 
   bool Purge() override {
     if (fd_ < 0) return false;
@@ -230,8 +177,74 @@ class PosixSerialDevice final : public PortDevice {
     return true;
   }
 
-  uint32_t ReadTimeout() const override {
-    return readTimeoutMs_;
+  uint32_t ReadTimeout() const override { return readTimeoutMs_; }
+
+ protected:
+  bool OpenDevice(const std::string& name, OpenMode mode) override {
+    Close();
+    const std::string path = DevicePathForPort(name);
+    if (path.empty()) return false;
+    const int access = mode == OpenMode::ReadOnly ? O_RDONLY : O_RDWR;
+    int fd;
+    do {
+      fd = ::open(path.c_str(), access | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    if (!::isatty(fd)) {
+      ::close(fd);
+      return false;
+    }
+    // TIOCEXCL keeps other programs out (root excepted); the lock keeps out a second
+    // instance of this program, root or not.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
+    RequestLowLatency(fd);
+    fd_ = fd;
+    baudRate_ = 0;
+    readTimeoutMs_ = kByteReadTimeoutMs;
+    ClearBuffer();
+    return true;
+  }
+
+  bool ConfigureLine(const LineFormat& format) override {
+    if (fd_ < 0) return false;
+    const speed_t speed = TermiosSpeed(format.baudRate);
+    tcflag_t formatFlags = 0;
+    if (speed == B0 || !FormatFlags(format, formatFlags)) return false;
+    termios tio{};
+    if (::tcgetattr(fd_, &tio) != 0) return false;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD);
+    tio.c_cflag |= CLOCAL | CREAD | formatFlags;
+#ifdef CRTSCTS
+    tio.c_cflag &= ~CRTSCTS;
+#endif
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
+    // tcsetattr succeeds when any part of the change took, and fails with EINVAL when none
+    // did. A terminal without 7-bit characters (a pseudo-terminal keeps 8) that is already
+    // at the speed and raw refuses the character size alone: judge by what reads back,
+    // which leaves the character size out.
+    if (::tcsetattr(fd_, TCSANOW, &tio) != 0 && errno != EINVAL) return false;
+    termios check{};
+    if (::tcgetattr(fd_, &check) != 0) return false;
+    if (::cfgetospeed(&check) != speed || ::cfgetispeed(&check) != speed) return false;
+    if (check.c_iflag & (IXON | IXOFF | IXANY)) return false;
+    if (check.c_lflag & (ICANON | ECHO | ISIG)) return false;
+    if (check.c_cc[VMIN] != 0 || check.c_cc[VTIME] != 0) return false;
+    if (format.dtrRtsOff) {
+      // Lines without modem control (a pseudo-terminal) refuse this, which does not matter.
+      int lines = TIOCM_DTR | TIOCM_RTS;
+      ::ioctl(fd_, TIOCMBIC, &lines);
+    }
+    baudRate_ = format.baudRate;
+    readTimeoutMs_ = kByteReadTimeoutMs;
+    return true;
   }
 
  private:
@@ -272,6 +285,27 @@ class PosixSerialDevice final : public PortDevice {
 };
 
 }  // namespace
+
+speed_t TermiosSpeed(int baudRate) {
+  switch (baudRate) {
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+#ifdef B57600
+    case 57600:
+      return B57600;
+#endif
+#ifdef B115200
+    case 115200:
+      return B115200;
+#endif
+    default:
+      return B0;
+  }
+}
 
 std::unique_ptr<PortDevice> CreateSystemPortDevice() {
   return std::make_unique<PosixSerialDevice>();

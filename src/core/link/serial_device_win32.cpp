@@ -1,8 +1,8 @@
-// The Win32 serial device: CreateFileA on "\\.\COMn", 256-byte driver queues, the DCB and
-// COMMTIMEOUTS of the link, overlapped one-byte reads and whole-buffer writes on the
-// port's own event. A transfer is waited for on the event with a bound a little beyond
-// the driver's time-out and cancelled when the bound passes, so no loop spins and a
-// driver that ignores its time-outs cannot hang the program. Nothing here needs
+// The Win32 serial device: CreateFileA on "\\.\COMn" (read-write or read-only), 256-byte
+// driver queues, the DCB of the line format and the link's COMMTIMEOUTS, overlapped one-byte reads
+// and whole-buffer writes on the port's own event. A transfer is waited for on the event with a
+// bound a little beyond the driver's time-out and cancelled when the bound passes, so no loop spins
+// and a driver that ignores its time-outs cannot hang the program. Nothing here needs
 // WaitCommEvent, which some serial layers lack.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -28,61 +28,6 @@ constexpr DWORD kErrorTimeout = 1460;  // ERROR_TIMEOUT
 class Win32SerialDevice final : public PortDevice {
  public:
   ~Win32SerialDevice() override { Close(); }
-
-  bool Open(const std::string& name) override {
-    Close();
-    const std::string path = DevicePathForPort(name);
-    if (path.empty()) return false;
-    port_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_OVERLAPPED, nullptr);
-    if (port_ == INVALID_HANDLE_VALUE) return false;
-    event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // unnamed, auto-reset, clear
-    if (event_ == nullptr) {
-      Close();
-      return false;
-    }
-    readTimeoutMs_ = kByteReadTimeoutMs;
-    return true;
-  }
-
-  bool Configure(int baudIndex) override {
-    if (!IsOpen()) return false;
-    const int rate = BaudRateForIndex(baudIndex);
-    if (rate == 0) return false;
-    if (!SetupComm(port_, kQueueSize, kQueueSize)) return false;
-    DCB dcb{};
-    dcb.DCBlength = sizeof(dcb);
-    if (!GetCommState(port_, &dcb)) return false;
-    dcb.BaudRate = static_cast<DWORD>(rate);
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = 1;
-    dcb.fParity = 0;
-    dcb.fOutxCtsFlow = 0;
-    dcb.fOutxDsrFlow = 0;
-    dcb.fDtrControl = DTR_CONTROL_DISABLE;
-    dcb.fDsrSensitivity = 0;
-    dcb.fTXContinueOnXoff = 0;
-    dcb.fOutX = 0;
-    dcb.fInX = 0;
-    dcb.fErrorChar = 0;
-    dcb.fNull = 0;
-    dcb.fRtsControl = RTS_CONTROL_DISABLE;
-    dcb.fAbortOnError = 0;
-    if (!SetCommState(port_, &dcb)) return false;
-    COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(port_, &timeouts)) return false;
-    // Every read asks for one byte, so a read completes after at most 2 ms.
-    timeouts.ReadIntervalTimeout = 0;
-    timeouts.ReadTotalTimeoutMultiplier = kByteReadTimeoutMs;
-    timeouts.ReadTotalTimeoutConstant = 0;
-    timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
-    timeouts.WriteTotalTimeoutConstant = 0;
-    if (!SetCommTimeouts(port_, &timeouts)) return false;
-    readTimeoutMs_ = kByteReadTimeoutMs;
-    return true;
-  }
 
   void Close() override {
     if (port_ != INVALID_HANDLE_VALUE) CloseHandle(port_);
@@ -171,6 +116,65 @@ class Win32SerialDevice final : public PortDevice {
   }
 
   uint32_t ReadTimeout() const override { return readTimeoutMs_; }
+
+ protected:
+  bool OpenDevice(const std::string& name, OpenMode mode) override {
+    const DWORD access = mode == OpenMode::ReadOnly ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE);
+    Close();
+    const std::string path = DevicePathForPort(name);
+    if (path.empty()) return false;
+    port_ =
+        CreateFileA(path.c_str(), access, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (port_ == INVALID_HANDLE_VALUE) return false;
+    event_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // unnamed, auto-reset, clear
+    if (event_ == nullptr) {
+      Close();
+      return false;
+    }
+    readTimeoutMs_ = kByteReadTimeoutMs;
+    return true;
+  }
+
+  bool ConfigureLine(const LineFormat& format) override {
+    if (!IsOpen()) return false;
+    if (format.baudRate <= 0 || format.dataBits < 5 || format.dataBits > 8) return false;
+    if (format.stopBits != 1 && format.stopBits != 2) return false;
+    if (!SetupComm(port_, kQueueSize, kQueueSize)) return false;
+    DCB dcb{};
+    dcb.DCBlength = sizeof(dcb);
+    if (!GetCommState(port_, &dcb)) return false;
+    dcb.BaudRate = static_cast<DWORD>(format.baudRate);
+    dcb.ByteSize = static_cast<BYTE>(format.dataBits);
+    dcb.Parity = format.parity == Parity::Odd    ? ODDPARITY
+                 : format.parity == Parity::Even ? EVENPARITY
+                                                 : NOPARITY;
+    dcb.StopBits = format.stopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    dcb.fBinary = 1;  // no end-of-file check
+    dcb.fParity = format.parity != Parity::None;
+    dcb.fOutxCtsFlow = 0;
+    dcb.fOutxDsrFlow = 0;
+    dcb.fDtrControl = DTR_CONTROL_DISABLE;
+    dcb.fDsrSensitivity = 0;
+    dcb.fTXContinueOnXoff = 0;
+    dcb.fOutX = 0;
+    dcb.fInX = 0;
+    dcb.fErrorChar = 0;
+    dcb.fNull = 0;
+    dcb.fRtsControl = RTS_CONTROL_DISABLE;
+    dcb.fAbortOnError = 0;  // a line error must not end a transfer with a failure
+    if (!SetCommState(port_, &dcb)) return false;
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(port_, &timeouts)) return false;
+    // Every read asks for one byte, so a read completes after at most 2 ms.
+    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadTotalTimeoutMultiplier = kByteReadTimeoutMs;
+    timeouts.ReadTotalTimeoutConstant = 0;
+    timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+    timeouts.WriteTotalTimeoutConstant = 0;
+    if (!SetCommTimeouts(port_, &timeouts)) return false;
+    readTimeoutMs_ = kByteReadTimeoutMs;
+    return true;
+  }
 
  private:
   // True when the driver reports no received byte waiting (and the query worked).

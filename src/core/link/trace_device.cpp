@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "core/link/port_names.h"
-#include "core/link/serial_device.h"
 
 namespace ptk {
 namespace {
@@ -95,24 +94,23 @@ void TracingPortDevice::set_enabled(bool enabled) {
   enabled_ = enabled;
 }
 
-bool TracingPortDevice::Open(const std::string& name) {
-  const bool ok = inner_->Open(name);
+bool TracingPortDevice::OpenDevice(const std::string& name, OpenMode mode) {
+  const bool ok = inner_->Open(name, mode);
   if (enabled_) {
     const std::string path = DevicePathForPort(name);
     std::string text = "open " + name;
     if (!path.empty() && path != name) text += " (" + path + ")";
+    if (mode == OpenMode::ReadOnly) text += " read-only";
     Note(text + (ok ? "" : " failed"));
   }
   return ok;
 }
 
-bool TracingPortDevice::Configure(int baudIndex) {
-  const bool ok = inner_->Configure(baudIndex);
+bool TracingPortDevice::ConfigureLine(const LineFormat& format) {
+  const bool ok = inner_->Configure(format);
   if (enabled_) {
-    const int bits = BaudRateForIndex(baudIndex);
-    const std::string rate =
-        bits ? std::to_string(bits) + " bit/s" : "baud index " + std::to_string(baudIndex);
-    Note("configure " + rate + " 8N1" + (ok ? "" : " failed"));
+    Note("configure " + std::to_string(format.baudRate) + " bit/s " + LineFormatName(format) +
+         (ok ? "" : " failed"));
   }
   return ok;
 }

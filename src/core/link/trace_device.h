@@ -43,8 +43,6 @@ class TracingPortDevice final : public PortDevice {
   static std::unique_ptr<TracingPortDevice> ToFile(std::unique_ptr<PortDevice> inner, Clock& clock,
                                                    const std::string& path);
 
-  bool Open(const std::string& name) override;
-  bool Configure(int baudIndex) override;
   void Close() override;
   bool IsOpen() const override { return inner_->IsOpen(); }
   bool ClearErrors() override;
@@ -63,6 +61,10 @@ class TracingPortDevice final : public PortDevice {
   // A note from another thread (the embedded virtual register's), written at once with its
   // own time; a pending run of read bytes follows it when it ends.
   void Remark(const std::string& text);
+
+ protected:
+  bool OpenDevice(const std::string& name, OpenMode mode) override;
+  bool ConfigureLine(const LineFormat& format) override;
 
  private:
   void Line(uint64_t micros, const char* direction, const std::string& text);

@@ -21,8 +21,10 @@ namespace ptk::test {
 class RecordingDevice final : public PortDevice {
  public:
   explicit RecordingDevice(std::unique_ptr<PortDevice> inner) : inner_(std::move(inner)) {}
-  bool Open(const std::string& name) override { return inner_->Open(name); }
-  bool Configure(int baudIndex) override { return inner_->Configure(baudIndex); }
+  bool OpenDevice(const std::string& name, OpenMode mode) override {
+    return inner_->Open(name, mode);
+  }
+  bool ConfigureLine(const LineFormat& format) override { return inner_->Configure(format); }
   void Close() override { inner_->Close(); }
   bool IsOpen() const override { return inner_->IsOpen(); }
   bool ClearErrors() override { return inner_->ClearErrors(); }
