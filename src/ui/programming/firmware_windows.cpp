@@ -18,6 +18,7 @@
 #include "core/programming/firmware.h"
 #include "core/shell/modes.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
@@ -27,19 +28,9 @@
 namespace ptk::ui {
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(name);
-  if (hint) b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
-
-QHBoxLayout* Row(std::initializer_list<QPushButton*> buttons) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  for (QPushButton* b : buttons) row->addWidget(b);
-  return row;
-}
+using build::Button;
+using build::ButtonRow;
+using build::Named;
 
 // The process window around a transfer: shown with the caption, its gauge following
 // the transfer, closed and reset afterwards.
@@ -95,8 +86,7 @@ Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
   rg_Istochnik = new TRadioGroup(
       "rg_Istochnik", QStringLiteral("ИСТОЧНИК"),
       {QStringLiteral("блок управления ПТК"), QStringLiteral("блок фискальной памяти")}, this);
-  ed_LenPO = new QLineEdit(this);
-  ed_LenPO->setObjectName("ed_LenPO");
+  ed_LenPO = Named(new QLineEdit(this), "ed_LenPO");
   ed_LenPO->setReadOnly(true);
   bt_ReadPO = Button(this, "bt_ReadPO", "&Считать", "Начать считывание ПО");
   bt_ReadPOExit = Button(this, "bt_ReadPOExit", "&Закрыть", "Выйти из режима");
@@ -105,7 +95,7 @@ Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(rg_Istochnik);
   layout->addLayout(size);
-  layout->addLayout(Row({bt_ReadPO, bt_ReadPOExit}));
+  layout->addLayout(ButtonRow({bt_ReadPO, bt_ReadPOExit}));
   FixClientSize(this, sizeHint().expandedTo(QSize(360, 0)));
   SetCommandControls({rg_Istochnik, bt_ReadPO, bt_ReadPOExit});
   connect(bt_ReadPO, &QPushButton::clicked, this, &Tfm_ReadPO::bt_ReadPOClick);
@@ -116,13 +106,7 @@ void Tfm_ReadPO::Open(QWidget* owner) {
   rg_Istochnik->setItemIndex(0);
   ed_LenPO->clear();
   if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  bt_ReadPO->setFocus();
+  ShowOver(owner, bt_ReadPO);
 }
 
 void Tfm_ReadPO::bt_ReadPOClick() {
@@ -144,18 +128,13 @@ void Tfm_ReadPO::bt_ReadPOClick() {
 
 Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
     : TForm(context, "fm_CheckPO", QStringLiteral("Сравнение ПО ПТК")) {
-  dcb_Drive = new QComboBox(this);
-  dcb_Drive->setObjectName("dcb_Drive");
+  dcb_Drive = Named(new QComboBox(this), "dcb_Drive");
   for (const QFileInfo& drive : QDir::drives())
     dcb_Drive->addItem(QDir::toNativeSeparators(drive.absoluteFilePath()));
-  dlb_Directori = new QListWidget(this);
-  dlb_Directori->setObjectName("dlb_Directori");
-  flb_File = new QListWidget(this);
-  flb_File->setObjectName("flb_File");
-  lb_Dir = new QLabel(this);
-  lb_Dir->setObjectName("lb_Dir");
-  ed_File = new QLineEdit(QStringLiteral("*.*"), this);
-  ed_File->setObjectName("ed_File");
+  dlb_Directori = Named(new QListWidget(this), "dlb_Directori");
+  flb_File = Named(new QListWidget(this), "flb_File");
+  lb_Dir = Named(new QLabel(this), "lb_Dir");
+  ed_File = Named(new QLineEdit(QStringLiteral("*.*"), this), "ed_File");
   bt_Sravn = Button(this, "bt_Sravn", "&Сравнить", "Сравнить ПО с выбранным файлом");
   bt_POExit = Button(this, "bt_POExit", "&Закрыть", "Выйти из режима");
   auto* lists = new QGridLayout;
@@ -167,7 +146,7 @@ Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Укажите файл для сравнения ПО:"), this));
   layout->addLayout(lists);
-  layout->addLayout(Row({bt_Sravn, bt_POExit}));
+  layout->addLayout(ButtonRow({bt_Sravn, bt_POExit}));
   resize(520, 360);
   SetCommandControls({dcb_Drive, dlb_Directori, flb_File, ed_File, bt_Sravn, bt_POExit});
   connect(dcb_Drive, &QComboBox::currentIndexChanged, this, &Tfm_CheckPO::dcb_DriveChange);
@@ -211,12 +190,7 @@ void Tfm_CheckPO::Open(QWidget* owner, int source) {
       Qs(FirmwareCompareCaption(source == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk)));
   ShowFolder(QDir::fromNativeSeparators(lb_Dir->text()));
   if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
+  ShowOver(owner, nullptr);
 }
 
 void Tfm_CheckPO::bt_SravnClick() {

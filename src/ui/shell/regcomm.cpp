@@ -112,11 +112,7 @@ void Tfm_RegComm::ModeItemClick(int mode) {
   }
   setWindowTitle(Qs(info->regCommTitle));
   ed_Pass->clear();
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  ed_Pass->setFocus();
+  ShowFromMenu(ed_Pass);
 }
 
 void Tfm_RegComm::bt_RegCommOkClick() {
