@@ -98,15 +98,18 @@ bool TRangePages::RangeEntered(UserInterface& ui) const {
          ShiftRangeEntered(ui, Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text()));
 }
 
-void TRangePages::RunRangeReport(Link& link, UserAbort& abort, ReportKind kind,
-                                 const std::function<void()>& disableStop) const {
-  if (ByShifts()) {
-    RunReportByShifts(link, abort, kind, rb_OtchNSmPoln->isChecked(), Std(ed_OtchNSmFirst->text()),
-                      Std(ed_OtchNSmLast->text()), disableStop);
-  } else {
-    RunReportByDates(link, abort, kind, rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
-                     DateOf(dtp_OtchDateLast), disableStop);
-  }
+std::function<void(const std::function<void()>&)> TRangePages::RangeReport(Link& link,
+                                                                           UserAbort& abort,
+                                                                           ReportKind kind) const {
+  return [this, &link, &abort, kind](const std::function<void()>& disableStop) {
+    if (ByShifts()) {
+      RunReportByShifts(link, abort, kind, rb_OtchNSmPoln->isChecked(),
+                        Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text()), disableStop);
+    } else {
+      RunReportByDates(link, abort, kind, rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
+                       DateOf(dtp_OtchDateLast), disableStop);
+    }
+  };
 }
 
 }  // namespace ptk::ui

@@ -61,9 +61,11 @@ class TRangePages {
   // True unless the shift page is active and a shift number is missing (the person is
   // told so).
   bool RangeEntered(UserInterface& ui) const;
-  // Sends the report of kind for the active page and waits for its end.
-  void RunRangeReport(Link& link, UserAbort& abort, ReportKind kind,
-                      const std::function<void()>& disableStop) const;
+  // The report button's work for TForm::RunStoppable: sends the report of kind for the
+  // active page and waits for its end.
+  std::function<void(const std::function<void()>& disableStop)> RangeReport(Link& link,
+                                                                            UserAbort& abort,
+                                                                            ReportKind kind) const;
 
  private:
   bool ByShifts() const;

@@ -1,23 +1,15 @@
 #include "ui/eklz/eklz.h"
 
-#include <QDate>
-#include <QDateEdit>
 #include <QFrame>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/eklz/eklz_commands.h"
 #include "core/eklz/eklz_state.h"
-#include "core/reports/report_commands.h"
-#include "core/reports/report_wait.h"
-#include "core/reports/report_windows.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
@@ -192,12 +184,8 @@ void Tfm_EKLZ::bt_CloseArhivClick() {
 }
 
 void Tfm_EKLZ::bt_OtchOkClick() {
-  if (!RangeEntered(ui())) return;
-  RunStoppable(*pn_Sleep,
-               [&](const std::function<void()>& disableStop) {
-                 RunRangeReport(link(), context().abort, ReportKind::Eklz, disableStop);
-               },
-               {bt_EKLZClose});
+  if (RangeEntered(ui()))
+    RunStoppable(*pn_Sleep, RangeReport(link(), context().abort, ReportKind::Eklz), {bt_EKLZClose});
 }
 
 void Tfm_EKLZ::bt_ZaprosOkClick() {

@@ -1,20 +1,14 @@
 #include "ui/reports/fiskpam.h"
 
-#include <QDateEdit>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/reports/report_commands.h"
-#include "core/reports/report_wait.h"
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
@@ -149,12 +143,9 @@ void Tfm_FiskPam::bt_RegistrClick() {
 }
 
 void Tfm_FiskPam::bt_OtchOkClick() {
-  if (!RangeEntered(ui())) return;
-  RunStoppable(*pn_Sleep,
-               [&](const std::function<void()>& disableStop) {
-                 RunRangeReport(link(), context().abort, ReportKind::FiscalMemory, disableStop);
-               },
-               {bt_FiskPamClose});
+  if (RangeEntered(ui()))
+    RunStoppable(*pn_Sleep, RangeReport(link(), context().abort, ReportKind::FiscalMemory),
+                 {bt_FiskPamClose});
 }
 
 void Tfm_FiskPam::bt_ZaprosOkClick() {
