@@ -32,42 +32,16 @@ using build::Button;
 using build::ButtonRow;
 using build::Named;
 
-// The process window around a transfer: shown with the caption, its gauge following
-// the transfer, closed and reset afterwards.
-class ProcessView {
- public:
-  ProcessView(Tfm_Process* process, const QString& caption) : process_(process) {
-    if (!process_) return;
-    design_ = process_->windowTitle();
-    process_->setWindowTitle(caption);
-    process_->cg_Time->setValue(0);
-    process_->show();
-    process_->raise();
-  }
-  ~ProcessView() {
-    if (!process_) return;
-    process_->close();
-    process_->cg_Time->setValue(0);
-    process_->setWindowTitle(design_);
-  }
-  FirmwareProgress Progress(QLineEdit* size) {
-    FirmwareProgress p;
-    p.started = [this, size](uint32_t bytes) {
-      if (size) size->setText(QString::number(bytes));
-      if (process_) process_->cg_Time->setRange(0, static_cast<int>(bytes));
-    };
-    p.advanced = [this](uint64_t gauge) {
-      if (process_)
-        process_->cg_Time->setValue(static_cast<int>(
-            std::min<uint64_t>(gauge, static_cast<uint64_t>(process_->cg_Time->maximum()))));
-    };
-    return p;
-  }
-
- private:
-  Tfm_Process* process_;
-  QString design_;
-};
+// The transfer's progress on the process window; the size, once known, also in size.
+FirmwareProgress ProgressOf(ProcessRun& run, QLineEdit* size) {
+  FirmwareProgress p;
+  p.started = [&run, size](uint32_t bytes) {
+    if (size) size->setText(QString::number(bytes));
+    run.SetMaximum(static_cast<int>(bytes));
+  };
+  p.advanced = [&run](uint64_t gauge) { run.SetValue(gauge); };
+  return p;
+}
 
 // Whether the firmware file can be written, known before minutes of reading: a file
 // created beside it (and removed again), and the name itself not a folder. The error is
@@ -117,11 +91,11 @@ void Tfm_ReadPO::bt_ReadPOClick() {
       ShowDirectError(ui(), fileError);
       return;
     }
-    ProcessView view(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
+    ProcessRun run(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
     ed_LenPO->clear();
     const FirmwareRead read =
         ReadFirmware(link(), context().abort, source, std::string(FirmwareFileName(source)),
-                     view.Progress(ed_LenPO));
+                     ProgressOf(run, ed_LenPO));
     if (read.status == kFirmwareComplete) ShowInfo(ui(), FirmwareReadText(source));
   });
 }
@@ -198,9 +172,9 @@ void Tfm_CheckPO::bt_SravnClick() {
   const std::string reference = Std(QDir::toNativeSeparators(
       QDir(QDir::fromNativeSeparators(lb_Dir->text())).filePath(ed_File->text())));
   RunCommand([&] {
-    ProcessView view(context().forms.fm_Process, windowTitle());
+    ProcessRun run(context().forms.fm_Process, windowTitle());
     CompareFirmware(link(), context().abort, source, reference,
-                    std::string(FirmwareFileName(source)), view.Progress(nullptr));
+                    std::string(FirmwareFileName(source)), ProgressOf(run, nullptr));
   });
 }
 

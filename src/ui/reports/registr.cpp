@@ -163,19 +163,10 @@ void Tfm_Registr::bt_ReadAllRegistrClick() {
   if (!process || !manager || busy()) return;
   int result = 0;
   RunCommand([&] {
-    const QString design = process->windowTitle();
-    process->cg_Time->setRange(0, kManagerGaugeMax);
-    process->cg_Time->setValue(0);
-    process->setWindowTitle(Qs(kTextReadingRegisters));
-    process->show();
-    process->raise();
-    result = RunRegisterManager(link(), context().abort, grid_, [process] {
-      process->cg_Time->setValue(process->cg_Time->value() + 1);
-    });
-    process->cg_Time->setValue(kManagerGaugeMax);
-    process->close();
-    // The process window serves the firmware reading too: its own caption comes back.
-    process->setWindowTitle(design);
+    ProcessRun run(process, Qs(kTextReadingRegisters));
+    run.SetMaximum(kManagerGaugeMax);
+    result = RunRegisterManager(link(), context().abort, grid_, [&run] { run.Step(); });
+    run.SetValue(kManagerGaugeMax);
   });
   // A stopped or failed run keeps what it read: the rows read again show their new values,
   // the others their previous ones. Only a complete run shows the manager window.
