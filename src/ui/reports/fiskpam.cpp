@@ -167,9 +167,7 @@ void Tfm_FiskPam::pg_FiskPamChange() {
 }
 
 void Tfm_FiskPam::bt_FiskPamCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitFiscalMemoryMode(link()); });
-  close();
+  CloseLeavingMode([this] { ExitFiscalMemoryMode(link()); });
 }
 
 void Tfm_FiskPam::Closed() {

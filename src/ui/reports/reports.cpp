@@ -88,9 +88,7 @@ Tfm_Reports::Tfm_Reports(AppContext& context)
 }
 
 void Tfm_Reports::bt_ReportsCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitMode(link()); });
-  close();
+  CloseLeavingMode([this] { ExitMode(link()); });
 }
 
 Tfm_Gash::Tfm_Gash(AppContext& context)
@@ -104,9 +102,7 @@ Tfm_Gash::Tfm_Gash(AppContext& context)
 }
 
 void Tfm_Gash::bt_GashCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitModeWithMessage(link()); });
-  close();
+  CloseLeavingMode([this] { ExitModeWithMessage(link()); });
 }
 
 Tfm_AvarReport::Tfm_AvarReport(AppContext& context)

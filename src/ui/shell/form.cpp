@@ -96,6 +96,12 @@ void TForm::ShowOver(QWidget* owner, QWidget* focus, bool centre) {
   ShowFromMenu(focus, centre);
 }
 
+void TForm::CloseLeavingMode(const std::function<void()>& exit) {
+  if (busy()) return;
+  RunCommand(exit);
+  close();
+}
+
 void TForm::CloseOnEscape() {
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(escape, &QShortcut::activated, this, &QWidget::close);

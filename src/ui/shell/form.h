@@ -65,6 +65,9 @@ class TForm : public QWidget {
   void ShowFromMenu(QWidget* focus, bool centre = false);
   // The same over owner, which becomes the window's owner.
   void ShowOver(QWidget* owner, QWidget* focus, bool centre = false);
+  // The close button of a window of a register mode: unless a command runs, exit (which
+  // leaves the mode) run as a command, then the window closed.
+  void CloseLeavingMode(const std::function<void()>& exit);
   // Escape closes the window.
   void CloseOnEscape();
 
