@@ -1,24 +1,17 @@
 #include "ui/eklz/eklz.h"
 
-#include <QDate>
-#include <QDateEdit>
 #include <QFrame>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/eklz/eklz_commands.h"
 #include "core/eklz/eklz_state.h"
-#include "core/reports/report_commands.h"
-#include "core/reports/report_wait.h"
-#include "core/reports/report_windows.h"
 #include "ui/controls/number_edits.h"
+#include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
@@ -32,7 +25,6 @@ namespace {
 using build::Button;
 using build::Named;
 using build::Number;
-using build::Today;
 
 QFrame* Panel(QWidget* parent, const char* name, const char* title = nullptr) {
   auto* p = Named(new QFrame(parent), name);
@@ -116,50 +108,9 @@ Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
 
   pn_EKLZ4 = Panel(this, "pn_EKLZ4", "ОТЧЕТЫ");
   pn_EKLZ2 = Panel(this, "pn_EKLZ2");
-  pg_Otch = Named(new QTabWidget(pn_EKLZ2), "pg_Otch");
-  pg_Otch->setUsesScrollButtons(false);
-  tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
-  dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
-  dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
-  for (QDateEdit* d : {dtp_OtchDateFirst, dtp_OtchDateLast}) {
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-  }
-  auto* dateKind = new QGroupBox(QStringLiteral("тип отчета"), tbch_OtchDate);
-  rb_OtchDatePoln = Named(new QRadioButton(QStringLiteral("полный"), dateKind), "rb_OtchDatePoln");
-  rb_OtchDateSokr =
-      Named(new QRadioButton(QStringLiteral("сокращённый"), dateKind), "rb_OtchDateSokr");
-  auto* dk = new QVBoxLayout(dateKind);
-  dk->addWidget(rb_OtchDatePoln);
-  dk->addWidget(rb_OtchDateSokr);
-  auto* dates = new QGridLayout(tbch_OtchDate);
-  dates->addWidget(new QLabel(QStringLiteral("начальная дата"), tbch_OtchDate), 0, 0);
-  dates->addWidget(dtp_OtchDateFirst, 0, 1);
-  dates->addWidget(new QLabel(QStringLiteral("конечная дата"), tbch_OtchDate), 1, 0);
-  dates->addWidget(dtp_OtchDateLast, 1, 1);
-  dates->addWidget(dateKind, 0, 2, 2, 1);
-  pg_Otch->addTab(tbch_OtchDate, QStringLiteral("По датам"));
-  tbch_OtchNumSm = Named(new QWidget, "tbch_OtchNumSm");
-  ed_OtchNSmFirst = Number(tbch_OtchNumSm, "ed_OtchNSmFirst", 4);
-  ed_OtchNSmLast = Number(tbch_OtchNumSm, "ed_OtchNSmLast", 4);
-  auto* shiftKind = new QGroupBox(QStringLiteral("тип отчета"), tbch_OtchNumSm);
-  rb_OtchNSmPoln = Named(new QRadioButton(QStringLiteral("полный"), shiftKind), "rb_OtchNSmPoln");
-  rb_OtchNSmSokr =
-      Named(new QRadioButton(QStringLiteral("сокращённый"), shiftKind), "rb_OtchNSmSokr");
-  auto* sk = new QVBoxLayout(shiftKind);
-  sk->addWidget(rb_OtchNSmPoln);
-  sk->addWidget(rb_OtchNSmSokr);
-  auto* shifts = new QGridLayout(tbch_OtchNumSm);
-  shifts->addWidget(new QLabel(QStringLiteral("начальный № смены"), tbch_OtchNumSm), 0, 0);
-  shifts->addWidget(ed_OtchNSmFirst, 0, 1);
-  shifts->addWidget(new QLabel(QStringLiteral("конечный № смены"), tbch_OtchNumSm), 1, 0);
-  shifts->addWidget(ed_OtchNSmLast, 1, 1);
-  shifts->addWidget(shiftKind, 0, 2, 2, 1);
-  pg_Otch->addTab(tbch_OtchNumSm, QStringLiteral("По номерам смен"));
-  bt_OtchOk = Button(pn_EKLZ2, "bt_OtchOk", "Отчет", "Получить отчет");
-  auto* reports = new QVBoxLayout(pn_EKLZ2);
-  reports->addWidget(pg_Otch);
-  reports->addWidget(bt_OtchOk, 0, Qt::AlignRight);
+  BuildRangePages(pn_EKLZ2, {QStringLiteral("По датам"), QStringLiteral("По номерам смен"),
+                             QStringLiteral("тип отчета"), QStringLiteral("полный"),
+                             QStringLiteral("сокращённый")});
 
   pn_EKLZ5 = Panel(this, "pn_EKLZ5", "ЗАПРОСЫ");
   pn_EKLZ3 = Panel(this, "pn_EKLZ3");
@@ -176,12 +127,10 @@ Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
   queries->addWidget(pg_Zapros);
   queries->addWidget(bt_ZaprosOk, 0, Qt::AlignRight);
 
-  pn_Sleep = Panel(this, "pn_Sleep");
-  lb_Sleep = Named(new QLabel(QStringLiteral("Ждите !!!"), pn_Sleep), "lb_Sleep");
-  auto* sleep = new QHBoxLayout(pn_Sleep);
-  sleep->addWidget(lb_Sleep, 0, Qt::AlignCenter);
-  pn_Sleep->hide();
-  bt_StopReport = Button(this, "bt_StopReport", "Прервать", "Прервать отчет");
+  pn_Sleep = new TWaitPanel(this, context.abort);
+  pn_Sleep->SetReplaced({pn_EKLZ1, pn_EKLZ2, pn_EKLZ3, pn_EKLZ4, pn_EKLZ5});
+  lb_Sleep = pn_Sleep->label;
+  bt_StopReport = pn_Sleep->stopButton;
   bt_EKLZClose = Button(this, "bt_EKLZClose", "&Закрыть", "Выйти из режима ЭКЛЗ");
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -207,38 +156,21 @@ Tfm_EKLZ::Tfm_EKLZ(AppContext& context)
   connect(bt_CloseArhiv, &QPushButton::clicked, this, &Tfm_EKLZ::bt_CloseArhivClick);
   connect(bt_OtchOk, &QPushButton::clicked, this, &Tfm_EKLZ::bt_OtchOkClick);
   connect(bt_ZaprosOk, &QPushButton::clicked, this, &Tfm_EKLZ::bt_ZaprosOkClick);
-  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_EKLZ::bt_StopReportClick);
   connect(bt_EKLZClose, &QPushButton::clicked, this, &Tfm_EKLZ::bt_EKLZCloseClick);
 }
 
 void Tfm_EKLZ::Open() {
-  Busy(false, false);
-  bt_StopReport->setEnabled(false);
-  pg_Otch->setCurrentWidget(tbch_OtchDate);
-  rb_OtchDatePoln->setChecked(true);
-  rb_OtchNSmPoln->setChecked(true);
-  dtp_OtchDateFirst->setDate(Today());
-  dtp_OtchDateLast->setDate(Today());
-  for (TEditNum* e : {ed_OtchNSmFirst, ed_OtchNSmLast, ed_NumSmenKL, ed_KPK, ed_NumSm}) e->clear();
+  pn_Sleep->Reset();
+  ResetRangePages();
+  for (TEditNum* e : {ed_NumSmenKL, ed_KPK, ed_NumSm}) e->clear();
   pg_Zapros->setCurrentWidget(tbch_ItogSmen);
-  setEnabled(true);
   ShowFromMenu(bt_EKLZClose, true);
-}
-
-void Tfm_EKLZ::Busy(bool busy, bool stoppable) {
-  pn_Sleep->setVisible(busy);
-  for (QFrame* p : {pn_EKLZ1, pn_EKLZ2, pn_EKLZ3, pn_EKLZ4, pn_EKLZ5}) p->setVisible(!busy);
-  bt_EKLZClose->setEnabled(!busy);
-  if (stoppable) {
-    bt_StopReport->setEnabled(busy);
-    context().abort.stopRequested = false;
-  }
 }
 
 void Tfm_EKLZ::Operation(int operation) {
   const auto op = static_cast<EklzOperation>(operation);
   if (!AskYesNo(ui(), EklzQuestion(op))) return;
-  RunCommand([&] { RunEklzOperation(link(), op); }, {}, [this](bool on) { Busy(on, false); });
+  RunWaiting(*pn_Sleep, [&] { RunEklzOperation(link(), op); }, {bt_EKLZClose});
 }
 
 void Tfm_EKLZ::bt_AktivClick() {
@@ -251,33 +183,9 @@ void Tfm_EKLZ::bt_CloseArhivClick() {
   Operation(static_cast<int>(EklzOperation::CloseArchive));
 }
 
-void Tfm_EKLZ::RunPrintout(const std::function<void(const std::function<void()>&)>& work) {
-  RunCommand(
-      [&] {
-        // Only the stop button can be used while the register prints.
-        setEnabled(true);
-        work([this] { bt_StopReport->setEnabled(false); });
-      },
-      {}, [this](bool on) { Busy(on, true); });
-}
-
 void Tfm_EKLZ::bt_OtchOkClick() {
-  const bool byShifts = pg_Otch->currentWidget() == tbch_OtchNumSm;
-  if (byShifts &&
-      !ShiftRangeEntered(ui(), Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text())))
-    return;
-  RunPrintout([&](const std::function<void()>& disableStop) {
-    if (byShifts) {
-      RunReportByShifts(link(), context().abort, ReportKind::Eklz, rb_OtchNSmPoln->isChecked(),
-                        Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text()), disableStop);
-    } else {
-      const QDate a = dtp_OtchDateFirst->date();
-      const QDate b = dtp_OtchDateLast->date();
-      RunReportByDates(link(), context().abort, ReportKind::Eklz, rb_OtchDatePoln->isChecked(),
-                       ReportDate{a.year(), a.month(), a.day()},
-                       ReportDate{b.year(), b.month(), b.day()}, disableStop);
-    }
-  });
+  if (RangeEntered(ui()))
+    RunStoppable(*pn_Sleep, RangeReport(link(), context().abort, ReportKind::Eklz), {bt_EKLZClose});
 }
 
 void Tfm_EKLZ::bt_ZaprosOkClick() {
@@ -288,14 +196,11 @@ void Tfm_EKLZ::bt_ZaprosOkClick() {
   const TEditNum* field = page == tbch_KL ? ed_NumSmenKL : page == tbch_Docum ? ed_KPK : ed_NumSm;
   const std::string text = Std(field->text());
   if (!EklzQueryEntered(ui(), query, text)) return;
-  RunPrintout([&](const std::function<void()>& disableStop) {
-    RunEklzQuery(link(), context().abort, query, text, disableStop);
-  });
-}
-
-void Tfm_EKLZ::bt_StopReportClick() {
-  context().abort.stopRequested = true;
-  bt_StopReport->setEnabled(false);
+  RunStoppable(*pn_Sleep,
+               [&](const std::function<void()>& disableStop) {
+                 RunEklzQuery(link(), context().abort, query, text, disableStop);
+               },
+               {bt_EKLZClose});
 }
 
 void Tfm_EKLZ::bt_EKLZCloseClick() {

@@ -2,20 +2,19 @@
 // (activation, its totals, closing the archive, reports and queries with their wait).
 #pragma once
 
+#include "ui/controls/range_pages.h"
 #include "ui/shell/form.h"
 
-class QDateEdit;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
 class QTabWidget;
 
 namespace ptk::ui {
 
 class TEditNum;
+class TWaitPanel;
 
 class Tfm_SostEKLZ : public TForm {
   Q_OBJECT
@@ -29,7 +28,8 @@ class Tfm_SostEKLZ : public TForm {
   QPushButton* bt_SostEKLZExit;
 };
 
-class Tfm_EKLZ : public TForm {
+// The report range (pg_Otch and bt_OtchOk) is built into pn_EKLZ2.
+class Tfm_EKLZ : public TForm, public TRangePages {
   Q_OBJECT
  public:
   explicit Tfm_EKLZ(AppContext& context);
@@ -41,7 +41,6 @@ class Tfm_EKLZ : public TForm {
   void bt_CloseArhivClick();
   void bt_OtchOkClick();
   void bt_ZaprosOkClick();
-  void bt_StopReportClick();
   void bt_EKLZCloseClick();
 
   QFrame* pn_EKLZ1;
@@ -50,18 +49,6 @@ class Tfm_EKLZ : public TForm {
   QPushButton* bt_ItogAktiv;
   QFrame* pn_EKLZ4;
   QFrame* pn_EKLZ2;
-  QPushButton* bt_OtchOk;
-  QTabWidget* pg_Otch;
-  QWidget* tbch_OtchDate;
-  QDateEdit* dtp_OtchDateFirst;
-  QDateEdit* dtp_OtchDateLast;
-  QRadioButton* rb_OtchDatePoln;
-  QRadioButton* rb_OtchDateSokr;
-  QWidget* tbch_OtchNumSm;
-  TEditNum* ed_OtchNSmFirst;
-  TEditNum* ed_OtchNSmLast;
-  QRadioButton* rb_OtchNSmPoln;
-  QRadioButton* rb_OtchNSmSokr;
   QFrame* pn_EKLZ5;
   QFrame* pn_EKLZ3;
   QPushButton* bt_ZaprosOk;
@@ -72,7 +59,7 @@ class Tfm_EKLZ : public TForm {
   TEditNum* ed_KPK;
   QWidget* tbch_ItogSmen;
   TEditNum* ed_NumSm;
-  QFrame* pn_Sleep;
+  TWaitPanel* pn_Sleep;
   QLabel* lb_Sleep;
   QPushButton* bt_StopReport;
   QPushButton* bt_EKLZClose;
@@ -81,12 +68,7 @@ class Tfm_EKLZ : public TForm {
   void Closed() override;
 
  private:
-  // The busy view around work: "Ждите !!!" instead of the panels, the close button
-  // disabled; with stoppable, the stop button usable and the stop flag cleared.
-  void Busy(bool busy, bool stoppable);
   void Operation(int operation);
-  // Runs a report or query with the window enabled for the stop button.
-  void RunPrintout(const std::function<void(const std::function<void()>&)>& work);
 };
 
 }  // namespace ptk::ui

@@ -18,6 +18,7 @@
 #include "core/programming/firmware.h"
 #include "core/shell/modes.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
@@ -27,56 +28,20 @@
 namespace ptk::ui {
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(name);
-  if (hint) b->setToolTip(QString::fromUtf8(hint));
-  return b;
+using build::Button;
+using build::ButtonRow;
+using build::Named;
+
+// The transfer's progress on the process window; the size, once known, also in size.
+FirmwareProgress ProgressOf(ProcessRun& run, QLineEdit* size) {
+  FirmwareProgress p;
+  p.started = [&run, size](uint32_t bytes) {
+    if (size) size->setText(QString::number(bytes));
+    run.SetMaximum(static_cast<int>(bytes));
+  };
+  p.advanced = [&run](uint64_t gauge) { run.SetValue(gauge); };
+  return p;
 }
-
-QHBoxLayout* Row(std::initializer_list<QPushButton*> buttons) {
-  auto* row = new QHBoxLayout;
-  row->addStretch();
-  for (QPushButton* b : buttons) row->addWidget(b);
-  return row;
-}
-
-// The process window around a transfer: shown with the caption, its gauge following
-// the transfer, closed and reset afterwards.
-class ProcessView {
- public:
-  ProcessView(Tfm_Process* process, const QString& caption) : process_(process) {
-    if (!process_) return;
-    design_ = process_->windowTitle();
-    process_->setWindowTitle(caption);
-    process_->cg_Time->setValue(0);
-    process_->show();
-    process_->raise();
-  }
-  ~ProcessView() {
-    if (!process_) return;
-    process_->close();
-    process_->cg_Time->setValue(0);
-    process_->setWindowTitle(design_);
-  }
-  FirmwareProgress Progress(QLineEdit* size) {
-    FirmwareProgress p;
-    p.started = [this, size](uint32_t bytes) {
-      if (size) size->setText(QString::number(bytes));
-      if (process_) process_->cg_Time->setRange(0, static_cast<int>(bytes));
-    };
-    p.advanced = [this](uint64_t gauge) {
-      if (process_)
-        process_->cg_Time->setValue(static_cast<int>(
-            std::min<uint64_t>(gauge, static_cast<uint64_t>(process_->cg_Time->maximum()))));
-    };
-    return p;
-  }
-
- private:
-  Tfm_Process* process_;
-  QString design_;
-};
 
 // Whether the firmware file can be written, known before minutes of reading: a file
 // created beside it (and removed again), and the name itself not a folder. The error is
@@ -95,8 +60,7 @@ Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
   rg_Istochnik = new TRadioGroup(
       "rg_Istochnik", QStringLiteral("ИСТОЧНИК"),
       {QStringLiteral("блок управления ПТК"), QStringLiteral("блок фискальной памяти")}, this);
-  ed_LenPO = new QLineEdit(this);
-  ed_LenPO->setObjectName("ed_LenPO");
+  ed_LenPO = Named(new QLineEdit(this), "ed_LenPO");
   ed_LenPO->setReadOnly(true);
   bt_ReadPO = Button(this, "bt_ReadPO", "&Считать", "Начать считывание ПО");
   bt_ReadPOExit = Button(this, "bt_ReadPOExit", "&Закрыть", "Выйти из режима");
@@ -105,7 +69,7 @@ Tfm_ReadPO::Tfm_ReadPO(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(rg_Istochnik);
   layout->addLayout(size);
-  layout->addLayout(Row({bt_ReadPO, bt_ReadPOExit}));
+  layout->addLayout(ButtonRow({bt_ReadPO, bt_ReadPOExit}));
   FixClientSize(this, sizeHint().expandedTo(QSize(360, 0)));
   SetCommandControls({rg_Istochnik, bt_ReadPO, bt_ReadPOExit});
   connect(bt_ReadPO, &QPushButton::clicked, this, &Tfm_ReadPO::bt_ReadPOClick);
@@ -116,13 +80,7 @@ void Tfm_ReadPO::Open(QWidget* owner) {
   rg_Istochnik->setItemIndex(0);
   ed_LenPO->clear();
   if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  bt_ReadPO->setFocus();
+  ShowOver(owner, bt_ReadPO);
 }
 
 void Tfm_ReadPO::bt_ReadPOClick() {
@@ -133,29 +91,24 @@ void Tfm_ReadPO::bt_ReadPOClick() {
       ShowDirectError(ui(), fileError);
       return;
     }
-    ProcessView view(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
+    ProcessRun run(context().forms.fm_Process, Qs(kCaptionFirmwareReading));
     ed_LenPO->clear();
     const FirmwareRead read =
         ReadFirmware(link(), context().abort, source, std::string(FirmwareFileName(source)),
-                     view.Progress(ed_LenPO));
+                     ProgressOf(run, ed_LenPO));
     if (read.status == kFirmwareComplete) ShowInfo(ui(), FirmwareReadText(source));
   });
 }
 
 Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
     : TForm(context, "fm_CheckPO", QStringLiteral("Сравнение ПО ПТК")) {
-  dcb_Drive = new QComboBox(this);
-  dcb_Drive->setObjectName("dcb_Drive");
+  dcb_Drive = Named(new QComboBox(this), "dcb_Drive");
   for (const QFileInfo& drive : QDir::drives())
     dcb_Drive->addItem(QDir::toNativeSeparators(drive.absoluteFilePath()));
-  dlb_Directori = new QListWidget(this);
-  dlb_Directori->setObjectName("dlb_Directori");
-  flb_File = new QListWidget(this);
-  flb_File->setObjectName("flb_File");
-  lb_Dir = new QLabel(this);
-  lb_Dir->setObjectName("lb_Dir");
-  ed_File = new QLineEdit(QStringLiteral("*.*"), this);
-  ed_File->setObjectName("ed_File");
+  dlb_Directori = Named(new QListWidget(this), "dlb_Directori");
+  flb_File = Named(new QListWidget(this), "flb_File");
+  lb_Dir = Named(new QLabel(this), "lb_Dir");
+  ed_File = Named(new QLineEdit(QStringLiteral("*.*"), this), "ed_File");
   bt_Sravn = Button(this, "bt_Sravn", "&Сравнить", "Сравнить ПО с выбранным файлом");
   bt_POExit = Button(this, "bt_POExit", "&Закрыть", "Выйти из режима");
   auto* lists = new QGridLayout;
@@ -167,7 +120,7 @@ Tfm_CheckPO::Tfm_CheckPO(AppContext& context)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Укажите файл для сравнения ПО:"), this));
   layout->addLayout(lists);
-  layout->addLayout(Row({bt_Sravn, bt_POExit}));
+  layout->addLayout(ButtonRow({bt_Sravn, bt_POExit}));
   resize(520, 360);
   SetCommandControls({dcb_Drive, dlb_Directori, flb_File, ed_File, bt_Sravn, bt_POExit});
   connect(dcb_Drive, &QComboBox::currentIndexChanged, this, &Tfm_CheckPO::dcb_DriveChange);
@@ -211,12 +164,7 @@ void Tfm_CheckPO::Open(QWidget* owner, int source) {
       Qs(FirmwareCompareCaption(source == 2 ? FirmwareSource::Fp : FirmwareSource::Ptk)));
   ShowFolder(QDir::fromNativeSeparators(lb_Dir->text()));
   if (Tfm_Process* process = context().forms.fm_Process) process->cg_Time->setValue(0);
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
+  ShowOver(owner, nullptr);
 }
 
 void Tfm_CheckPO::bt_SravnClick() {
@@ -224,9 +172,9 @@ void Tfm_CheckPO::bt_SravnClick() {
   const std::string reference = Std(QDir::toNativeSeparators(
       QDir(QDir::fromNativeSeparators(lb_Dir->text())).filePath(ed_File->text())));
   RunCommand([&] {
-    ProcessView view(context().forms.fm_Process, windowTitle());
+    ProcessRun run(context().forms.fm_Process, windowTitle());
     CompareFirmware(link(), context().abort, source, reference,
-                    std::string(FirmwareFileName(source)), view.Progress(nullptr));
+                    std::string(FirmwareFileName(source)), ProgressOf(run, nullptr));
   });
 }
 

@@ -21,6 +21,7 @@
 #include "core/programming/pictures.h"
 #include "core/programming/table_fields.h"
 #include "ui/controls/updown_edit.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/progress.h"
 #include "ui/shell/qt_user_interface.h"
@@ -31,15 +32,8 @@ namespace {
 constexpr int kDisplayWidth = 320;
 constexpr int kDisplayHeight = 200;
 
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  return Named(new QPushButton(QString::fromUtf8(caption), parent), name);
-}
+using build::Button;
+using build::Named;
 
 QSpinBox* UpDown(QWidget* parent, const char* name, int min, int max, int value) {
   auto* s = Named(new QSpinBox(parent), name);
@@ -182,12 +176,7 @@ void Tfrmimgman::Open(QWidget* owner) {
     return;
   }
   cdblimgheight->setChecked(!answer.Value().empty() && answer.Value()[0] != 0);
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
+  ShowOver(owner, nullptr);
 }
 
 void Tfrmimgman::WithProgress(int total, const std::function<int(const StepProgress&)>& work) {

@@ -58,7 +58,6 @@ Tfm_PrnBmp::Tfm_PrnBmp(AppContext& context)
 
 void Tfm_PrnBmp::Open() {
   ui().SetResult("");
-  SetControlsEnabled(true);
   ShowFromMenu(nullptr, true);
   ed_File->clear();
   edn_Povtor->setText(QStringLiteral("1"));

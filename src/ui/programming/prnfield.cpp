@@ -75,7 +75,6 @@ void Tfm_PrnField::Open() {
   rg_WidthFont->setItemIndex(0);
   cb_IntensivFont->setCurrentIndex(0);
   ed_Text->clear();
-  SetControlsEnabled(true);
   ShowFromMenu(ed_Text);
 }
 

@@ -45,7 +45,6 @@ Tfm_PrnStr::Tfm_PrnStr(AppContext& context)
 void Tfm_PrnStr::Open() {
   ui().SetResult("");
   ed_PrnStr->clear();
-  SetControlsEnabled(true);
   ShowFromMenu(ed_PrnStr);
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/link/direct_command.h"
 #include "core/shell/modes.h"
+#include "ui/controls/widget_build.h"
 #include "ui/programming/datatable.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/datefr.h"
@@ -12,16 +13,8 @@
 #include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
-namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(name);
-  if (hint) b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
-
-}  // namespace
+using build::Button;
 
 Tfm_Program::Tfm_Program(AppContext& context)
     : TForm(context, "fm_Program", QStringLiteral("Режим программирования")) {
@@ -29,8 +22,8 @@ Tfm_Program::Tfm_Program(AppContext& context)
       Button(this, "bt_DataTable", "Работа с таблицами", "Чтение и программирование таблиц");
   bt_ProgrDateTime =
       Button(this, "bt_ProgrDateTime", "Дата/время", "Программирование даты и времени");
-  btnimgdlg = Button(this, "btnimgdlg", "Работа с изображениями", nullptr);
-  btnrsoft = Button(this, "btnrsoft", "", nullptr);
+  btnimgdlg = Button(this, "btnimgdlg", "Работа с изображениями");
+  btnrsoft = Button(this, "btnrsoft", "");
   btnrsoft->setVisible(false);
   btnrsoft->setEnabled(false);
   bt_ChekClose = Button(this, "bt_ChekClose", "&Закрыть", "Выйти из режима");
@@ -48,7 +41,6 @@ void Tfm_Program::Prepare() {
   // A failed identification leaves the all-zero capabilities; nothing is shown here.
   IdentifyModel(link());
   btnimgdlg->setEnabled(CurrentModel().caps.pictures != 0);
-  setEnabled(true);
   ShowFromMenu(bt_DataTable, true);
 }
 

@@ -1,23 +1,18 @@
 #include "ui/reports/fiskpam.h"
 
-#include <QDateEdit>
 #include <QFormLayout>
-#include <QFrame>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "core/reports/report_commands.h"
-#include "core/reports/report_wait.h"
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
+#include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
@@ -30,17 +25,11 @@ namespace {
 using build::Button;
 using build::Named;
 using build::Number;
-using build::Today;
 
 QLineEdit* ReadOnly(QWidget* parent, const char* name) {
   auto* e = Named(new QLineEdit(parent), name);
   e->setReadOnly(true);
   return e;
-}
-
-ReportDate DateOf(const QDateEdit* picker) {
-  const QDate d = picker->date();
-  return ReportDate{d.year(), d.month(), d.day()};
 }
 
 }  // namespace
@@ -77,52 +66,9 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   pg_FiskPam->addPage(tbch_Registr, QStringLiteral("Фискализация/перерегистрация"));
 
   tbch_Otch = Named(new QWidget, "tbch_Otch");
-  pg_Otch = Named(new QTabWidget(tbch_Otch), "pg_Otch");
-  pg_Otch->setUsesScrollButtons(false);
-  tbch_OtchDate = Named(new QWidget, "tbch_OtchDate");
-  dtp_OtchDateFirst = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateFirst");
-  dtp_OtchDateLast = Named(new QDateEdit(tbch_OtchDate), "dtp_OtchDateLast");
-  for (QDateEdit* d : {dtp_OtchDateFirst, dtp_OtchDateLast}) {
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-  }
-  auto* dateKind =
-      Named(new QGroupBox(QStringLiteral("вид информации"), tbch_OtchDate), "gb_OtchDateVid");
-  rb_OtchDatePoln = Named(new QRadioButton(QStringLiteral("полная"), dateKind), "rb_OtchDatePoln");
-  rb_OtchDateSokr =
-      Named(new QRadioButton(QStringLiteral("сокращённая"), dateKind), "rb_OtchDateSokr");
-  auto* dk = new QVBoxLayout(dateKind);
-  dk->addWidget(rb_OtchDatePoln);
-  dk->addWidget(rb_OtchDateSokr);
-  auto* dates = new QGridLayout(tbch_OtchDate);
-  dates->addWidget(new QLabel(QStringLiteral("начальная дата"), tbch_OtchDate), 0, 0);
-  dates->addWidget(dtp_OtchDateFirst, 0, 1);
-  dates->addWidget(new QLabel(QStringLiteral("конечная дата"), tbch_OtchDate), 1, 0);
-  dates->addWidget(dtp_OtchDateLast, 1, 1);
-  dates->addWidget(dateKind, 0, 2, 2, 1);
-  pg_Otch->addTab(tbch_OtchDate, QStringLiteral("По дате"));
-  tbch_OtchNumSm = Named(new QWidget, "tbch_OtchNumSm");
-  ed_OtchNSmFirst = Number(tbch_OtchNumSm, "ed_OtchNSmFirst", 4);
-  ed_OtchNSmLast = Number(tbch_OtchNumSm, "ed_OtchNSmLast", 4);
-  auto* shiftKind =
-      Named(new QGroupBox(QStringLiteral("вид информации"), tbch_OtchNumSm), "gb_OtchNSmVid");
-  rb_OtchNSmPoln = Named(new QRadioButton(QStringLiteral("полная"), shiftKind), "rb_OtchNSmPoln");
-  rb_OtchNSmSokr =
-      Named(new QRadioButton(QStringLiteral("сокращённая"), shiftKind), "rb_OtchNSmSokr");
-  auto* sk = new QVBoxLayout(shiftKind);
-  sk->addWidget(rb_OtchNSmPoln);
-  sk->addWidget(rb_OtchNSmSokr);
-  auto* shifts = new QGridLayout(tbch_OtchNumSm);
-  shifts->addWidget(new QLabel(QStringLiteral("начальный № смены"), tbch_OtchNumSm), 0, 0);
-  shifts->addWidget(ed_OtchNSmFirst, 0, 1);
-  shifts->addWidget(new QLabel(QStringLiteral("конечный № смены"), tbch_OtchNumSm), 1, 0);
-  shifts->addWidget(ed_OtchNSmLast, 1, 1);
-  shifts->addWidget(shiftKind, 0, 2, 2, 1);
-  pg_Otch->addTab(tbch_OtchNumSm, QStringLiteral("По номеру смены"));
-  bt_OtchOk = Button(tbch_Otch, "bt_OtchOk", "Отчет", "Получить отчет");
-  auto* otch = new QVBoxLayout(tbch_Otch);
-  otch->addWidget(pg_Otch);
-  otch->addWidget(bt_OtchOk, 0, Qt::AlignRight);
+  BuildRangePages(tbch_Otch, {QStringLiteral("По дате"), QStringLiteral("По номеру смены"),
+                              QStringLiteral("вид информации"), QStringLiteral("полная"),
+                              QStringLiteral("сокращённая"), "gb_OtchDateVid", "gb_OtchNSmVid"});
   pg_FiskPam->addPage(tbch_Otch, QStringLiteral("Отчеты"));
 
   tbch_Diapazon = Named(new QWidget, "tbch_Diapazon");
@@ -144,13 +90,10 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   pg_FiskPam->addPage(tbch_Diapazon, QStringLiteral("Диапазон"));
 
   bt_FiskPamClose = Button(this, "bt_FiskPamClose", "&Закрыть", "Выйти из режима ФП");
-  bt_StopReport = Button(this, "bt_StopReport", "Прервать", "Прервать отчет");
-  pn_Sleep = Named(new QFrame(this), "pn_Sleep");
-  pn_Sleep->setFrameShape(QFrame::StyledPanel);
-  lb_Sleep = Named(new QLabel(QStringLiteral("Ждите !!!"), pn_Sleep), "lb_Sleep");
-  auto* sleep = new QHBoxLayout(pn_Sleep);
-  sleep->addWidget(lb_Sleep, 0, Qt::AlignCenter);
-  pn_Sleep->hide();
+  pn_Sleep = new TWaitPanel(this, context.abort);
+  pn_Sleep->SetReplaced({pg_FiskPam});
+  lb_Sleep = pn_Sleep->label;
+  bt_StopReport = pn_Sleep->stopButton;
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(bt_StopReport);
@@ -166,40 +109,19 @@ Tfm_FiskPam::Tfm_FiskPam(AppContext& context)
   connect(bt_Registr, &QPushButton::clicked, this, &Tfm_FiskPam::bt_RegistrClick);
   connect(bt_OtchOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_OtchOkClick);
   connect(bt_ZaprosOk, &QPushButton::clicked, this, &Tfm_FiskPam::bt_ZaprosOkClick);
-  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_FiskPam::bt_StopReportClick);
   connect(bt_FiskPamClose, &QPushButton::clicked, this, &Tfm_FiskPam::bt_FiskPamCloseClick);
   connect(pg_FiskPam, &TPageControl::currentChanged, this, &Tfm_FiskPam::pg_FiskPamChange);
 }
 
 void Tfm_FiskPam::Open() {
-  pn_Sleep->hide();
-  pg_FiskPam->show();
-  bt_StopReport->setEnabled(false);
-  for (QLineEdit* e :
-       {static_cast<QLineEdit*>(ed_ZavNum), static_cast<QLineEdit*>(ed_RegNum),
-        static_cast<QLineEdit*>(ed_INN), static_cast<QLineEdit*>(ed_PassNew),
-        static_cast<QLineEdit*>(ed_OtchNSmFirst), static_cast<QLineEdit*>(ed_OtchNSmLast),
-        ed_DDateFirst, ed_DDateLast, ed_DNSmFirst, ed_DNSmLast})
+  pn_Sleep->Reset();
+  for (QLineEdit* e : {static_cast<QLineEdit*>(ed_ZavNum), static_cast<QLineEdit*>(ed_RegNum),
+                       static_cast<QLineEdit*>(ed_INN), static_cast<QLineEdit*>(ed_PassNew),
+                       ed_DDateFirst, ed_DDateLast, ed_DNSmFirst, ed_DNSmLast})
     e->clear();
-  pg_Otch->setCurrentWidget(tbch_OtchDate);
-  rb_OtchDatePoln->setChecked(true);
-  rb_OtchNSmPoln->setChecked(true);
-  dtp_OtchDateFirst->setDate(Today());
-  dtp_OtchDateLast->setDate(Today());
+  ResetRangePages();
   pg_FiskPam->setCurrentWidget(tbch_ZavNum);
-  setEnabled(true);
   ShowFromMenu(ed_ZavNum, true);
-}
-
-void Tfm_FiskPam::RunWaiting(const std::function<void()>& work, bool stoppable) {
-  RunCommand(work, {bt_FiskPamClose}, [this, stoppable](bool on) {
-    pg_FiskPam->setVisible(!on);
-    pn_Sleep->setVisible(on);
-    if (stoppable) {
-      bt_StopReport->setEnabled(on);
-      if (!on) context().abort.stopRequested = false;
-    }
-  });
 }
 
 void Tfm_FiskPam::bt_ZavNumOkClick() {
@@ -216,46 +138,25 @@ void Tfm_FiskPam::bt_RegistrClick() {
   ed_INN->setText(Qs(fields.inn));
   ed_PassNew->setText(Qs(fields.password));
   if (click != FiscalClick::Confirmed) return;
-  RunWaiting([&] { Fiscalize(link(), fields.regNumber, fields.inn, fields.password); });
+  RunWaiting(*pn_Sleep, [&] { Fiscalize(link(), fields.regNumber, fields.inn, fields.password); },
+             {bt_FiskPamClose});
 }
 
 void Tfm_FiskPam::bt_OtchOkClick() {
-  const bool byShifts = pg_Otch->currentWidget() == tbch_OtchNumSm;
-  if (byShifts &&
-      !ShiftRangeEntered(ui(), Std(ed_OtchNSmFirst->text()), Std(ed_OtchNSmLast->text())))
-    return;
-  RunWaiting(
-      [&] {
-        // The stop button stays usable while the report prints.
-        setEnabled(true);
-        const auto disableStop = [this] { bt_StopReport->setEnabled(false); };
-        if (byShifts) {
-          RunReportByShifts(link(), context().abort, ReportKind::FiscalMemory,
-                            rb_OtchNSmPoln->isChecked(), Std(ed_OtchNSmFirst->text()),
-                            Std(ed_OtchNSmLast->text()), disableStop);
-        } else {
-          RunReportByDates(link(), context().abort, ReportKind::FiscalMemory,
-                           rb_OtchDatePoln->isChecked(), DateOf(dtp_OtchDateFirst),
-                           DateOf(dtp_OtchDateLast), disableStop);
-        }
-      },
-      true);
+  if (RangeEntered(ui()))
+    RunStoppable(*pn_Sleep, RangeReport(link(), context().abort, ReportKind::FiscalMemory),
+                 {bt_FiskPamClose});
 }
 
 void Tfm_FiskPam::bt_ZaprosOkClick() {
   int result = 0;
-  RunWaiting([&] { result = QueryRanges(link()); });
+  RunWaiting(*pn_Sleep, [&] { result = QueryRanges(link()); }, {bt_FiskPamClose});
   if (result != kExchangeOk) return;
   const FmRanges ranges = ShowRanges(link());
   ed_DDateFirst->setText(Qs(ranges.dateFirst));
   ed_DDateLast->setText(Qs(ranges.dateLast));
   ed_DNSmFirst->setText(Qs(ranges.shiftFirst));
   ed_DNSmLast->setText(Qs(ranges.shiftLast));
-}
-
-void Tfm_FiskPam::bt_StopReportClick() {
-  context().abort.stopRequested = true;
-  bt_StopReport->setEnabled(false);
 }
 
 void Tfm_FiskPam::pg_FiskPamChange() {
@@ -266,9 +167,7 @@ void Tfm_FiskPam::pg_FiskPamChange() {
 }
 
 void Tfm_FiskPam::bt_FiskPamCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitFiscalMemoryMode(link()); });
-  close();
+  CloseLeavingMode([this] { ExitFiscalMemoryMode(link()); });
 }
 
 void Tfm_FiskPam::Closed() {

@@ -4,24 +4,21 @@
 #pragma once
 
 #include "core/reports/report_windows.h"
+#include "ui/controls/range_pages.h"
 #include "ui/shell/form.h"
 
-class QDateEdit;
-class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
-class QTabWidget;
 
 namespace ptk::ui {
 
-class TPageControl;
-
 class TEditNum;
+class TPageControl;
+class TWaitPanel;
 
-class Tfm_FiskPam : public TForm {
+// The report range (pg_Otch and bt_OtchOk) is built into the page tbch_Otch.
+class Tfm_FiskPam : public TForm, public TRangePages {
   Q_OBJECT
  public:
   explicit Tfm_FiskPam(AppContext& context);
@@ -34,7 +31,6 @@ class Tfm_FiskPam : public TForm {
   void bt_RegistrClick();
   void bt_OtchOkClick();
   void bt_ZaprosOkClick();
-  void bt_StopReportClick();
   void bt_FiskPamCloseClick();
   void pg_FiskPamChange();
 
@@ -48,18 +44,6 @@ class Tfm_FiskPam : public TForm {
   TEditNum* ed_PassNew;
   QPushButton* bt_Registr;
   QWidget* tbch_Otch;
-  QTabWidget* pg_Otch;
-  QWidget* tbch_OtchDate;
-  QDateEdit* dtp_OtchDateFirst;
-  QDateEdit* dtp_OtchDateLast;
-  QRadioButton* rb_OtchDatePoln;
-  QRadioButton* rb_OtchDateSokr;
-  QWidget* tbch_OtchNumSm;
-  TEditNum* ed_OtchNSmFirst;
-  TEditNum* ed_OtchNSmLast;
-  QRadioButton* rb_OtchNSmPoln;
-  QRadioButton* rb_OtchNSmSokr;
-  QPushButton* bt_OtchOk;
   QWidget* tbch_Diapazon;
   QPushButton* bt_ZaprosOk;
   QLineEdit* ed_DDateFirst;
@@ -68,16 +52,13 @@ class Tfm_FiskPam : public TForm {
   QLineEdit* ed_DNSmLast;
   QPushButton* bt_FiskPamClose;
   QPushButton* bt_StopReport;
-  QFrame* pn_Sleep;
+  TWaitPanel* pn_Sleep;
   QLabel* lb_Sleep;
 
  protected:
   void Closed() override;
 
  private:
-  // Runs work with the pages hidden, "Ждите !!!" shown and the close button disabled.
-  void RunWaiting(const std::function<void()>& work, bool stoppable = false);
-
   FiscalizationDialogue dialogue_;
 };
 

@@ -17,6 +17,7 @@
 
 #include "core/reports/registers.h"
 #include "ui/controls/number_edits.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/process.h"
 #include "ui/shell/qt_user_interface.h"
@@ -25,16 +26,11 @@
 namespace ptk::ui {
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(name);
-  b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
+using build::Button;
+using build::Named;
 
 QComboBox* List(QWidget* parent, const char* name, std::span<const std::string_view> items) {
-  auto* c = new QComboBox(parent);
-  c->setObjectName(name);
+  auto* c = Named(new QComboBox(parent), name);
   for (std::string_view item : items) c->addItem(Qs(item));
   return c;
 }
@@ -47,10 +43,9 @@ constexpr int kValueWidth = 181;
 
 Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
     : TForm(context, "fm_MenadgerReg", QStringLiteral("Менеджер регистров")) {
-  pn_ManadgerReg = new QFrame(this);
-  pn_ManadgerReg->setObjectName("pn_ManadgerReg");
-  sg_MenadgerReg = new QTableWidget(kManagerRows, kManagerColumns, pn_ManadgerReg);
-  sg_MenadgerReg->setObjectName("sg_MenadgerReg");
+  pn_ManadgerReg = Named(new QFrame(this), "pn_ManadgerReg");
+  sg_MenadgerReg =
+      Named(new QTableWidget(kManagerRows, kManagerColumns, pn_ManadgerReg), "sg_MenadgerReg");
   sg_MenadgerReg->horizontalHeader()->hide();
   sg_MenadgerReg->verticalHeader()->hide();
   // The descriptions' header row and column are drawn as cells of their own.
@@ -72,6 +67,10 @@ Tfm_MenadgerReg::Tfm_MenadgerReg(AppContext& context)
   FitWindowToScreen(this);
   connect(bt_MenadgerRegExit, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();
+}
+
+void Tfm_MenadgerReg::Open() {
+  ShowFromMenu(bt_MenadgerRegExit);
 }
 
 void Tfm_MenadgerReg::ShowGrid(const RegisterGrid& grid) {
@@ -96,15 +95,11 @@ void Tfm_MenadgerReg::ShowGrid(const RegisterGrid& grid) {
 
 Tfm_Registr::Tfm_Registr(AppContext& context)
     : TForm(context, "fm_Registr", QStringLiteral("Регистры")) {
-  pn_Registr = new QFrame(this);
-  pn_Registr->setObjectName("pn_Registr");
-  Panel1 = new QFrame(pn_Registr);
-  Panel1->setObjectName("Panel1");
+  pn_Registr = Named(new QFrame(this), "pn_Registr");
+  Panel1 = Named(new QFrame(pn_Registr), "Panel1");
   Panel1->setFrameShape(QFrame::StyledPanel);
   Panel1->setFrameShadow(QFrame::Sunken);
-  edn_NumRegistr = new TEditNum(Panel1);
-  edn_NumRegistr->setObjectName("edn_NumRegistr");
-  edn_NumRegistr->setMaxLength(2);
+  edn_NumRegistr = build::Number(Panel1, "edn_NumRegistr", 2);
   cb_TypeChek = List(Panel1, "cb_TypeChek", RegisterReceiptTypeItems());
   cb_TypeOpl = List(Panel1, "cb_TypeOpl", RegisterPaymentTypeItems());
   cb_TypeItog = List(Panel1, "cb_TypeItog", RegisterTotalTypeItems());
@@ -113,8 +108,7 @@ Tfm_Registr::Tfm_Registr(AppContext& context)
   fields->addRow(QStringLiteral("Тип чека"), cb_TypeChek);
   fields->addRow(QStringLiteral("Тип оплаты"), cb_TypeOpl);
   fields->addRow(QStringLiteral("Тип итога"), cb_TypeItog);
-  mem_Registr = new QPlainTextEdit(pn_Registr);
-  mem_Registr->setObjectName("mem_Registr");
+  mem_Registr = Named(new QPlainTextEdit(pn_Registr), "mem_Registr");
   mem_Registr->setReadOnly(true);
   auto* panel = new QHBoxLayout(pn_Registr);
   panel->addWidget(Panel1);
@@ -145,7 +139,6 @@ void Tfm_Registr::Open() {
   edn_NumRegistr->setText(QStringLiteral("1"));
   mem_Registr->clear();
   for (QComboBox* c : {cb_TypeChek, cb_TypeOpl, cb_TypeItog}) c->setCurrentIndex(0);
-  SetControlsEnabled(true);
   ShowFromMenu(bt_ReadRegistr, true);
 }
 
@@ -170,29 +163,16 @@ void Tfm_Registr::bt_ReadAllRegistrClick() {
   if (!process || !manager || busy()) return;
   int result = 0;
   RunCommand([&] {
-    const QString design = process->windowTitle();
-    process->cg_Time->setRange(0, kManagerGaugeMax);
-    process->cg_Time->setValue(0);
-    process->setWindowTitle(Qs(kTextReadingRegisters));
-    process->show();
-    process->raise();
-    result = RunRegisterManager(link(), context().abort, grid_, [process] {
-      process->cg_Time->setValue(process->cg_Time->value() + 1);
-    });
-    process->cg_Time->setValue(kManagerGaugeMax);
-    process->close();
-    // The process window serves the firmware reading too: its own caption comes back.
-    process->setWindowTitle(design);
+    ProcessRun run(process, Qs(kTextReadingRegisters));
+    run.SetMaximum(kManagerGaugeMax);
+    result = RunRegisterManager(link(), context().abort, grid_, [&run] { run.Step(); });
+    run.SetValue(kManagerGaugeMax);
   });
   // A stopped or failed run keeps what it read: the rows read again show their new values,
   // the others their previous ones. Only a complete run shows the manager window.
   manager->ShowGrid(grid_);
   if (result != 1) return;
-  setEnabled(false);
-  manager->show();
-  manager->raise();
-  manager->activateWindow();
-  manager->bt_MenadgerRegExit->setFocus();
+  manager->Open();
 }
 
 }  // namespace ptk::ui

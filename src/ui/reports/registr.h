@@ -20,6 +20,8 @@ class Tfm_MenadgerReg : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_MenadgerReg(AppContext& context);
+  // Over the register window, which stays disabled until this one closes.
+  void Open();
   void ShowGrid(const RegisterGrid& grid);
 
   QFrame* pn_ManadgerReg;

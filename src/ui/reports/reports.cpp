@@ -11,6 +11,8 @@
 #include "core/reports/report_windows.h"
 #include "core/shell/modes.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/wait_panel.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
@@ -19,14 +21,7 @@
 namespace ptk::ui {
 namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const char* hint) {
-  auto* b = new QPushButton(caption, parent);
-  b->setObjectName(name);
-  b->setToolTip(QString::fromUtf8(hint));
-  // A report cannot be undone: Enter and Esc never start one.
-  b->setAutoDefault(false);
-  return b;
-}
+using build::Button;
 
 QStringList XItems() {
   QStringList items;
@@ -40,27 +35,11 @@ QStringList ClearingItems() {
   return items;
 }
 
-QFrame* SleepPanel(QWidget* parent, QLabel*& label) {
-  auto* panel = new QFrame(parent);
-  panel->setObjectName("pn_Sleep");
-  panel->setFrameShape(QFrame::StyledPanel);
-  panel->setFrameShadow(QFrame::Sunken);
-  label = new QLabel(QStringLiteral("Ждите !!!"), panel);
-  label->setObjectName("lb_Sleep");
-  QFont bold = label->font();
-  bold.setBold(true);
-  label->setFont(bold);
-  auto* layout = new QHBoxLayout(panel);
-  layout->addWidget(label, 0, Qt::AlignCenter);
-  panel->hide();
-  return panel;
-}
-
 }  // namespace
 
 TModeReportForm::TModeReportForm(AppContext& context, const char* name, const QString& caption,
                                  const char* panelName, const QStringList& items,
-                                 const char* closeName, const QString& closeCaption,
+                                 const char* closeName, const char* closeCaption,
                                  std::function<void(int item)> report)
     : TForm(context, name, caption), report_(std::move(report)) {
   pn_Report = new QFrame(this);
@@ -70,7 +49,9 @@ TModeReportForm::TModeReportForm(AppContext& context, const char* name, const QS
   rg_TypeOtch = new TRadioGroup("rg_TypeOtch", QStringLiteral("ТИП ОТЧЕТА"), items, pn_Report);
   auto* panel = new QVBoxLayout(pn_Report);
   panel->addWidget(rg_TypeOtch);
-  bt_Otch = Button(this, "bt_Otch", QStringLiteral("Отчет"), "Печатать отчет ");
+  // A report cannot be undone: Enter and Esc never start one (the buttons are never
+  // default buttons).
+  bt_Otch = Button(this, "bt_Otch", "Отчет", "Печатать отчет ");
   bt_Close = Button(this, closeName, closeCaption, "Выйти из режима");
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(bt_Otch);
@@ -86,7 +67,6 @@ TModeReportForm::TModeReportForm(AppContext& context, const char* name, const QS
 
 void TModeReportForm::Open() {
   rg_TypeOtch->setItemIndex(0);
-  SetControlsEnabled(true);
   ShowFromMenu(bt_Otch, true);
 }
 
@@ -102,20 +82,18 @@ void TModeReportForm::Closed() {
 
 Tfm_Reports::Tfm_Reports(AppContext& context)
     : TModeReportForm(context, "fm_Reports", QStringLiteral("РЕЖИМ ОТЧЕТОВ"), "pn_Reports",
-                      XItems(), "bt_ReportsClose", QStringLiteral("&Закрыть"),
+                      XItems(), "bt_ReportsClose", "&Закрыть",
                       [this](int item) { PrintReport(link(), XReportTypeByte(item)); }) {
   connect(bt_Close, &QPushButton::clicked, this, &Tfm_Reports::bt_ReportsCloseClick);
 }
 
 void Tfm_Reports::bt_ReportsCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitMode(link()); });
-  close();
+  CloseLeavingMode([this] { ExitMode(link()); });
 }
 
 Tfm_Gash::Tfm_Gash(AppContext& context)
     : TModeReportForm(context, "fm_Gash", QStringLiteral("РЕЖИМ ГАШЕНИЙ"), "pn_Gash",
-                      ClearingItems(), "bt_GashClose", QStringLiteral("Закрыть"), [this](int item) {
+                      ClearingItems(), "bt_GashClose", "Закрыть", [this](int item) {
                         PrintClearingReport(
                             link(), item == 1 ? ClearingKind::General : ClearingKind::Daily);
                       }) {
@@ -124,18 +102,17 @@ Tfm_Gash::Tfm_Gash(AppContext& context)
 }
 
 void Tfm_Gash::bt_GashCloseClick() {
-  if (busy()) return;
-  RunCommand([this] { ExitModeWithMessage(link()); });
-  close();
+  CloseLeavingMode([this] { ExitModeWithMessage(link()); });
 }
 
 Tfm_AvarReport::Tfm_AvarReport(AppContext& context)
     : TForm(context, "fm_AvarReport", QStringLiteral("Аварийный отчет по ФП")) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-  bt_Otch = Button(this, "bt_Otch", QStringLiteral("Отчет"), "Печатать отчет ");
-  bt_Close = Button(this, "bt_Close", QStringLiteral("&Закрыть"), "Выйти из режима");
-  bt_StopReport = Button(this, "bt_StopReport", QStringLiteral("Прервать"), "Прервать отчет");
-  pn_Sleep = SleepPanel(this, lb_Sleep);
+  bt_Otch = Button(this, "bt_Otch", "Отчет", "Печатать отчет ");
+  bt_Close = Button(this, "bt_Close", "&Закрыть", "Выйти из режима");
+  pn_Sleep = new TWaitPanel(this, context.abort, TWaitPanel::Look::Sunken);
+  lb_Sleep = pn_Sleep->label;
+  bt_StopReport = pn_Sleep->stopButton;
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(bt_Otch);
   buttons->addWidget(bt_StopReport);
@@ -147,34 +124,20 @@ Tfm_AvarReport::Tfm_AvarReport(AppContext& context)
   FixClientSize(this, QSize(385, 103));
   connect(bt_Otch, &QPushButton::clicked, this, &Tfm_AvarReport::bt_OtchClick);
   connect(bt_Close, &QPushButton::clicked, this, &QWidget::close);
-  connect(bt_StopReport, &QPushButton::clicked, this, &Tfm_AvarReport::bt_StopReportClick);
 }
 
 void Tfm_AvarReport::Open() {
   ui().SetResult("");
-  bt_StopReport->setEnabled(false);
-  pn_Sleep->hide();
+  pn_Sleep->Reset();
   ShowFromMenu(bt_Otch, true);
 }
 
 void Tfm_AvarReport::bt_OtchClick() {
-  // The stop button stays usable during the wait: only the other buttons are disabled.
-  RunCommand(
-      [this] {
-        setEnabled(true);
-        RunEmergencyReport(link(), context().abort, [this] { bt_StopReport->setEnabled(false); });
-      },
-      {bt_Otch, bt_Close},
-      [this](bool on) {
-        pn_Sleep->setVisible(on);
-        bt_StopReport->setEnabled(on);
-        if (!on) context().abort.stopRequested = false;
-      });
-}
-
-void Tfm_AvarReport::bt_StopReportClick() {
-  context().abort.stopRequested = true;
-  bt_StopReport->setEnabled(false);
+  RunStoppable(*pn_Sleep,
+               [this](const std::function<void()>& disableStop) {
+                 RunEmergencyReport(link(), context().abort, disableStop);
+               },
+               {bt_Otch, bt_Close});
 }
 
 }  // namespace ptk::ui

@@ -14,6 +14,7 @@ class QPushButton;
 namespace ptk::ui {
 
 class TRadioGroup;
+class TWaitPanel;
 
 // The window of one register mode with a report-type group and a report button.
 class TModeReportForm : public TForm {
@@ -31,7 +32,7 @@ class TModeReportForm : public TForm {
  protected:
   TModeReportForm(AppContext& context, const char* name, const QString& caption,
                   const char* panelName, const QStringList& items, const char* closeName,
-                  const QString& closeCaption, std::function<void(int item)> report);
+                  const char* closeCaption, std::function<void(int item)> report);
   void Closed() override;
 
  private:
@@ -60,12 +61,11 @@ class Tfm_AvarReport : public TForm {
   // From the main menu: the stop button disabled, "Ждите !!!" hidden, the window shown.
   void Open();
   void bt_OtchClick();
-  void bt_StopReportClick();
 
   QPushButton* bt_Otch;
   QPushButton* bt_Close;
   QPushButton* bt_StopReport;
-  QFrame* pn_Sleep;
+  TWaitPanel* pn_Sleep;
   QLabel* lb_Sleep;
 };
 

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/controls/widget_build.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/wndfit.h"
 
@@ -17,14 +18,12 @@ Tfm_SostFR::Tfm_SostFR(AppContext& context)
     : TForm(context, "fm_SostFR", QStringLiteral("Состояние ПТК")) {
   FixClientSize(this, QSize(450, 371));
 
-  pn_SostFR = new QFrame(this);
-  pn_SostFR->setObjectName("pn_SostFR");
+  pn_SostFR = build::Named(new QFrame(this), "pn_SostFR");
   pn_SostFR->setFrameShape(QFrame::StyledPanel);
   pn_SostFR->setFrameShadow(QFrame::Raised);
   pn_SostFR->setGeometry(8, 8, 249, 345);
 
-  mem_SostFR = new QPlainTextEdit(pn_SostFR);
-  mem_SostFR->setObjectName("mem_SostFR");
+  mem_SostFR = build::Named(new QPlainTextEdit(pn_SostFR), "mem_SostFR");
   mem_SostFR->setReadOnly(true);
   mem_SostFR->setGeometry(4, 4, 241, 337);
   QPalette palette = mem_SostFR->palette();
@@ -36,9 +35,7 @@ Tfm_SostFR::Tfm_SostFR(AppContext& context)
   mem_SostFR->setFont(font);
   mem_SostFR->setPlainText(QString("\n") + QString(42, QLatin1Char('-')));
 
-  bt_SostFRExit = new QPushButton(QStringLiteral("&Закрыть"), this);
-  bt_SostFRExit->setObjectName("bt_SostFRExit");
-  bt_SostFRExit->setToolTip(QStringLiteral("Выйти из режима"));
+  bt_SostFRExit = build::Button(this, "bt_SostFRExit", "&Закрыть", "Выйти из режима");
   bt_SostFRExit->setGeometry(300, 325, 130, 28);
   connect(bt_SostFRExit, &QPushButton::clicked, this, &QWidget::close);
   CloseOnEscape();

@@ -11,34 +11,26 @@
 #include <QVBoxLayout>
 
 #include "core/shell/date_time.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/qt_user_interface.h"
 #include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
-namespace {
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-  b->setObjectName(name);
-  b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
-
-}  // namespace
+using build::Button;
+using build::Named;
 
 Tfm_DateFR::Tfm_DateFR(AppContext& context)
     : TForm(context, "fm_DateFR", QStringLiteral("Программирование даты и времени")),
       confirmation_(std::make_unique<DateConfirmation>()) {
   rg_DateTime =
-      new QGroupBox(QStringLiteral(" ************** ВНИМАНИЕ !!! *************** "), this);
-  rg_DateTime->setObjectName("rg_DateTime");
-  dt_Date = new QDateEdit(rg_DateTime);
-  dt_Date->setObjectName("dt_Date");
+      Named(new QGroupBox(QStringLiteral(" ************** ВНИМАНИЕ !!! *************** "), this),
+            "rg_DateTime");
+  dt_Date = Named(new QDateEdit(rg_DateTime), "dt_Date");
   dt_Date->setCalendarPopup(true);
   dt_Date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-  dt_Time = new QTimeEdit(rg_DateTime);
-  dt_Time->setObjectName("dt_Time");
+  dt_Time = Named(new QTimeEdit(rg_DateTime), "dt_Time");
   dt_Time->setDisplayFormat(QStringLiteral("HH:mm:ss"));
   auto* grid = new QGridLayout(rg_DateTime);
   grid->addWidget(new QLabel(QStringLiteral("Проверьте устанавливаемую дату/время"), rg_DateTime),
@@ -72,13 +64,7 @@ void Tfm_DateFR::Open(QWidget* owner) {
   const QDateTime now = QDateTime::currentDateTime();
   dt_Date->setDate(now.date());
   dt_Time->setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
-  SetOwnerWindow(owner);
-  if (owner) owner->setEnabled(false);
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  bt_DateOk->setFocus();
+  ShowOver(owner, bt_DateOk);
 }
 
 void Tfm_DateFR::bt_DateOkClick() {

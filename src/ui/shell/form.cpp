@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QShortcut>
 
+#include "ui/controls/wait_panel.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/wndfit.h"
@@ -59,13 +60,46 @@ bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>&
   return true;
 }
 
+bool TForm::RunWaiting(TWaitPanel& wait, const std::function<void()>& work,
+                       const QList<QWidget*>& extra) {
+  return RunCommand(work, extra, [&wait](bool on) { wait.SetWaiting(on, false); });
+}
+
+bool TForm::RunStoppable(TWaitPanel& wait,
+                         const std::function<void(const std::function<void()>&)>& work,
+                         const QList<QWidget*>& extra) {
+  return RunCommand(
+      [&] {
+        // The stop button sits in the window: the window alone is enabled again.
+        setEnabled(true);
+        work(wait.DisableStop());
+      },
+      extra, [&wait](bool on) { wait.SetWaiting(on, true); });
+}
+
 void TForm::ShowFromMenu(QWidget* focus, bool centre) {
-  if (Tfm_MainFr* main = context_.forms.fm_MainFr) main->setEnabled(false);
+  if (owner_) {
+    owner_->setEnabled(false);
+  } else if (Tfm_MainFr* main = context_.forms.fm_MainFr) {
+    main->setEnabled(false);
+  }
+  SetControlsEnabled(true);
   if (centre) CentreOnScreen(this);
   show();
   raise();
   activateWindow();
   if (focus) focus->setFocus();
+}
+
+void TForm::ShowOver(QWidget* owner, QWidget* focus, bool centre) {
+  SetOwnerWindow(owner);
+  ShowFromMenu(focus, centre);
+}
+
+void TForm::CloseLeavingMode(const std::function<void()>& exit) {
+  if (busy()) return;
+  RunCommand(exit);
+  close();
 }
 
 void TForm::CloseOnEscape() {

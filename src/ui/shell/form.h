@@ -17,6 +17,7 @@ class UserInterface;
 namespace ptk::ui {
 
 class AppContext;
+class TWaitPanel;
 
 class TForm : public QWidget {
   Q_OBJECT
@@ -45,12 +46,28 @@ class TForm : public QWidget {
   // does nothing; false then.
   bool RunCommand(const std::function<void()>& work, const QList<QWidget*>& extra = {},
                   const std::function<void(bool)>& busyView = {});
+  // A command that waits with the wait panel shown in place of the window's controls.
+  bool RunWaiting(TWaitPanel& wait, const std::function<void()>& work,
+                  const QList<QWidget*>& extra = {});
+  // A command the person can stop: as RunWaiting, but while the work runs the window is
+  // enabled again for the wait panel's stop button (the command controls and extra stay
+  // disabled), and the stop flag is cleared on both ends. The work gets what to call once
+  // the run can no longer be stopped.
+  bool RunStoppable(TWaitPanel& wait,
+                    const std::function<void(const std::function<void()>& disableStop)>& work,
+                    const QList<QWidget*>& extra = {});
   // Enables or disables the window and its command controls.
   void SetControlsEnabled(bool enabled, const QList<QWidget*>& extra = {});
 
-  // Shows the window as one opened from the main menu: the main window disabled, this
-  // window shown, raised and active, the focus on focus.
+  // Opens the window: its owner (the main window when none is set) disabled until this
+  // window closes, the window and its command controls enabled, the window shown (centred
+  // on the screen when asked), raised and active, the focus on focus.
   void ShowFromMenu(QWidget* focus, bool centre = false);
+  // The same over owner, which becomes the window's owner.
+  void ShowOver(QWidget* owner, QWidget* focus, bool centre = false);
+  // The close button of a window of a register mode: unless a command runs, exit (which
+  // leaves the mode) run as a command, then the window closed.
+  void CloseLeavingMode(const std::function<void()>& exit);
   // Escape closes the window.
   void CloseOnEscape();
 

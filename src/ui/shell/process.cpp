@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/shell/app_context.h"
 #include "ui/shell/wndfit.h"
@@ -53,6 +54,37 @@ void Tfm_Process::bt_CancelClick() {
 void Tfm_Process::closeEvent(QCloseEvent* event) {
   context_.abort.stopRequested = false;
   event->accept();
+}
+
+ProcessRun::ProcessRun(Tfm_Process* process, const QString& caption) : process_(process) {
+  if (!process_) return;
+  design_ = process_->windowTitle();
+  process_->setWindowTitle(caption);
+  process_->cg_Time->setValue(0);
+  process_->show();
+  process_->raise();
+}
+
+ProcessRun::~ProcessRun() {
+  if (!process_) return;
+  process_->close();
+  process_->cg_Time->setValue(0);
+  process_->setWindowTitle(design_);
+}
+
+void ProcessRun::SetMaximum(int maximum) {
+  if (process_) process_->cg_Time->setRange(0, maximum);
+}
+
+void ProcessRun::SetValue(uint64_t value) {
+  if (!process_) return;
+  QProgressBar* gauge = process_->cg_Time;
+  gauge->setValue(
+      static_cast<int>(std::min<uint64_t>(value, static_cast<uint64_t>(gauge->maximum()))));
+}
+
+void ProcessRun::Step() {
+  if (process_) process_->cg_Time->setValue(process_->cg_Time->value() + 1);
 }
 
 }  // namespace ptk::ui

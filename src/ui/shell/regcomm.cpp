@@ -13,6 +13,7 @@
 #include "core/receipts/money.h"
 #include "core/reports/device_state.h"
 #include "core/shell/modes.h"
+#include "ui/controls/widget_build.h"
 #include "ui/programming/prnfield.h"
 #include "ui/programming/prnstr.h"
 #include "ui/shell/app_context.h"
@@ -30,10 +31,8 @@ constexpr int kModeProgramming = 4;
 
 Tfm_RegComm::Tfm_RegComm(AppContext& context)
     : TForm(context, "fm_RegComm", QStringLiteral("Вход в режим")) {
-  lb_Pass = new QLabel(QStringLiteral("Введите пароль доступа :"), this);
-  lb_Pass->setObjectName("lb_Pass");
-  ed_Pass = new QLineEdit(this);
-  ed_Pass->setObjectName("ed_Pass");
+  lb_Pass = build::Named(new QLabel(QStringLiteral("Введите пароль доступа :"), this), "lb_Pass");
+  ed_Pass = build::Named(new QLineEdit(this), "ed_Pass");
   ed_Pass->setMaxLength(kModePasswordLength);
   ed_Pass->setEchoMode(QLineEdit::Password);
   ed_Pass->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));  // '*'
@@ -42,13 +41,10 @@ Tfm_RegComm::Tfm_RegComm(AppContext& context)
   ed_Pass->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), ed_Pass));
   lb_Pass->setBuddy(ed_Pass);
-  bt_RegCommOk = new QPushButton(QStringLiteral("Применить"), this);
-  bt_RegCommOk->setObjectName("bt_RegCommOk");
-  bt_RegCommOk->setToolTip(QStringLiteral("Применить настройки"));
+  bt_RegCommOk = build::Button(this, "bt_RegCommOk", "Применить", "Применить настройки");
+  // Kept the default button: Enter on it applies the password.
   bt_RegCommOk->setDefault(true);
-  bt_RegCommNo = new QPushButton(QStringLiteral("Отменить"), this);
-  bt_RegCommNo->setObjectName("bt_RegCommNo");
-  bt_RegCommNo->setToolTip(QStringLiteral("Отменить настройки"));
+  bt_RegCommNo = build::Button(this, "bt_RegCommNo", "Отменить", "Отменить настройки");
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
@@ -112,11 +108,7 @@ void Tfm_RegComm::ModeItemClick(int mode) {
   }
   setWindowTitle(Qs(info->regCommTitle));
   ed_Pass->clear();
-  SetControlsEnabled(true);
-  show();
-  raise();
-  activateWindow();
-  ed_Pass->setFocus();
+  ShowFromMenu(ed_Pass);
 }
 
 void Tfm_RegComm::bt_RegCommOkClick() {
