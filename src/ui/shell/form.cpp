@@ -1,6 +1,7 @@
 #include "ui/shell/form.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QShortcut>
 
 #include "ui/shell/app_context.h"
@@ -57,6 +58,14 @@ bool TForm::RunCommand(const std::function<void()>& work, const QList<QWidget*>&
   if (busyView) busyView(true);
   work();
   return true;
+}
+
+bool TForm::RunWithStatus(QLineEdit* status, const std::function<bool()>& work) {
+  status->setText(QStringLiteral("Идет выполнение команды ..."));
+  const bool ok = work();
+  status->setText(ok ? QStringLiteral("Команда выполнена успешно.")
+                     : QStringLiteral("Ошибочное выполнение команды."));
+  return ok;
 }
 
 void TForm::ShowFromMenu(QWidget* focus, bool centre) {

@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <functional>
 
+class QLineEdit;
+
 namespace ptk {
 class Link;
 class UserInterface;
@@ -47,6 +49,11 @@ class TForm : public QWidget {
                   const std::function<void(bool)>& busyView = {});
   // Enables or disables the window and its command controls.
   void SetControlsEnabled(bool enabled, const QList<QWidget*>& extra = {});
+
+  // The status line of a window that has one: "Идет выполнение команды ..." while work
+  // runs, then "Команда выполнена успешно." or "Ошибочное выполнение команды." by what
+  // work returns (true: success), which is returned.
+  bool RunWithStatus(QLineEdit* status, const std::function<bool()>& work);
 
   // Shows the window as one opened from the main menu: the main window disabled, this
   // window shown, raised and active, the focus on focus.
