@@ -17,11 +17,13 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
@@ -31,6 +33,9 @@
 namespace ptk::ui {
 namespace {
 
+using build::Button;
+using build::Named;
+
 constexpr int kWidth = 823;
 constexpr int kHeight = 538;
 constexpr int kTabsPerRow = 4;
@@ -38,9 +43,7 @@ constexpr double kFontPixels = 13;
 constexpr double kSystemFontPixels = 12;
 constexpr int kAttributeNameChars = 14;
 constexpr int kNameLength = 42;
-constexpr int kAmountLength = 11;
 constexpr int kSectionLength = 2;
-constexpr int kPercentLength = 7;
 constexpr int kCardNumberLength = 20;
 constexpr int kAuthCodeLength = 8;
 constexpr int kReferenceLength = 12;
@@ -98,6 +101,20 @@ class PageBuilder {
     c->addItems(kPaymentTypes);
     return c;
   }
+  // The payment card's number, authorisation code and reference number, and the button
+  // that reads the number from the card reader (shown only for "типом оплаты 4").
+  std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*> Card(const char* number,
+                                                                    const char* authCode,
+                                                                    const char* reference,
+                                                                    const char* read) {
+    QLineEdit* n = Add<QLineEdit>("№ плат. карты", number, kCardNumberLength);
+    QLineEdit* a = Add<QLineEdit>("Код авторизации", authCode, kAuthCodeLength);
+    QLineEdit* r = Add<QLineEdit>("№ ссылки", reference, kReferenceLength);
+    QPushButton* b = Button(page_, read, "Считать", "");
+    Row(nullptr, b);
+    b->setVisible(false);
+    return {n, a, r, b};
+  }
   void Row(const char* label, QWidget* w) {
     if (label && *label) {
       auto* l = new QLabel(QString::fromUtf8(label), page_);
@@ -113,12 +130,6 @@ class PageBuilder {
   QWidget* page_;
   QFormLayout* form_;
 };
-
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
 
 }  // namespace
 
@@ -138,13 +149,9 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
   rg_VidOper = new TRadioGroup(
       "rg_VidOper", QStringLiteral("Вид операции"),
       {QStringLiteral("выполнить операцию"), QStringLiteral("проверить операцию")}, this);
-  bt_OperOk = Named(new QPushButton(QStringLiteral("Выполнить"), this), "bt_OperOk");
-  bt_OperOk->setToolTip(QStringLiteral("Выполнить операцию"));
-  bt_AnnulAllChek =
-      Named(new QPushButton(QStringLiteral("Аннулировать весь чек"), this), "bt_AnnulAllChek");
-  bt_OtmenaSkidNadb =
-      Named(new QPushButton(QStringLiteral("Отменить последнюю скидку/надбавку"), this),
-            "bt_OtmenaSkidNadb");
+  bt_OperOk = Button(this, "bt_OperOk", "Выполнить", "Выполнить операцию");
+  bt_AnnulAllChek = Button(this, "bt_AnnulAllChek", "Аннулировать весь чек", "");
+  bt_OtmenaSkidNadb = Button(this, "bt_OtmenaSkidNadb", "Отменить последнюю скидку/надбавку", "");
   pn_Procecc = Named(new QFrame(this), "pn_Procecc");
   pn_Procecc->setFrameShape(QFrame::StyledPanel);
   pn_Procecc->setFrameShadow(QFrame::Sunken);
@@ -153,19 +160,18 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
   auto* processLayout = new QHBoxLayout(pn_Procecc);
   processLayout->setContentsMargins(4, 4, 4, 4);
   processLayout->addWidget(ed_Process);
-  bt_ChekClose = Named(new QPushButton(QStringLiteral("Закрыть"), this), "bt_ChekClose");
-  bt_ChekClose->setToolTip(QStringLiteral("Выйти из режима"));
+  bt_ChekClose = Button(this, "bt_ChekClose", "Закрыть", "Выйти из режима");
   cnotreallyquit =
       Named(new QCheckBox(QStringLiteral("не выходить из режима"), this), "cnotreallyquit");
   // Present for the layout of the window, never shown and never used.
-  bt_CloseChek =
-      Named(new QPushButton(QStringLiteral("Печать окончания чека"), this), "bt_CloseChek");
-  bt_PrnStr = Named(new QPushButton(QStringLiteral("Печать строки"), this), "bt_PrnStr");
+  bt_CloseChek = Button(this, "bt_CloseChek", "Печать окончания чека", "");
+  bt_PrnStr = Button(this, "bt_PrnStr", "Печать строки", "");
   for (QPushButton* unused : {bt_CloseChek, bt_PrnStr}) {
     unused->setVisible(false);
     unused->setEnabled(false);
   }
   BuildLayout();
+  BuildPageTable();
   FixClientSize(this, QSize(kWidth, kHeight));
 
   SetCommandControls({Pg_Registr, bt_OperOk, bt_ChekClose, bt_AnnulAllChek, bt_OtmenaSkidNadb,
@@ -271,11 +277,8 @@ void Tfm_Chek::BuildPages() {
     PageBuilder p(Pg_Registr, "tsch_RaschChek", "          Расчет         ");
     tsch_RaschChek = p.page();
     cb_TypeOplRasch = p.PaymentType("cb_TypeOplRasch");
-    ed_NumPlKartRasch = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartRasch", kCardNumberLength);
-    eauthcodep = p.Add<QLineEdit>("Код авторизации", "eauthcodep", kAuthCodeLength);
-    erefnp = p.Add<QLineEdit>("№ ссылки", "erefnp", kReferenceLength);
-    btncardp = p.Add<QPushButton>("", "btncardp");
-    btncardp->setText(QStringLiteral("Считать"));
+    std::tie(ed_NumPlKartRasch, eauthcodep, erefnp, btncardp) =
+        p.Card("ed_NumPlKartRasch", "eauthcodep", "erefnp", "btncardp");
     edm_SummChekRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekRasch", kAmountLength);
     ed_OstatokRasch = p.ReadOnly("Остаток", "ed_OstatokRasch");
     ed_SdachaRasch = p.ReadOnly("Сдача", "ed_SdachaRasch");
@@ -298,11 +301,8 @@ void Tfm_Chek::BuildPages() {
     tsch_CloseChek = p.page();
     cb_TypeOplClose = p.PaymentType("cb_TypeOplClose");
     edm_VnesSumma = p.Add<TEditMoney>("Внесенная сумма", "edm_VnesSumma", kAmountLength);
-    ed_NumPlKartClose = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartClose", kCardNumberLength);
-    eauthcode = p.Add<QLineEdit>("Код авторизации", "eauthcode", kAuthCodeLength);
-    erefn = p.Add<QLineEdit>("№ ссылки", "erefn", kReferenceLength);
-    btncard = p.Add<QPushButton>("", "btncard");
-    btncard->setText(QStringLiteral("Считать"));
+    std::tie(ed_NumPlKartClose, eauthcode, erefn, btncard) =
+        p.Card("ed_NumPlKartClose", "eauthcode", "erefn", "btncard");
   }
   {
     PageBuilder p(Pg_Registr, "tsch_Vnes", "        Внесение        ");
@@ -314,9 +314,6 @@ void Tfm_Chek::BuildPages() {
     tsch_Vipl = p.page();
     edm_SummaVipl = p.Add<TEditMoney>("Сумма", "edm_SummaVipl", kAmountLength);
   }
-  // The card buttons appear only for "типом оплаты 4".
-  btncardp->setVisible(false);
-  btncard->setVisible(false);
 }
 
 void Tfm_Chek::BuildPanels() {
@@ -325,7 +322,7 @@ void Tfm_Chek::BuildPanels() {
   ed_PrnStrNumCount = Named(new QLineEdit(Panel9), "ed_PrnStrNumCount");
   ed_PrnStrNumCount->setMaxLength(kAccountLength);
   ed_PrnStrNumCount->setToolTip(QStringLiteral("до 25-х символов"));
-  BitBtn1 = Named(new QPushButton(QStringLiteral("Номер счета"), Panel9), "BitBtn1");
+  BitBtn1 = Button(Panel9, "BitBtn1", "Номер счета", "");
   auto* account = new QVBoxLayout(Panel9);
   account->addWidget(ed_PrnStrNumCount);
   account->addWidget(BitBtn1);
@@ -345,7 +342,7 @@ void Tfm_Chek::BuildPanels() {
   cbattrname->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbattrname->setMinimumContentsLength(kAttributeNameChars);
   eattrval = Named(new QLineEdit(panattr), "eattrval");
-  btnattrprint = Named(new QPushButton(QStringLiteral("Печатать"), panattr), "btnattrprint");
+  btnattrprint = Button(panattr, "btnattrprint", "Печатать", "");
   eattrn->setMinimumWidth(QFontMetrics(eattrn->font()).horizontalAdvance(QStringLiteral("0000")) +
                           12);
   auto* number = new QHBoxLayout;
@@ -366,7 +363,7 @@ void Tfm_Chek::BuildPanels() {
   cbbarcodetype->setCurrentIndex(-1);
   ebarcode = Named(new QLineEdit(Panel10), "ebarcode");
   ebarext = Named(new QLineEdit(Panel10), "ebarext");
-  btnbarcodeprint = Named(new QPushButton(QStringLiteral("Печатать"), Panel10), "btnbarcodeprint");
+  btnbarcodeprint = Button(Panel10, "btnbarcodeprint", "Печатать", "");
   auto* barcode = new QFormLayout(Panel10);
   barcode->addRow(QStringLiteral("Тип"), cbbarcodetype);
   barcode->addRow(QStringLiteral("Значение"), ebarcode);
