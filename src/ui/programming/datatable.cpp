@@ -26,22 +26,14 @@
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
 #include "ui/controls/updown_edit.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {
 
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
-  if (hint) b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
+using build::Button;
+using build::Named;
 
 QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
   return Named(new QCheckBox(QString::fromUtf8(caption), parent), name);
@@ -129,6 +121,7 @@ Tfm_DataTable::Tfm_DataTable(AppContext& context)
   BuildTaxes();
   BuildPrint();
   BuildAttributes();
+  BuildBindings();
 
   ed_Process =
       Named(new QLineEdit(QStringLiteral("Идет выпонение команды ..."), this), "ed_Process");
@@ -278,10 +271,10 @@ void Tfm_DataTable::BuildTexts() {
   }
   eimghdridx = UpDown(p, "eimghdridx", 1, 255, 1);
   eimghdroffset = UpDown(p, "eimghdroffset", 0, 600, 0);
-  btnimghdrpaste = Button(p, "btnimghdrpaste", "Вставить", nullptr);
+  btnimghdrpaste = Button(p, "btnimghdrpaste", "Вставить", "");
   eimgftridx = UpDown(p, "eimgftridx", 1, 255, 1);
   eimgftroffset = UpDown(p, "eimgftroffset", 0, 600, 0);
-  btnimgftrpaste = Button(p, "btnimgftrpaste", "Вставить", nullptr);
+  btnimgftrpaste = Button(p, "btnimgftrpaste", "Вставить", "");
   bt_TitleChekOk = Button(p, "bt_TitleChekOk", "Применить", "Запрограммировать заголовок чека");
   bt_TitleChekRetry = Button(p, "bt_TitleChekRetry", "Считать", "Считать заголовок чека");
   bt_CloseChekOk = Button(p, "bt_CloseChekOk", "Применить", "Запрограммировать окончание чека");
@@ -433,8 +426,8 @@ void Tfm_DataTable::BuildAttributes() {
   sgattr =
       Grid(p, "sgattr", kAttributeRows, {QStringLiteral("Наименование")}, Numbers(kAttributeRows));
   SetCornerText(sgattr, QStringLiteral("Номер"));
-  btnapplyattr = Button(p, "btnapplyattr", "Применить", nullptr);
-  btnrefreshattr = Button(p, "btnrefreshattr", "Считать", nullptr);
+  btnapplyattr = Button(p, "btnapplyattr", "Применить", "");
+  btnrefreshattr = Button(p, "btnrefreshattr", "Считать", "");
   auto* layout = new QVBoxLayout(p);
   layout->addWidget(sgattr, 1);
   layout->addLayout(Buttons(btnapplyattr, btnrefreshattr));
