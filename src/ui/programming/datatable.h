@@ -207,6 +207,10 @@ class Tfm_DataTable : public TForm {
   void ClearMarks();
   // The text of a grid's row (its only column).
   static QString CellText(QTableWidget* grid, int row);
+  // Marks a grid's row when the person edits one of its cells (not when the window fills
+  // it); normalise, when given, makes the cell's new text one the cell may hold.
+  void MarkEdits(QTableWidget* grid, QVector<bool>& marks,
+                 const std::function<QString(int column, const QString& text)>& normalise = {});
   // Fills a grid cell without marking its row.
   void SetCell(QTableWidget* grid, int row, int column, const QString& text);
 

@@ -80,6 +80,19 @@ class PageBuilder {
     e->setToolTip(QStringLiteral("до 42-х символов"));
     return e;
   }
+  // The name, price, quantity, section (where section is given) and receipt sum of an
+  // item registration page.
+  std::tuple<QLineEdit*, TEditMoney*, TEditCount*, TEditNum*, QLineEdit*> Item(const char* name,
+                                                                               const char* price,
+                                                                               const char* quantity,
+                                                                               const char* section,
+                                                                               const char* sum) {
+    QLineEdit* n = Name(name);
+    auto* p = Add<TEditMoney>("Цена", price, Tfm_Chek::kAmountLength);
+    auto* q = Add<TEditCount>("Количество", quantity, Tfm_Chek::kAmountLength);
+    TEditNum* s = section ? Add<TEditNum>("Секция", section, kSectionLength) : nullptr;
+    return {n, p, q, s, ReceiptSum(sum)};
+  }
   QLineEdit* ReadOnly(const char* label, const char* name) {
     QLineEdit* e = Add<QLineEdit>(label, name);
     e->setReadOnly(true);
@@ -215,29 +228,23 @@ void Tfm_Chek::BuildPages() {
   {
     PageBuilder p(Pg_Registr, "tsch_Registr", "         Продажа          ");
     tsch_Registr = p.page();
-    ed_PrnStr = p.Name("ed_PrnStr");
-    edm_PriceRegistr = p.Add<TEditMoney>("Цена", "edm_PriceRegistr", kAmountLength);
-    edc_CountRegistr = p.Add<TEditCount>("Количество", "edc_CountRegistr", kAmountLength);
-    edn_SecRegistr = p.Add<TEditNum>("Секция", "edn_SecRegistr", kSectionLength);
-    ed_SummaChekRegistr = p.ReceiptSum("ed_SummaChekRegistr");
+    std::tie(ed_PrnStr, edm_PriceRegistr, edc_CountRegistr, edn_SecRegistr, ed_SummaChekRegistr) =
+        p.Item("ed_PrnStr", "edm_PriceRegistr", "edc_CountRegistr", "edn_SecRegistr",
+               "ed_SummaChekRegistr");
   }
   {
     PageBuilder p(Pg_Registr, "tsch_StornoRegistr", "    Сторно продажи ");
     tsch_StornoRegistr = p.page();
-    ed_PrnStrStorno = p.Name("ed_PrnStrStorno");
-    edm_PriceStornoRegistr = p.Add<TEditMoney>("Цена", "edm_PriceStornoRegistr", kAmountLength);
-    edc_CountStornoRegistr =
-        p.Add<TEditCount>("Количество", "edc_CountStornoRegistr", kAmountLength);
-    edn_SecStornoRegistr = p.Add<TEditNum>("Секция", "edn_SecStornoRegistr", kSectionLength);
-    ed_SummaChekStornoRegistr = p.ReceiptSum("ed_SummaChekStornoRegistr");
+    std::tie(ed_PrnStrStorno, edm_PriceStornoRegistr, edc_CountStornoRegistr, edn_SecStornoRegistr,
+             ed_SummaChekStornoRegistr) =
+        p.Item("ed_PrnStrStorno", "edm_PriceStornoRegistr", "edc_CountStornoRegistr",
+               "edn_SecStornoRegistr", "ed_SummaChekStornoRegistr");
   }
   {
     PageBuilder p(Pg_Registr, "tsch_Vozv", "           Возврат          ");
     tsch_Vozv = p.page();
-    ed_PrnStrVoz = p.Name("ed_PrnStrVoz");
-    edm_PriceVozv = p.Add<TEditMoney>("Цена", "edm_PriceVozv", kAmountLength);
-    edc_CountVozv = p.Add<TEditCount>("Количество", "edc_CountVozv", kAmountLength);
-    ed_SummaChekVozv = p.ReceiptSum("ed_SummaChekVozv");
+    std::tie(ed_PrnStrVoz, edm_PriceVozv, edc_CountVozv, std::ignore, ed_SummaChekVozv) =
+        p.Item("ed_PrnStrVoz", "edm_PriceVozv", "edc_CountVozv", nullptr, "ed_SummaChekVozv");
   }
   {
     PageBuilder p(Pg_Registr, "tsch_SkidNadb", "  Скидка/Надбавка ");
@@ -263,10 +270,8 @@ void Tfm_Chek::BuildPages() {
   {
     PageBuilder p(Pg_Registr, "tsch_Annul", "      Аннулирование      ");
     tsch_Annul = p.page();
-    ed_PrnStrAn = p.Name("ed_PrnStrAn");
-    edm_PriceAnnul = p.Add<TEditMoney>("Цена", "edm_PriceAnnul", kAmountLength);
-    edc_CountAnnul = p.Add<TEditCount>("Количество", "edc_CountAnnul", kAmountLength);
-    ed_SummaChekAnnul = p.ReceiptSum("ed_SummaChekAnnul");
+    std::tie(ed_PrnStrAn, edm_PriceAnnul, edc_CountAnnul, std::ignore, ed_SummaChekAnnul) =
+        p.Item("ed_PrnStrAn", "edm_PriceAnnul", "edc_CountAnnul", nullptr, "ed_SummaChekAnnul");
   }
   {
     PageBuilder p(Pg_Registr, "tsch_ItogChek", "Промежут. итог чека");

@@ -63,6 +63,10 @@ class Tfm_Chek : public TForm {
 
   const ReceiptSums& sums() const { return sums_; }
 
+  // The widths of an amount field and of a percentage.
+  static constexpr int kAmountLength = 11;
+  static constexpr int kPercentLength = 7;
+
   TPageControl* Pg_Registr;
   TRadioGroup* rg_VidOper;
   QPushButton* bt_OperOk;
@@ -160,10 +164,6 @@ class Tfm_Chek : public TForm {
   void Closed() override;
 
  private:
-  // The widths of an amount field and of a percentage.
-  static constexpr int kAmountLength = 11;
-  static constexpr int kPercentLength = 7;
-
   // The controls of an item registration page (sale, storno, return, annulment); the
   // section is null where the page has none.
   struct ItemFields {
