@@ -57,8 +57,10 @@ const QStringList kPaymentTypes = {QStringLiteral("наличными"), QString
 // Builds the labelled rows of one page.
 class PageBuilder {
  public:
-  PageBuilder(TPageControl* pages, const char* name, const char* caption)
+  // Adds the page named name to pages and stores it in page.
+  PageBuilder(TPageControl* pages, QWidget*& page, const char* name, const char* caption)
       : page_(new QWidget), form_(new QFormLayout(page_)) {
+    page = page_;
     page_->setObjectName(name);
     form_->setLabelAlignment(Qt::AlignRight);
     pages->addPage(page_, QString::fromUtf8(caption));
@@ -210,13 +212,11 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
 
 void Tfm_Chek::BuildPages() {
   {
-    PageBuilder p(Pg_Registr, "tsch_OpenSmen", "    Открытие смены   ");
-    tsch_OpenSmen = p.page();
+    PageBuilder p(Pg_Registr, tsch_OpenSmen, "tsch_OpenSmen", "    Открытие смены   ");
     ed_TextOpenSm = p.Add<QLineEdit>("Текст", "ed_TextOpenSm", kNameLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_OpenChek", "    Открытие чека   ");
-    tsch_OpenChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_OpenChek, "tsch_OpenChek", "    Открытие чека   ");
     rg_TypeChek = new TRadioGroup(
         "rg_TypeChek", QStringLiteral("Тип чека"),
         {QStringLiteral("Продажа"), QStringLiteral("Возврат продажи"),
@@ -226,29 +226,25 @@ void Tfm_Chek::BuildPages() {
     p.Row(nullptr, rg_TypeChek);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Registr", "         Продажа          ");
-    tsch_Registr = p.page();
+    PageBuilder p(Pg_Registr, tsch_Registr, "tsch_Registr", "         Продажа          ");
     std::tie(ed_PrnStr, edm_PriceRegistr, edc_CountRegistr, edn_SecRegistr, ed_SummaChekRegistr) =
         p.Item("ed_PrnStr", "edm_PriceRegistr", "edc_CountRegistr", "edn_SecRegistr",
                "ed_SummaChekRegistr");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_StornoRegistr", "    Сторно продажи ");
-    tsch_StornoRegistr = p.page();
+    PageBuilder p(Pg_Registr, tsch_StornoRegistr, "tsch_StornoRegistr", "    Сторно продажи ");
     std::tie(ed_PrnStrStorno, edm_PriceStornoRegistr, edc_CountStornoRegistr, edn_SecStornoRegistr,
              ed_SummaChekStornoRegistr) =
         p.Item("ed_PrnStrStorno", "edm_PriceStornoRegistr", "edc_CountStornoRegistr",
                "edn_SecStornoRegistr", "ed_SummaChekStornoRegistr");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vozv", "           Возврат          ");
-    tsch_Vozv = p.page();
+    PageBuilder p(Pg_Registr, tsch_Vozv, "tsch_Vozv", "           Возврат          ");
     std::tie(ed_PrnStrVoz, edm_PriceVozv, edc_CountVozv, std::ignore, ed_SummaChekVozv) =
         p.Item("ed_PrnStrVoz", "edm_PriceVozv", "edc_CountVozv", nullptr, "ed_SummaChekVozv");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_SkidNadb", "  Скидка/Надбавка ");
-    tsch_SkidNadb = p.page();
+    PageBuilder p(Pg_Registr, tsch_SkidNadb, "tsch_SkidNadb", "  Скидка/Надбавка ");
     rg_TypeZnak = new TRadioGroup("rg_TypeZnak", QStringLiteral("Знак"),
                                   {QStringLiteral("Скидка"), QStringLiteral("Надбавка")}, p.page());
     rg_TypeObl = new TRadioGroup(
@@ -268,19 +264,16 @@ void Tfm_Chek::BuildPages() {
     edm_Znach = p.Add<TEditMoney>("Значение", "edm_Znach", kPercentLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Annul", "      Аннулирование      ");
-    tsch_Annul = p.page();
+    PageBuilder p(Pg_Registr, tsch_Annul, "tsch_Annul", "      Аннулирование      ");
     std::tie(ed_PrnStrAn, edm_PriceAnnul, edc_CountAnnul, std::ignore, ed_SummaChekAnnul) =
         p.Item("ed_PrnStrAn", "edm_PriceAnnul", "edc_CountAnnul", nullptr, "ed_SummaChekAnnul");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_ItogChek", "Промежут. итог чека");
-    tsch_ItogChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_ItogChek, "tsch_ItogChek", "Промежут. итог чека");
     ed_SummItogChek = p.ReadOnly("Сумма", "ed_SummItogChek");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_RaschChek", "          Расчет         ");
-    tsch_RaschChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_RaschChek, "tsch_RaschChek", "          Расчет         ");
     cb_TypeOplRasch = p.PaymentType("cb_TypeOplRasch");
     std::tie(ed_NumPlKartRasch, eauthcodep, erefnp, btncardp) =
         p.Card("ed_NumPlKartRasch", "eauthcodep", "erefnp", "btncardp");
@@ -289,34 +282,29 @@ void Tfm_Chek::BuildPages() {
     ed_SdachaRasch = p.ReadOnly("Сдача", "ed_SdachaRasch");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_StornoRaschChek", "  Сторно расчета ");
-    tsch_StornoRaschChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_StornoRaschChek, "tsch_StornoRaschChek", "  Сторно расчета ");
     cb_TypeOplStornoRasch = p.PaymentType("cb_TypeOplStornoRasch");
     edm_SummChekStornoRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekStornoRasch", kAmountLength);
     ed_OstatokStornoRasch = p.ReadOnly("Остаток", "ed_OstatokStornoRasch");
     ed_SdachaStornoRasch = p.ReadOnly("Сдача", "ed_SdachaStornoRasch");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_DuplexOper", "        Повтор продажи        ");
-    tsch_DuplexOper = p.page();
+    PageBuilder p(Pg_Registr, tsch_DuplexOper, "tsch_DuplexOper", "        Повтор продажи        ");
     ed_SummaDuplexOper = p.ReadOnly("Сумма", "ed_SummaDuplexOper");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_CloseChek", "       Закрытие чека        ");
-    tsch_CloseChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_CloseChek, "tsch_CloseChek", "       Закрытие чека        ");
     cb_TypeOplClose = p.PaymentType("cb_TypeOplClose");
     edm_VnesSumma = p.Add<TEditMoney>("Внесенная сумма", "edm_VnesSumma", kAmountLength);
     std::tie(ed_NumPlKartClose, eauthcode, erefn, btncard) =
         p.Card("ed_NumPlKartClose", "eauthcode", "erefn", "btncard");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vnes", "        Внесение        ");
-    tsch_Vnes = p.page();
+    PageBuilder p(Pg_Registr, tsch_Vnes, "tsch_Vnes", "        Внесение        ");
     edm_SummaVnes = p.Add<TEditMoney>("Сумма", "edm_SummaVnes", kAmountLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vipl", "       Выплата       ");
-    tsch_Vipl = p.page();
+    PageBuilder p(Pg_Registr, tsch_Vipl, "tsch_Vipl", "       Выплата       ");
     edm_SummaVipl = p.Add<TEditMoney>("Сумма", "edm_SummaVipl", kAmountLength);
   }
 }
