@@ -1,5 +1,6 @@
-// The receipt window's operations: the common run of "Выполнить" and the operation of
-// each page, the whole-receipt buttons, the page change and the card reader buttons.
+// The receipt window's operations: the table of its pages (what "Выполнить" and showing
+// a page do), the operations of the pages, the whole-receipt buttons and the card reader
+// buttons.
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
