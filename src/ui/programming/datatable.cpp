@@ -26,22 +26,14 @@
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
 #include "ui/controls/updown_edit.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {
 
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* b = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
-  if (hint) b->setToolTip(QString::fromUtf8(hint));
-  return b;
-}
+using build::Button;
+using build::Named;
 
 QCheckBox* Check(QWidget* parent, const char* name, const char* caption) {
   return Named(new QCheckBox(QString::fromUtf8(caption), parent), name);
@@ -129,6 +121,7 @@ Tfm_DataTable::Tfm_DataTable(AppContext& context)
   BuildTaxes();
   BuildPrint();
   BuildAttributes();
+  BuildBindings();
 
   ed_Process =
       Named(new QLineEdit(QStringLiteral("Идет выпонение команды ..."), this), "ed_Process");
@@ -215,20 +208,15 @@ void Tfm_DataTable::BuildPasswords() {
   layout->addLayout(Buttons(bt_PassOk, bt_PassRetry));
   pg_DataTable->addTab(p, QStringLiteral("ПАРОЛИ"));
   groupPasswords_ = {sg_Pass, bt_PassOk, bt_PassRetry, ecommpwd};
-  passMarks_.fill(false, kUserRows);
-  connect(sg_Pass, &QTableWidget::cellChanged, this, [this](int row, int column) {
-    if (filling_) return;
-    passMarks_[row] = true;
-    QTableWidgetItem* item = sg_Pass->item(row, column);
-    if (!item) return;
-    QString text = item->text();
+  // A password is up to eight digits, a name up to a table text's width.
+  MarkEdits(sg_Pass, passMarks_, [](int column, QString text) {
     if (column == 0) {
       text.remove(QRegularExpression(QStringLiteral("[^0-9]")));
       text.truncate(8);
     } else {
       text.truncate(static_cast<int>(kClassicTextWidth));
     }
-    if (text != item->text()) SetCell(sg_Pass, row, column, text);
+    return text;
   });
   connect(bt_PassOk, &QPushButton::clicked, this, &Tfm_DataTable::bt_PassOkClick);
   connect(bt_PassRetry, &QPushButton::clicked, this, &Tfm_DataTable::bt_PassRetryClick);
@@ -278,10 +266,10 @@ void Tfm_DataTable::BuildTexts() {
   }
   eimghdridx = UpDown(p, "eimghdridx", 1, 255, 1);
   eimghdroffset = UpDown(p, "eimghdroffset", 0, 600, 0);
-  btnimghdrpaste = Button(p, "btnimghdrpaste", "Вставить", nullptr);
+  btnimghdrpaste = Button(p, "btnimghdrpaste", "Вставить", "");
   eimgftridx = UpDown(p, "eimgftridx", 1, 255, 1);
   eimgftroffset = UpDown(p, "eimgftroffset", 0, 600, 0);
-  btnimgftrpaste = Button(p, "btnimgftrpaste", "Вставить", nullptr);
+  btnimgftrpaste = Button(p, "btnimgftrpaste", "Вставить", "");
   bt_TitleChekOk = Button(p, "bt_TitleChekOk", "Применить", "Запрограммировать заголовок чека");
   bt_TitleChekRetry = Button(p, "bt_TitleChekRetry", "Считать", "Считать заголовок чека");
   bt_CloseChekOk = Button(p, "bt_CloseChekOk", "Применить", "Запрограммировать окончание чека");
@@ -307,14 +295,8 @@ void Tfm_DataTable::BuildTexts() {
   pg_DataTable->addTab(p, QStringLiteral("ТЕКСТ В ЧЕКЕ"));
   groupTexts_ = {sg_TitleChek,      sg_CloseChek,   bt_TitleChekOk,
                  bt_TitleChekRetry, bt_CloseChekOk, bt_CloseChekRetry};
-  headerMarks_.fill(false, kHeaderLines);
-  footerMarks_.fill(false, kFooterLines);
-  connect(sg_TitleChek, &QTableWidget::cellChanged, this, [this](int row, int) {
-    if (!filling_) headerMarks_[row] = true;
-  });
-  connect(sg_CloseChek, &QTableWidget::cellChanged, this, [this](int row, int) {
-    if (!filling_) footerMarks_[row] = true;
-  });
+  MarkEdits(sg_TitleChek, headerMarks_);
+  MarkEdits(sg_CloseChek, footerMarks_);
   connect(btnimghdrpaste, &QPushButton::clicked, this,
           [this] { PastePicture(sg_TitleChek, eimghdridx, eimghdroffset, headerMarks_); });
   connect(btnimgftrpaste, &QPushButton::clicked, this,
@@ -339,13 +321,8 @@ void Tfm_DataTable::BuildSections() {
   layout->addLayout(Buttons(bt_SekOk, bt_SekRetry));
   pg_DataTable->addTab(p, QStringLiteral("СЕКЦИИ"));
   groupSections_ = {sg_Sek, bt_SekOk, bt_SekRetry};
-  sectionMarks_.fill(false, kSectionRows);
-  connect(sg_Sek, &QTableWidget::cellChanged, this, [this](int row, int column) {
-    if (filling_) return;
-    sectionMarks_[row] = true;
-    const QString text = sg_Sek->item(row, column)->text();
-    if (text.size() > static_cast<int>(kClassicTextWidth))
-      SetCell(sg_Sek, row, column, text.left(static_cast<int>(kClassicTextWidth)));
+  MarkEdits(sg_Sek, sectionMarks_, [](int, const QString& text) {
+    return text.left(static_cast<int>(kClassicTextWidth));
   });
   connect(bt_SekOk, &QPushButton::clicked, this, &Tfm_DataTable::bt_SekOkClick);
   connect(bt_SekRetry, &QPushButton::clicked, this, &Tfm_DataTable::bt_SekRetryClick);
@@ -364,14 +341,8 @@ void Tfm_DataTable::BuildTaxes() {
   layout->addLayout(Buttons(bt_NalogOk, bt_NalogRetry));
   pg_DataTable->addTab(p, QStringLiteral("НАЛОГИ"));
   groupTaxes_ = {sg_Nalog, bt_NalogOk, bt_NalogRetry};
-  taxMarks_.fill(false, kTaxRows);
-  connect(sg_Nalog, &QTableWidget::cellChanged, this, [this](int row, int column) {
-    if (filling_) return;
-    taxMarks_[row] = true;
-    const QString text = sg_Nalog->item(row, column)->text();
-    const QString normal =
-        Qs(NormalizeTaxCell(Std(text), TNumberEdit::DecimalSeparator().unicode()));
-    if (normal != text) SetCell(sg_Nalog, row, column, normal);
+  MarkEdits(sg_Nalog, taxMarks_, [](int, const QString& text) {
+    return Qs(NormalizeTaxCell(Std(text), TNumberEdit::DecimalSeparator().unicode()));
   });
   connect(bt_NalogOk, &QPushButton::clicked, this, &Tfm_DataTable::bt_NalogOkClick);
   connect(bt_NalogRetry, &QPushButton::clicked, this, &Tfm_DataTable::bt_NalogRetryClick);
@@ -433,18 +404,29 @@ void Tfm_DataTable::BuildAttributes() {
   sgattr =
       Grid(p, "sgattr", kAttributeRows, {QStringLiteral("Наименование")}, Numbers(kAttributeRows));
   SetCornerText(sgattr, QStringLiteral("Номер"));
-  btnapplyattr = Button(p, "btnapplyattr", "Применить", nullptr);
-  btnrefreshattr = Button(p, "btnrefreshattr", "Считать", nullptr);
+  btnapplyattr = Button(p, "btnapplyattr", "Применить", "");
+  btnrefreshattr = Button(p, "btnrefreshattr", "Считать", "");
   auto* layout = new QVBoxLayout(p);
   layout->addWidget(sgattr, 1);
   layout->addLayout(Buttons(btnapplyattr, btnrefreshattr));
   pg_DataTable->addTab(p, QStringLiteral("РЕКВИЗИТЫ"));
-  attrMarks_.fill(false, kAttributeRows);
-  connect(sgattr, &QTableWidget::cellChanged, this, [this](int row, int) {
-    if (!filling_) attrMarks_[row] = true;
-  });
+  MarkEdits(sgattr, attrMarks_);
   connect(btnapplyattr, &QPushButton::clicked, this, &Tfm_DataTable::btnapplyattrClick);
   connect(btnrefreshattr, &QPushButton::clicked, this, &Tfm_DataTable::btnrefreshattrClick);
+}
+
+void Tfm_DataTable::MarkEdits(QTableWidget* grid, QVector<bool>& marks,
+                              const std::function<QString(int, const QString&)>& normalise) {
+  marks.fill(false, grid->rowCount());
+  connect(grid, &QTableWidget::cellChanged, this,
+          [this, grid, &marks, normalise](int row, int column) {
+            if (filling_) return;
+            marks[row] = true;
+            const QTableWidgetItem* item = grid->item(row, column);
+            if (!normalise || !item) return;
+            const QString text = normalise(column, item->text());
+            if (text != item->text()) SetCell(grid, row, column, text);
+          });
 }
 
 void Tfm_DataTable::SetCell(QTableWidget* grid, int row, int column, const QString& text) {

@@ -5,6 +5,8 @@
 
 #include <QVector>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -146,6 +148,20 @@ class Tfm_DataTable : public TForm {
     uint8_t field;
     bool compact = false;
   };
+  using Bytes = std::vector<uint8_t>;
+  // The item of cbpaperwidth, and the value of its field, for 57 mm paper.
+  static constexpr int kPaper57 = 1;
+  // A field of the tables and the control that holds it, both ways: show puts a value
+  // read from the register into the control, value gives the bytes the control's value is
+  // written as (nullopt: a value the field cannot take, shown as "Недопустимый
+  // параметр"; no value: a field written otherwise). Both take the address's row; field 0
+  // stands for every field of the table.
+  struct Binding {
+    uint8_t table;
+    uint8_t field;
+    std::function<void(uint16_t row, std::span<const uint8_t> value)> show;
+    std::function<std::optional<Bytes>(uint16_t row)> value = {};
+  };
 
   void BuildTypeRegim();
   void BuildPasswords();
@@ -155,9 +171,13 @@ class Tfm_DataTable : public TForm {
   void BuildTaxes();
   void BuildPrint();
   void BuildAttributes();
+  // The binding of every field the window reads or writes.
+  void BuildBindings();
+  const Binding* BindingOf(const Address& a) const;
 
   // The common frame of every "Применить" and "Считать": status texts, the tab's group
-  // disabled, work (false at the first failed command), the group enabled again.
+  // disabled, work (false at the first failed command), the group enabled again, the
+  // tab's marks cleared.
   void RunTab(const QList<QWidget*>& group, const std::function<bool()>& work,
               QVector<bool>* marks = nullptr);
   // Reads the addresses in order into the controls; false at the first failure (a failed
@@ -165,21 +185,36 @@ class Tfm_DataTable : public TForm {
   bool ReadFields(const std::vector<Address>& fields);
   // Writes the controls' values to the addresses in order; false at the first failure.
   bool WriteFields(const std::vector<Address>& fields);
+  // Reads (writing false) or writes the addresses.
+  bool TransferFields(bool writing, const std::vector<Address>& fields);
   // A value read from the register into its control.
   void ShowField(const Address& a, std::span<const uint8_t> value);
-  // The value of an address as its control holds it (nullopt: a value the field
-  // cannot take, shown as "Недопустимый параметр").
-  std::optional<std::vector<uint8_t>> FieldBytes(const Address& a);
+  // The value of an address as its control holds it.
+  std::optional<Bytes> FieldBytes(const Address& a);
   std::vector<Address> TypeRegimFields(bool writing) const;
-  std::vector<Address> PrintFields(bool writing) const;
+  std::vector<Address> PrintFields() const;
+  // The field of the rows of a table (1..rows), or of those marked when marks is given.
+  static std::vector<Address> Rows(uint8_t table, int rows, uint8_t field,
+                                   const QVector<bool>* marks = nullptr, bool compact = false);
+  // The buttons of the tabs: writing ("Применить") or reading ("Считать").
+  void TypeRegimTab(bool writing);
+  void LinesTab(bool header, bool writing);
+  void RowsTab(const QList<QWidget*>& group, QVector<bool>& marks, uint8_t table, bool writing);
   bool WriteLines(QTableWidget* grid, QVector<bool>& marks, bool header);
   bool ReadLines(QTableWidget* grid, QVector<bool>& marks, bool header);
   void PastePicture(QTableWidget* grid, QSpinBox* number, QSpinBox* offset, QVector<bool>& marks);
   void ApplyPaperWidth();
   void ClearMarks();
+  // The text of a grid's row (its only column).
+  static QString CellText(QTableWidget* grid, int row);
+  // Marks a grid's row when the person edits one of its cells (not when the window fills
+  // it); normalise, when given, makes the cell's new text one the cell may hold.
+  void MarkEdits(QTableWidget* grid, QVector<bool>& marks,
+                 const std::function<QString(int column, const QString& text)>& normalise = {});
   // Fills a grid cell without marking its row.
   void SetCell(QTableWidget* grid, int row, int column, const QString& text);
 
+  std::vector<Binding> bindings_;
   ModelCapabilities caps_;
   bool filling_ = false;
   QVector<bool> passMarks_, headerMarks_, footerMarks_, sectionMarks_, taxMarks_, attrMarks_;

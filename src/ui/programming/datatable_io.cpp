@@ -1,5 +1,6 @@
 // The tables window's reading and writing: the common frame of the tab buttons, the
-// field values to and from the controls, and the reading of all tables.
+// fields of each tab, and the reading of all tables. The fields' values to and from the
+// controls are in datatable_fields.cpp.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -27,25 +28,7 @@ namespace {
 
 namespace sf = settings_field;
 
-constexpr const char* kRunning = "Идет выполнение команды ...";
-constexpr const char* kSucceeded = "Команда выполнена успешно.";
-constexpr const char* kFailed = "Ошибочное выполнение команды.";
 constexpr uint16_t kSettingsRow = 1;
-constexpr int kPaper57 = 1;
-
-bool Flag(std::span<const uint8_t> v) {
-  return !v.empty() && v[0] != 0;
-}
-
-int Number(std::span<const uint8_t> v) {
-  const std::string digits = DecodePacked(v.first(std::min<size_t>(v.size(), 1)));
-  return digits.empty() ? 0 : std::stoi(digits);
-}
-
-QString Text(QTableWidget* grid, int row) {
-  const QTableWidgetItem* item = grid->item(row, 0);
-  return item ? item->text() : QString();
-}
 
 }  // namespace
 
@@ -55,13 +38,10 @@ void Tfm_DataTable::RunTab(const QList<QWidget*>& group, const std::function<boo
                            QVector<bool>* marks) {
   RunCommand(
       [&] {
-        ed_Process->setText(QString::fromUtf8(kRunning));
-        const bool ok = work();
-        ed_Process->setText(QString::fromUtf8(ok ? kSucceeded : kFailed));
+        RunWithStatus(ed_Process, work);
         if (marks) marks->fill(false);
       },
       group);
-  if (&group == &groupModes_) cusepoledisplay->setEnabled(caps_.customerDisplay != 0);
 }
 
 bool Tfm_DataTable::ReadFields(const std::vector<Address>& fields) {
@@ -86,7 +66,7 @@ bool Tfm_DataTable::ReadFields(const std::vector<Address>& fields) {
 
 bool Tfm_DataTable::WriteFields(const std::vector<Address>& fields) {
   for (const Address& a : fields) {
-    const std::optional<std::vector<uint8_t>> value = FieldBytes(a);
+    const std::optional<Bytes> value = FieldBytes(a);
     if (!value) {
       ShowDirectError(ui(), direct_error::kInvalidParameter);
       return false;
@@ -105,218 +85,16 @@ bool Tfm_DataTable::WriteFields(const std::vector<Address>& fields) {
   return true;
 }
 
-// ---- values to and from the controls ----
-
-void Tfm_DataTable::ShowField(const Address& a, std::span<const uint8_t> v) {
-  filling_ = true;
-  const int row = a.row - 1;
-  switch (a.table) {
-    case kSettingsTable:
-      switch (a.field) {
-        case sf::kRegisterNumber:
-          edn_NumKKM->setText(Qs(DecodePacked(v.first(std::min<size_t>(v.size(), 1)))));
-          break;
-        case sf::kPaymentType2:
-          cb_TypeOpl2->setChecked(Flag(v));
-          break;
-        case sf::kPaymentType3:
-          cb_TypeOpl3->setChecked(Flag(v));
-          break;
-        case sf::kPaymentType4:
-          cb_TypeOpl4->setChecked(Flag(v));
-          break;
-        case sf::kTaxType:
-          if (!v.empty() && v[0] <= 4) rb_TypeNalog[v[0]]->setChecked(true);
-          break;
-        case sf::kOpenDrawer:
-          cb_OpenBox->setChecked(Flag(v));
-          break;
-        case sf::kClearReceiptCounter:
-          cb_ChChekNull->setChecked(Flag(v));
-          break;
-        case sf::kDelayClosing:
-          cb_TimeGash->setChecked(Flag(v));
-          break;
-        case sf::kClearCashSum:
-          cb_ClearSum->setChecked(Flag(v));
-          break;
-        case sf::kCustomerDisplay:
-          cusepoledisplay->setChecked(Flag(v));
-          break;
-        case sf::kCommPassword:
-          ecommpwd->setText(Qs(DecodePacked(v.first(std::min<size_t>(v.size(), 2)))));
-          break;
-        case sf::kPrintSectionName:
-          cb_PrnNameSek->setChecked(Flag(v));
-          break;
-        case sf::kBrightness:
-          tb_Intensiv->setValue(Number(v));
-          break;
-        case sf::kCutReceipt:
-          cb_OtrChek->setChecked(Flag(v));
-          break;
-        case sf::kTotalFontHeight:
-          cb_HeightFont->setCurrentIndex(Number(v) == 1 ? 1 : 0);
-          break;
-        case sf::kPrintCashierNames:
-          cb_PrnNameKassir->setChecked(Flag(v));
-          break;
-        case sf::kPrintSaleTitle:
-          cb_PrnNameChek->setChecked(Flag(v));
-          break;
-        case sf::kPrintCardNumber:
-          cb_PrnNumPlKart->setChecked(Flag(v));
-          break;
-        case sf::kFont:
-          combofont->setCurrentIndex(
-              FontItemForValue(v.empty() ? 0 : v[0], static_cast<size_t>(combofont->count())));
-          break;
-        case sf::kPrintStringCommand:
-          cb_PrnStr->setChecked(Flag(v));
-          break;
-        case sf::kPrintOnShiftOpen:
-          cb_PrnCh->setChecked(Flag(v));
-          break;
-        case sf::kPaperWidth:
-          cbpaperwidth->setCurrentIndex(!v.empty() && v[0] == kPaper57 ? 1 : 0);
-          ApplyPaperWidth();
-          break;
-        case sf::kDoubleImageHeight:
-          cdblimgheight->setChecked(Flag(v));
-          break;
-        case sf::kHeaderSpacing:
-          ehdrvspace->setValue(v.empty() ? 0 : v[0]);
-          break;
-        case sf::kPrintBuffer:
-          cuseprintbuf->setChecked(Flag(v));
-          break;
-        default:
-          break;
-      }
-      break;
-    case kUsersTable:
-      if (a.field == 1) {
-        SetCell(sg_Pass, row, 0, Qs(DecodePacked(v.first(std::min<size_t>(v.size(), 4)))));
-      } else {
-        SetCell(sg_Pass, row, 1, Qs(DecodeClassicText(v)));
-      }
-      break;
-    case kDiscountsTable:
-      (a.row == 1 ? rg_Skid : rg_Nadb)->setItemIndex(Number(v));
-      break;
-    case kReceiptTextTable:
-      if (a.row < kFooterFirstRow) {
-        SetCell(sg_TitleChek, row, 0, Qs(ReceiptLineToText(v)));
-      } else {
-        SetCell(sg_CloseChek, a.row - kFooterFirstRow, 0, Qs(ReceiptLineToText(v)));
-      }
-      break;
-    case kSectionsTable:
-      SetCell(sg_Sek, row, 0, Qs(DecodeClassicText(v)));
-      break;
-    case kTaxesTable:
-      SetCell(sg_Nalog, row, 0, Qs(DecodeTaxRate(v)));
-      break;
-    case kAttributesTable: {
-      const auto end = std::find(v.begin(), v.end(), uint8_t{0});
-      const size_t n = std::min<size_t>(static_cast<size_t>(end - v.begin()), kAttributeNameWidth);
-      SetCell(sgattr, row, 0, Qs(Cp866ToUtf8(v.first(n))));
-      break;
-    }
-    default:
-      break;
-  }
-  filling_ = false;
+bool Tfm_DataTable::TransferFields(bool writing, const std::vector<Address>& fields) {
+  return writing ? WriteFields(fields) : ReadFields(fields);
 }
 
-std::optional<std::vector<uint8_t>> Tfm_DataTable::FieldBytes(const Address& a) {
-  const auto flag = [](const QCheckBox* c) {
-    return std::vector<uint8_t>{static_cast<uint8_t>(c->isChecked() ? 1 : 0)};
-  };
-  const auto byte = [](int n) { return std::vector<uint8_t>{static_cast<uint8_t>(n)}; };
-  const int row = a.row - 1;
-  switch (a.table) {
-    case kSettingsTable:
-      switch (a.field) {
-        case sf::kRegisterNumber:
-          return EncodePacked(Std(edn_NumKKM->text()), 2);
-        case sf::kPaymentType2:
-          return flag(cb_TypeOpl2);
-        case sf::kPaymentType3:
-          return flag(cb_TypeOpl3);
-        case sf::kPaymentType4:
-          return flag(cb_TypeOpl4);
-        case sf::kTaxType:
-          for (int i = 4; i > 0; --i)
-            if (rb_TypeNalog[i]->isChecked()) return byte(i);
-          return byte(0);
-        case sf::kOpenDrawer:
-          return flag(cb_OpenBox);
-        case sf::kClearReceiptCounter:
-          return flag(cb_ChChekNull);
-        case sf::kDelayClosing:
-          return flag(cb_TimeGash);
-        case sf::kClearCashSum:
-          return flag(cb_ClearSum);
-        case sf::kCustomerDisplay:
-          return flag(cusepoledisplay);
-        case sf::kCommPassword:
-          return EncodePacked(Std(ecommpwd->text()), 4);
-        case sf::kPrintSectionName:
-          return flag(cb_PrnNameSek);
-        case sf::kBrightness:
-          return byte(tb_Intensiv->value());
-        case sf::kCutReceipt:
-          return flag(cb_OtrChek);
-        case sf::kTotalFontHeight:
-          return byte(cb_HeightFont->currentIndex());
-        case sf::kPrintCashierNames:
-          return flag(cb_PrnNameKassir);
-        case sf::kPrintSaleTitle:
-          return flag(cb_PrnNameChek);
-        case sf::kPrintCardNumber:
-          return flag(cb_PrnNumPlKart);
-        case sf::kFont:
-          return byte(combofont->currentIndex() + 1);
-        case sf::kPrintStringCommand:
-          return flag(cb_PrnStr);
-        case sf::kPrintOnShiftOpen:
-          return flag(cb_PrnCh);
-        case sf::kPaperWidth:
-          return byte(cbpaperwidth->currentIndex());
-        case sf::kDoubleImageHeight:
-          return flag(cdblimgheight);
-        case sf::kHeaderSpacing:
-          return byte(ehdrvspace->value());
-        case sf::kPrintBuffer:
-          return flag(cuseprintbuf);
-        default:
-          return std::nullopt;
-      }
-    case kUsersTable:
-      if (a.field == 1) return EncodePacked(Std(sg_Pass->item(row, 0)->text()), 8);
-      return EncodeClassicText(Std(sg_Pass->item(row, 1)->text()));
-    case kDiscountsTable: {
-      const int item = (a.row == 1 ? rg_Skid : rg_Nadb)->itemIndex();
-      return EncodePacked(std::to_string(item < 0 ? 0 : item), 2);
-    }
-    case kSectionsTable:
-      return EncodeClassicText(Std(Text(sg_Sek, row)));
-    case kTaxesTable: {
-      const std::optional<std::string> cell =
-          FormatTaxCell(Std(Text(sg_Nalog, row)), TNumberEdit::DecimalSeparator().unicode());
-      if (!cell) return std::nullopt;
-      SetCell(sg_Nalog, row, 0, Qs(*cell));
-      return EncodeTaxRate(*cell);
-    }
-    case kAttributesTable: {
-      std::vector<uint8_t> name = Utf8ToCp866(Std(Text(sgattr, row)));
-      if (name.size() > kAttributeNameWidth) name.resize(kAttributeNameWidth);
-      return name;
-    }
-    default:
-      return std::nullopt;
-  }
+std::vector<Tfm_DataTable::Address> Tfm_DataTable::Rows(uint8_t table, int rows, uint8_t field,
+                                                        const QVector<bool>* marks, bool compact) {
+  std::vector<Address> f;
+  for (int r = 0; r < rows; ++r)
+    if (!marks || (*marks)[r]) f.push_back({table, static_cast<uint16_t>(r + 1), field, compact});
+  return f;
 }
 
 // ---- the tabs ----
@@ -332,38 +110,46 @@ std::vector<Tfm_DataTable::Address> Tfm_DataTable::TypeRegimFields(bool writing)
   return f;
 }
 
-std::vector<Tfm_DataTable::Address> Tfm_DataTable::PrintFields(bool /*writing*/) const {
+std::vector<Tfm_DataTable::Address> Tfm_DataTable::PrintFields() const {
   std::vector<Address> f;
   for (uint8_t field :
        {sf::kPrintSectionName, sf::kBrightness, sf::kCutReceipt, sf::kTotalFontHeight,
         sf::kPrintCashierNames, sf::kPrintSaleTitle, sf::kPrintCardNumber, sf::kFont,
         sf::kPrintStringCommand, sf::kPrintOnShiftOpen})
     f.push_back({kSettingsTable, kSettingsRow, field});
-  if (caps_.paperWidth) f.push_back({kSettingsTable, kSettingsRow, sf::kPaperWidth, true});
-  if (caps_.doubleImageHeight)
-    f.push_back({kSettingsTable, kSettingsRow, sf::kDoubleImageHeight, true});
-  if (caps_.headerSpacing) f.push_back({kSettingsTable, kSettingsRow, sf::kHeaderSpacing, true});
-  if (caps_.printBuffer) f.push_back({kSettingsTable, kSettingsRow, sf::kPrintBuffer, true});
+  const std::pair<uint32_t, uint8_t> optional[] = {
+      {caps_.paperWidth, sf::kPaperWidth},
+      {caps_.doubleImageHeight, sf::kDoubleImageHeight},
+      {caps_.headerSpacing, sf::kHeaderSpacing},
+      {caps_.printBuffer, sf::kPrintBuffer}};
+  for (const auto& [present, field] : optional)
+    if (present) f.push_back({kSettingsTable, kSettingsRow, field, true});
   return f;
 }
 
+void Tfm_DataTable::TypeRegimTab(bool writing) {
+  RunTab(groupModes_, [=, this] { return TransferFields(writing, TypeRegimFields(writing)); });
+  cusepoledisplay->setEnabled(caps_.customerDisplay != 0);
+}
+
 void Tfm_DataTable::bt_TypeRegOkClick() {
-  RunTab(groupModes_, [this] { return WriteFields(TypeRegimFields(true)); });
+  TypeRegimTab(true);
 }
 void Tfm_DataTable::bt_TypeRegRetryClick() {
-  RunTab(groupModes_, [this] { return ReadFields(TypeRegimFields(false)); });
+  TypeRegimTab(false);
 }
 
 void Tfm_DataTable::bt_PassOkClick() {
   RunTab(
       groupPasswords_,
       [this] {
-        for (int r = 0; r < kUserRows; ++r) {
-          if (!passMarks_[r]) continue;
-          const auto row = static_cast<uint16_t>(r + 1);
-          if (!WriteFields({{kUsersTable, row, 1}, {kUsersTable, row, 2}})) return false;
+        std::vector<Address> f;
+        for (const Address& name : Rows(kUsersTable, kUserRows, 2, &passMarks_)) {
+          f.push_back({kUsersTable, name.row, 1});
+          f.push_back(name);
         }
-        if (!WriteFields({{kSettingsTable, kSettingsRow, sf::kCommPassword}})) return false;
+        f.push_back({kSettingsTable, kSettingsRow, sf::kCommPassword});
+        if (!WriteFields(f)) return false;
         // The register takes the new communication password at once: so does the program.
         Settings& s = context().settings;
         s.pendingPassword = Std(ecommpwd->text());
@@ -377,10 +163,8 @@ void Tfm_DataTable::bt_PassRetryClick() {
   RunTab(
       groupPasswords_,
       [this] {
-        std::vector<Address> f;
-        for (int field : {1, 2})
-          for (int r = 1; r <= kUserRows; ++r)
-            f.push_back({kUsersTable, static_cast<uint16_t>(r), static_cast<uint8_t>(field)});
+        std::vector<Address> f = Rows(kUsersTable, kUserRows, 1);
+        for (const Address& name : Rows(kUsersTable, kUserRows, 2)) f.push_back(name);
         f.push_back({kSettingsTable, kSettingsRow, sf::kCommPassword});
         return ReadFields(f);
       },
@@ -405,7 +189,7 @@ bool Tfm_DataTable::WriteLines(QTableWidget* grid, QVector<bool>& marks, bool he
   for (int i = 0; i < grid->rowCount(); ++i) {
     if (!marks[i]) continue;
     const int error = WriteReceiptLine(link(), header ? ReceiptText::Header : ReceiptText::Footer,
-                                       i, Std(Text(grid, i)), eights);
+                                       i, Std(CellText(grid, i)), eights);
     if (error != direct_error::kOk) {
       ShowDirectError(ui(), error);
       return false;
@@ -436,75 +220,57 @@ void Tfm_DataTable::PastePicture(QTableWidget* grid, QSpinBox* number, QSpinBox*
   marks[row] = true;
 }
 
-void Tfm_DataTable::bt_TitleChekOkClick() {
+void Tfm_DataTable::LinesTab(bool header, bool writing) {
+  QTableWidget* grid = header ? sg_TitleChek : sg_CloseChek;
+  QVector<bool>& marks = header ? headerMarks_ : footerMarks_;
   RunTab(
-      groupTexts_, [this] { return WriteLines(sg_TitleChek, headerMarks_, true); }, &headerMarks_);
+      groupTexts_,
+      [&] { return writing ? WriteLines(grid, marks, header) : ReadLines(grid, marks, header); },
+      &marks);
+}
+
+void Tfm_DataTable::bt_TitleChekOkClick() {
+  LinesTab(true, true);
 }
 void Tfm_DataTable::bt_TitleChekRetryClick() {
-  RunTab(
-      groupTexts_, [this] { return ReadLines(sg_TitleChek, headerMarks_, true); }, &headerMarks_);
+  LinesTab(true, false);
 }
 void Tfm_DataTable::bt_CloseChekOkClick() {
-  RunTab(
-      groupTexts_, [this] { return WriteLines(sg_CloseChek, footerMarks_, false); }, &footerMarks_);
+  LinesTab(false, true);
 }
 void Tfm_DataTable::bt_CloseChekRetryClick() {
+  LinesTab(false, false);
+}
+
+void Tfm_DataTable::RowsTab(const QList<QWidget*>& group, QVector<bool>& marks, uint8_t table,
+                            bool writing) {
   RunTab(
-      groupTexts_, [this] { return ReadLines(sg_CloseChek, footerMarks_, false); }, &footerMarks_);
+      group,
+      [&] {
+        return TransferFields(
+            writing, Rows(table, static_cast<int>(marks.size()), 1, writing ? &marks : nullptr));
+      },
+      &marks);
 }
 
 void Tfm_DataTable::bt_SekOkClick() {
-  RunTab(
-      groupSections_,
-      [this] {
-        for (int r = 0; r < kSectionRows; ++r)
-          if (sectionMarks_[r] && !WriteFields({{kSectionsTable, static_cast<uint16_t>(r + 1), 1}}))
-            return false;
-        return true;
-      },
-      &sectionMarks_);
+  RowsTab(groupSections_, sectionMarks_, kSectionsTable, true);
 }
-
 void Tfm_DataTable::bt_SekRetryClick() {
-  RunTab(
-      groupSections_,
-      [this] {
-        std::vector<Address> f;
-        for (int r = 1; r <= kSectionRows; ++r)
-          f.push_back({kSectionsTable, static_cast<uint16_t>(r), 1});
-        return ReadFields(f);
-      },
-      &sectionMarks_);
+  RowsTab(groupSections_, sectionMarks_, kSectionsTable, false);
 }
-
 void Tfm_DataTable::bt_NalogOkClick() {
-  RunTab(
-      groupTaxes_,
-      [this] {
-        for (int r = 0; r < kTaxRows; ++r)
-          if (taxMarks_[r] && !WriteFields({{kTaxesTable, static_cast<uint16_t>(r + 1), 1}}))
-            return false;
-        return true;
-      },
-      &taxMarks_);
+  RowsTab(groupTaxes_, taxMarks_, kTaxesTable, true);
 }
-
 void Tfm_DataTable::bt_NalogRetryClick() {
-  RunTab(
-      groupTaxes_,
-      [this] {
-        std::vector<Address> f;
-        for (int r = 1; r <= kTaxRows; ++r) f.push_back({kTaxesTable, static_cast<uint16_t>(r), 1});
-        return ReadFields(f);
-      },
-      &taxMarks_);
+  RowsTab(groupTaxes_, taxMarks_, kTaxesTable, false);
 }
 
 void Tfm_DataTable::bt_PrnOkClick() {
-  RunTab(groupPrint_, [this] { return WriteFields(PrintFields(true)); });
+  RunTab(groupPrint_, [this] { return WriteFields(PrintFields()); });
 }
 void Tfm_DataTable::bt_PrnRetryClick() {
-  RunTab(groupPrint_, [this] { return ReadFields(PrintFields(false)); });
+  RunTab(groupPrint_, [this] { return ReadFields(PrintFields()); });
 }
 
 void Tfm_DataTable::ApplyPaperWidth() {
@@ -520,25 +286,16 @@ void Tfm_DataTable::ApplyPaperWidth() {
 // ---- the attributes: no status line, no groups ----
 
 void Tfm_DataTable::btnapplyattrClick() {
+  // Each row written is no longer marked, even when a later one fails.
   for (int r = 0; r < kAttributeRows; ++r) {
     if (!attrMarks_[r]) continue;
-    const std::optional<std::vector<uint8_t>> name =
-        FieldBytes({kAttributesTable, static_cast<uint16_t>(r + 1), 1, true});
-    const int error = WriteFieldCompact(link(), kAttributesTable, static_cast<uint16_t>(r + 1), 1,
-                                        name ? *name : std::vector<uint8_t>{});
-    if (error != direct_error::kOk) {
-      ShowDirectError(ui(), error);
-      return;
-    }
+    if (!WriteFields({{kAttributesTable, static_cast<uint16_t>(r + 1), 1, true}})) return;
     attrMarks_[r] = false;
   }
 }
 
 void Tfm_DataTable::btnrefreshattrClick() {
-  std::vector<Address> f;
-  for (int r = 1; r <= kAttributeRows; ++r)
-    f.push_back({kAttributesTable, static_cast<uint16_t>(r), 1, true});
-  ReadFields(f);
+  ReadFields(Rows(kAttributesTable, kAttributeRows, 1, nullptr, true));
 }
 
 // ---- reading all tables ----
@@ -584,9 +341,7 @@ bool Tfm_DataTable::ReadAllTables(QWidget* owner) {
   cusepoledisplay->setEnabled(caps_.customerDisplay != 0);
   if (cbpaperwidth->currentIndex() == kPaper57) combofont->setEnabled(false);
   if (owner) owner->setEnabled(false);
-  show();
-  raise();
-  activateWindow();
+  ShowFromMenu(nullptr);
   return true;
 }
 

@@ -17,11 +17,13 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "core/shell/modes.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
+#include "ui/controls/widget_build.h"
 #include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/qt_user_interface.h"
@@ -31,6 +33,9 @@
 namespace ptk::ui {
 namespace {
 
+using build::Button;
+using build::Named;
+
 constexpr int kWidth = 823;
 constexpr int kHeight = 538;
 constexpr int kTabsPerRow = 4;
@@ -38,9 +43,7 @@ constexpr double kFontPixels = 13;
 constexpr double kSystemFontPixels = 12;
 constexpr int kAttributeNameChars = 14;
 constexpr int kNameLength = 42;
-constexpr int kAmountLength = 11;
 constexpr int kSectionLength = 2;
-constexpr int kPercentLength = 7;
 constexpr int kCardNumberLength = 20;
 constexpr int kAuthCodeLength = 8;
 constexpr int kReferenceLength = 12;
@@ -54,8 +57,10 @@ const QStringList kPaymentTypes = {QStringLiteral("наличными"), QString
 // Builds the labelled rows of one page.
 class PageBuilder {
  public:
-  PageBuilder(TPageControl* pages, const char* name, const char* caption)
+  // Adds the page named name to pages and stores it in page.
+  PageBuilder(TPageControl* pages, QWidget*& page, const char* name, const char* caption)
       : page_(new QWidget), form_(new QFormLayout(page_)) {
+    page = page_;
     page_->setObjectName(name);
     form_->setLabelAlignment(Qt::AlignRight);
     pages->addPage(page_, QString::fromUtf8(caption));
@@ -76,6 +81,19 @@ class PageBuilder {
     QLineEdit* e = Add<QLineEdit>("Наименование", name, kNameLength);
     e->setToolTip(QStringLiteral("до 42-х символов"));
     return e;
+  }
+  // The name, price, quantity, section (where section is given) and receipt sum of an
+  // item registration page.
+  std::tuple<QLineEdit*, TEditMoney*, TEditCount*, TEditNum*, QLineEdit*> Item(const char* name,
+                                                                               const char* price,
+                                                                               const char* quantity,
+                                                                               const char* section,
+                                                                               const char* sum) {
+    QLineEdit* n = Name(name);
+    auto* p = Add<TEditMoney>("Цена", price, Tfm_Chek::kAmountLength);
+    auto* q = Add<TEditCount>("Количество", quantity, Tfm_Chek::kAmountLength);
+    TEditNum* s = section ? Add<TEditNum>("Секция", section, kSectionLength) : nullptr;
+    return {n, p, q, s, ReceiptSum(sum)};
   }
   QLineEdit* ReadOnly(const char* label, const char* name) {
     QLineEdit* e = Add<QLineEdit>(label, name);
@@ -98,6 +116,20 @@ class PageBuilder {
     c->addItems(kPaymentTypes);
     return c;
   }
+  // The payment card's number, authorisation code and reference number, and the button
+  // that reads the number from the card reader (shown only for "типом оплаты 4").
+  std::tuple<QLineEdit*, QLineEdit*, QLineEdit*, QPushButton*> Card(const char* number,
+                                                                    const char* authCode,
+                                                                    const char* reference,
+                                                                    const char* read) {
+    QLineEdit* n = Add<QLineEdit>("№ плат. карты", number, kCardNumberLength);
+    QLineEdit* a = Add<QLineEdit>("Код авторизации", authCode, kAuthCodeLength);
+    QLineEdit* r = Add<QLineEdit>("№ ссылки", reference, kReferenceLength);
+    QPushButton* b = Button(page_, read, "Считать", "");
+    Row(nullptr, b);
+    b->setVisible(false);
+    return {n, a, r, b};
+  }
   void Row(const char* label, QWidget* w) {
     if (label && *label) {
       auto* l = new QLabel(QString::fromUtf8(label), page_);
@@ -113,12 +145,6 @@ class PageBuilder {
   QWidget* page_;
   QFormLayout* form_;
 };
-
-template <class W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(name);
-  return w;
-}
 
 }  // namespace
 
@@ -138,13 +164,9 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
   rg_VidOper = new TRadioGroup(
       "rg_VidOper", QStringLiteral("Вид операции"),
       {QStringLiteral("выполнить операцию"), QStringLiteral("проверить операцию")}, this);
-  bt_OperOk = Named(new QPushButton(QStringLiteral("Выполнить"), this), "bt_OperOk");
-  bt_OperOk->setToolTip(QStringLiteral("Выполнить операцию"));
-  bt_AnnulAllChek =
-      Named(new QPushButton(QStringLiteral("Аннулировать весь чек"), this), "bt_AnnulAllChek");
-  bt_OtmenaSkidNadb =
-      Named(new QPushButton(QStringLiteral("Отменить последнюю скидку/надбавку"), this),
-            "bt_OtmenaSkidNadb");
+  bt_OperOk = Button(this, "bt_OperOk", "Выполнить", "Выполнить операцию");
+  bt_AnnulAllChek = Button(this, "bt_AnnulAllChek", "Аннулировать весь чек", "");
+  bt_OtmenaSkidNadb = Button(this, "bt_OtmenaSkidNadb", "Отменить последнюю скидку/надбавку", "");
   pn_Procecc = Named(new QFrame(this), "pn_Procecc");
   pn_Procecc->setFrameShape(QFrame::StyledPanel);
   pn_Procecc->setFrameShadow(QFrame::Sunken);
@@ -153,19 +175,18 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
   auto* processLayout = new QHBoxLayout(pn_Procecc);
   processLayout->setContentsMargins(4, 4, 4, 4);
   processLayout->addWidget(ed_Process);
-  bt_ChekClose = Named(new QPushButton(QStringLiteral("Закрыть"), this), "bt_ChekClose");
-  bt_ChekClose->setToolTip(QStringLiteral("Выйти из режима"));
+  bt_ChekClose = Button(this, "bt_ChekClose", "Закрыть", "Выйти из режима");
   cnotreallyquit =
       Named(new QCheckBox(QStringLiteral("не выходить из режима"), this), "cnotreallyquit");
   // Present for the layout of the window, never shown and never used.
-  bt_CloseChek =
-      Named(new QPushButton(QStringLiteral("Печать окончания чека"), this), "bt_CloseChek");
-  bt_PrnStr = Named(new QPushButton(QStringLiteral("Печать строки"), this), "bt_PrnStr");
+  bt_CloseChek = Button(this, "bt_CloseChek", "Печать окончания чека", "");
+  bt_PrnStr = Button(this, "bt_PrnStr", "Печать строки", "");
   for (QPushButton* unused : {bt_CloseChek, bt_PrnStr}) {
     unused->setVisible(false);
     unused->setEnabled(false);
   }
   BuildLayout();
+  BuildPageTable();
   FixClientSize(this, QSize(kWidth, kHeight));
 
   SetCommandControls({Pg_Registr, bt_OperOk, bt_ChekClose, bt_AnnulAllChek, bt_OtmenaSkidNadb,
@@ -191,13 +212,11 @@ Tfm_Chek::Tfm_Chek(AppContext& context)
 
 void Tfm_Chek::BuildPages() {
   {
-    PageBuilder p(Pg_Registr, "tsch_OpenSmen", "    Открытие смены   ");
-    tsch_OpenSmen = p.page();
+    PageBuilder p(Pg_Registr, tsch_OpenSmen, "tsch_OpenSmen", "    Открытие смены   ");
     ed_TextOpenSm = p.Add<QLineEdit>("Текст", "ed_TextOpenSm", kNameLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_OpenChek", "    Открытие чека   ");
-    tsch_OpenChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_OpenChek, "tsch_OpenChek", "    Открытие чека   ");
     rg_TypeChek = new TRadioGroup(
         "rg_TypeChek", QStringLiteral("Тип чека"),
         {QStringLiteral("Продажа"), QStringLiteral("Возврат продажи"),
@@ -207,35 +226,25 @@ void Tfm_Chek::BuildPages() {
     p.Row(nullptr, rg_TypeChek);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Registr", "         Продажа          ");
-    tsch_Registr = p.page();
-    ed_PrnStr = p.Name("ed_PrnStr");
-    edm_PriceRegistr = p.Add<TEditMoney>("Цена", "edm_PriceRegistr", kAmountLength);
-    edc_CountRegistr = p.Add<TEditCount>("Количество", "edc_CountRegistr", kAmountLength);
-    edn_SecRegistr = p.Add<TEditNum>("Секция", "edn_SecRegistr", kSectionLength);
-    ed_SummaChekRegistr = p.ReceiptSum("ed_SummaChekRegistr");
+    PageBuilder p(Pg_Registr, tsch_Registr, "tsch_Registr", "         Продажа          ");
+    std::tie(ed_PrnStr, edm_PriceRegistr, edc_CountRegistr, edn_SecRegistr, ed_SummaChekRegistr) =
+        p.Item("ed_PrnStr", "edm_PriceRegistr", "edc_CountRegistr", "edn_SecRegistr",
+               "ed_SummaChekRegistr");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_StornoRegistr", "    Сторно продажи ");
-    tsch_StornoRegistr = p.page();
-    ed_PrnStrStorno = p.Name("ed_PrnStrStorno");
-    edm_PriceStornoRegistr = p.Add<TEditMoney>("Цена", "edm_PriceStornoRegistr", kAmountLength);
-    edc_CountStornoRegistr =
-        p.Add<TEditCount>("Количество", "edc_CountStornoRegistr", kAmountLength);
-    edn_SecStornoRegistr = p.Add<TEditNum>("Секция", "edn_SecStornoRegistr", kSectionLength);
-    ed_SummaChekStornoRegistr = p.ReceiptSum("ed_SummaChekStornoRegistr");
+    PageBuilder p(Pg_Registr, tsch_StornoRegistr, "tsch_StornoRegistr", "    Сторно продажи ");
+    std::tie(ed_PrnStrStorno, edm_PriceStornoRegistr, edc_CountStornoRegistr, edn_SecStornoRegistr,
+             ed_SummaChekStornoRegistr) =
+        p.Item("ed_PrnStrStorno", "edm_PriceStornoRegistr", "edc_CountStornoRegistr",
+               "edn_SecStornoRegistr", "ed_SummaChekStornoRegistr");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vozv", "           Возврат          ");
-    tsch_Vozv = p.page();
-    ed_PrnStrVoz = p.Name("ed_PrnStrVoz");
-    edm_PriceVozv = p.Add<TEditMoney>("Цена", "edm_PriceVozv", kAmountLength);
-    edc_CountVozv = p.Add<TEditCount>("Количество", "edc_CountVozv", kAmountLength);
-    ed_SummaChekVozv = p.ReceiptSum("ed_SummaChekVozv");
+    PageBuilder p(Pg_Registr, tsch_Vozv, "tsch_Vozv", "           Возврат          ");
+    std::tie(ed_PrnStrVoz, edm_PriceVozv, edc_CountVozv, std::ignore, ed_SummaChekVozv) =
+        p.Item("ed_PrnStrVoz", "edm_PriceVozv", "edc_CountVozv", nullptr, "ed_SummaChekVozv");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_SkidNadb", "  Скидка/Надбавка ");
-    tsch_SkidNadb = p.page();
+    PageBuilder p(Pg_Registr, tsch_SkidNadb, "tsch_SkidNadb", "  Скидка/Надбавка ");
     rg_TypeZnak = new TRadioGroup("rg_TypeZnak", QStringLiteral("Знак"),
                                   {QStringLiteral("Скидка"), QStringLiteral("Надбавка")}, p.page());
     rg_TypeObl = new TRadioGroup(
@@ -255,68 +264,49 @@ void Tfm_Chek::BuildPages() {
     edm_Znach = p.Add<TEditMoney>("Значение", "edm_Znach", kPercentLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Annul", "      Аннулирование      ");
-    tsch_Annul = p.page();
-    ed_PrnStrAn = p.Name("ed_PrnStrAn");
-    edm_PriceAnnul = p.Add<TEditMoney>("Цена", "edm_PriceAnnul", kAmountLength);
-    edc_CountAnnul = p.Add<TEditCount>("Количество", "edc_CountAnnul", kAmountLength);
-    ed_SummaChekAnnul = p.ReceiptSum("ed_SummaChekAnnul");
+    PageBuilder p(Pg_Registr, tsch_Annul, "tsch_Annul", "      Аннулирование      ");
+    std::tie(ed_PrnStrAn, edm_PriceAnnul, edc_CountAnnul, std::ignore, ed_SummaChekAnnul) =
+        p.Item("ed_PrnStrAn", "edm_PriceAnnul", "edc_CountAnnul", nullptr, "ed_SummaChekAnnul");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_ItogChek", "Промежут. итог чека");
-    tsch_ItogChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_ItogChek, "tsch_ItogChek", "Промежут. итог чека");
     ed_SummItogChek = p.ReadOnly("Сумма", "ed_SummItogChek");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_RaschChek", "          Расчет         ");
-    tsch_RaschChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_RaschChek, "tsch_RaschChek", "          Расчет         ");
     cb_TypeOplRasch = p.PaymentType("cb_TypeOplRasch");
-    ed_NumPlKartRasch = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartRasch", kCardNumberLength);
-    eauthcodep = p.Add<QLineEdit>("Код авторизации", "eauthcodep", kAuthCodeLength);
-    erefnp = p.Add<QLineEdit>("№ ссылки", "erefnp", kReferenceLength);
-    btncardp = p.Add<QPushButton>("", "btncardp");
-    btncardp->setText(QStringLiteral("Считать"));
+    std::tie(ed_NumPlKartRasch, eauthcodep, erefnp, btncardp) =
+        p.Card("ed_NumPlKartRasch", "eauthcodep", "erefnp", "btncardp");
     edm_SummChekRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekRasch", kAmountLength);
     ed_OstatokRasch = p.ReadOnly("Остаток", "ed_OstatokRasch");
     ed_SdachaRasch = p.ReadOnly("Сдача", "ed_SdachaRasch");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_StornoRaschChek", "  Сторно расчета ");
-    tsch_StornoRaschChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_StornoRaschChek, "tsch_StornoRaschChek", "  Сторно расчета ");
     cb_TypeOplStornoRasch = p.PaymentType("cb_TypeOplStornoRasch");
     edm_SummChekStornoRasch = p.Add<TEditMoney>("Сумма", "edm_SummChekStornoRasch", kAmountLength);
     ed_OstatokStornoRasch = p.ReadOnly("Остаток", "ed_OstatokStornoRasch");
     ed_SdachaStornoRasch = p.ReadOnly("Сдача", "ed_SdachaStornoRasch");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_DuplexOper", "        Повтор продажи        ");
-    tsch_DuplexOper = p.page();
+    PageBuilder p(Pg_Registr, tsch_DuplexOper, "tsch_DuplexOper", "        Повтор продажи        ");
     ed_SummaDuplexOper = p.ReadOnly("Сумма", "ed_SummaDuplexOper");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_CloseChek", "       Закрытие чека        ");
-    tsch_CloseChek = p.page();
+    PageBuilder p(Pg_Registr, tsch_CloseChek, "tsch_CloseChek", "       Закрытие чека        ");
     cb_TypeOplClose = p.PaymentType("cb_TypeOplClose");
     edm_VnesSumma = p.Add<TEditMoney>("Внесенная сумма", "edm_VnesSumma", kAmountLength);
-    ed_NumPlKartClose = p.Add<QLineEdit>("№ плат. карты", "ed_NumPlKartClose", kCardNumberLength);
-    eauthcode = p.Add<QLineEdit>("Код авторизации", "eauthcode", kAuthCodeLength);
-    erefn = p.Add<QLineEdit>("№ ссылки", "erefn", kReferenceLength);
-    btncard = p.Add<QPushButton>("", "btncard");
-    btncard->setText(QStringLiteral("Считать"));
+    std::tie(ed_NumPlKartClose, eauthcode, erefn, btncard) =
+        p.Card("ed_NumPlKartClose", "eauthcode", "erefn", "btncard");
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vnes", "        Внесение        ");
-    tsch_Vnes = p.page();
+    PageBuilder p(Pg_Registr, tsch_Vnes, "tsch_Vnes", "        Внесение        ");
     edm_SummaVnes = p.Add<TEditMoney>("Сумма", "edm_SummaVnes", kAmountLength);
   }
   {
-    PageBuilder p(Pg_Registr, "tsch_Vipl", "       Выплата       ");
-    tsch_Vipl = p.page();
+    PageBuilder p(Pg_Registr, tsch_Vipl, "tsch_Vipl", "       Выплата       ");
     edm_SummaVipl = p.Add<TEditMoney>("Сумма", "edm_SummaVipl", kAmountLength);
   }
-  // The card buttons appear only for "типом оплаты 4".
-  btncardp->setVisible(false);
-  btncard->setVisible(false);
 }
 
 void Tfm_Chek::BuildPanels() {
@@ -325,7 +315,7 @@ void Tfm_Chek::BuildPanels() {
   ed_PrnStrNumCount = Named(new QLineEdit(Panel9), "ed_PrnStrNumCount");
   ed_PrnStrNumCount->setMaxLength(kAccountLength);
   ed_PrnStrNumCount->setToolTip(QStringLiteral("до 25-х символов"));
-  BitBtn1 = Named(new QPushButton(QStringLiteral("Номер счета"), Panel9), "BitBtn1");
+  BitBtn1 = Button(Panel9, "BitBtn1", "Номер счета", "");
   auto* account = new QVBoxLayout(Panel9);
   account->addWidget(ed_PrnStrNumCount);
   account->addWidget(BitBtn1);
@@ -345,7 +335,7 @@ void Tfm_Chek::BuildPanels() {
   cbattrname->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbattrname->setMinimumContentsLength(kAttributeNameChars);
   eattrval = Named(new QLineEdit(panattr), "eattrval");
-  btnattrprint = Named(new QPushButton(QStringLiteral("Печатать"), panattr), "btnattrprint");
+  btnattrprint = Button(panattr, "btnattrprint", "Печатать", "");
   eattrn->setMinimumWidth(QFontMetrics(eattrn->font()).horizontalAdvance(QStringLiteral("0000")) +
                           12);
   auto* number = new QHBoxLayout;
@@ -366,7 +356,7 @@ void Tfm_Chek::BuildPanels() {
   cbbarcodetype->setCurrentIndex(-1);
   ebarcode = Named(new QLineEdit(Panel10), "ebarcode");
   ebarext = Named(new QLineEdit(Panel10), "ebarext");
-  btnbarcodeprint = Named(new QPushButton(QStringLiteral("Печатать"), Panel10), "btnbarcodeprint");
+  btnbarcodeprint = Button(Panel10, "btnbarcodeprint", "Печатать", "");
   auto* barcode = new QFormLayout(Panel10);
   barcode->addRow(QStringLiteral("Тип"), cbbarcodetype);
   barcode->addRow(QStringLiteral("Значение"), ebarcode);

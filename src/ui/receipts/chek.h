@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/receipts/receipt_commands.h"
 #include "core/receipts/receipt_sums.h"
@@ -59,6 +62,10 @@ class Tfm_Chek : public TForm {
   void btnbarcodeprintClick();
 
   const ReceiptSums& sums() const { return sums_; }
+
+  // The widths of an amount field and of a percentage.
+  static constexpr int kAmountLength = 11;
+  static constexpr int kPercentLength = 7;
 
   TPageControl* Pg_Registr;
   TRadioGroup* rg_VidOper;
@@ -157,19 +164,49 @@ class Tfm_Chek : public TForm {
   void Closed() override;
 
  private:
+  // The controls of an item registration page (sale, storno, return, annulment); the
+  // section is null where the page has none.
+  struct ItemFields {
+    QLineEdit* name;
+    TEditMoney* price;
+    TEditCount* quantity;
+    TEditNum* section;
+    QLineEdit* receiptSum;
+  };
+  // The command of an item registration for a mode (nullopt: a field that is no valid
+  // value), and what the registration accepted by the register does to the window's sums.
+  using ItemCommand = std::optional<Exchange> (*)(const Link&, OperationMode,
+                                                  std::string_view price, std::string_view quantity,
+                                                  std::string_view section, char32_t separator);
+  using ItemRecord = void (*)(ReceiptSums&, double price, double quantity, const std::string& name);
+  struct ItemOperation {
+    ItemFields fields;
+    ItemCommand command;
+    ItemRecord record;
+  };
+  // One page of Pg_Registr: what "Выполнить" does on it (1 on success), the "Сумма чека"
+  // field that follows the window's total after every run, and what showing the page
+  // does to its fields.
+  struct PageDescriptor {
+    QWidget* page;
+    std::function<int()> perform;
+    QLineEdit* receiptSum = nullptr;
+    std::function<void()> shown = {};
+  };
+
   void BuildPages();
   void BuildPanels();
   void BuildLayout();
+  void BuildPageTable();
+  // The descriptor of the page shown; null for a page without one.
+  const PageDescriptor* PageShown() const;
 
-  // The operation of the page shown; 1 on success.
-  int PerformPage();
   // The sale, storno, return and annulment: a check-only pass, the name printed, the
-  // pass of the chosen mode. build makes the command for a mode (nullopt: a field that
-  // is no valid value).
-  int RegisterItem(QWidget* page);
-  int CashPage(QWidget* page);
-  int RegisterTwice(const std::function<std::optional<Exchange>(OperationMode)>& build,
-                    const QString& name);
+  // pass of the chosen mode, the window's sums.
+  int RegisterItem(const ItemOperation& item);
+  // Runs a command; a command that could not be built has its fields shown as badly
+  // formatted. 1 on success.
+  int RunBuilt(const std::optional<Exchange>& command);
   int Pay(QComboBox* type, TEditMoney* amount, QLineEdit* remainder, QLineEdit* change,
           bool storno);
   int CloseReceipt();
@@ -183,10 +220,9 @@ class Tfm_Chek : public TForm {
   char32_t Separator() const;
   // The number a field holds (its text converted as the window converts it).
   std::optional<double> Number(const QLineEdit* field) const;
-  // The "Сумма чека" field of the page shown, when it has one.
-  QLineEdit* SumFieldOfPage(QWidget* page) const;
   void BadFormat();
 
+  std::vector<PageDescriptor> pages_;
   ReceiptSums sums_;
   // The window that was active before this one: activation from another window of the
   // program is the window's activation; the return from a message box is not.

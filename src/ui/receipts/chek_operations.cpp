@@ -1,5 +1,6 @@
-// The receipt window's operations: the common run of "Выполнить" and the operation of
-// each page, the whole-receipt buttons, the page change and the card reader buttons.
+// The receipt window's operations: the table of its pages (what "Выполнить" and showing
+// a page do), the operations of the pages, the whole-receipt buttons and the card reader
+// buttons.
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
@@ -22,15 +23,21 @@
 namespace ptk::ui {
 namespace {
 
-constexpr int kPercentLength = 7;
-constexpr int kAmountLength = 11;
 constexpr int kSumFieldWidth = 12;
 constexpr int kCardPayment = 4;
 constexpr int kCardDataWithClosingFields = 2;
 
-constexpr const char* kRunning = "Идет выполнение команды ...";
-constexpr const char* kSucceeded = "Команда выполнена успешно.";
-constexpr const char* kFailed = "Ошибочное выполнение команды.";
+// The item commands without a section, in the shape of those with one.
+std::optional<Exchange> ReturnItem(const Link& link, OperationMode mode, std::string_view price,
+                                   std::string_view quantity, std::string_view,
+                                   char32_t separator) {
+  return ReturnItemCommand(link, mode, price, quantity, separator);
+}
+
+std::optional<Exchange> AnnulItem(const Link& link, OperationMode mode, std::string_view price,
+                                  std::string_view quantity, std::string_view, char32_t separator) {
+  return AnnulItemCommand(link, mode, price, quantity, separator);
+}
 
 }  // namespace
 
@@ -50,61 +57,111 @@ void Tfm_Chek::BadFormat() {
   ShowError(ui(), kTextBadFormat);
 }
 
-QLineEdit* Tfm_Chek::SumFieldOfPage(QWidget* page) const {
-  if (page == tsch_Registr) return ed_SummaChekRegistr;
-  if (page == tsch_StornoRegistr) return ed_SummaChekStornoRegistr;
-  if (page == tsch_Vozv) return ed_SummaChekVozv;
-  if (page == tsch_Annul) return ed_SummaChekAnnul;
+// ---- the pages ----
+
+void Tfm_Chek::BuildPageTable() {
+  // The registration pages but the annulment show the receipt's sum when they are shown.
+  const auto item = [this](QWidget* page, const ItemOperation& op, bool sumWhenShown) {
+    PageDescriptor d{page, [this, op] { return RegisterItem(op); }, op.fields.receiptSum};
+    if (sumWhenShown) {
+      d.shown = [this, sum = op.fields.receiptSum] {
+        sum->setText(Qs(FormatFixed(sums_.Shown(), 2, Separator(), kSumFieldWidth)));
+      };
+    }
+    return d;
+  };
+  pages_ = {
+      {tsch_OpenSmen,
+       [this] { return link().Run(OpenShiftCommand(link(), Mode(), Std(ed_TextOpenSm->text()))); }},
+      {tsch_OpenChek,
+       [this] {
+         return link().Run(OpenReceiptCommand(link(), Mode(), rg_TypeChek->itemIndex() + 1));
+       }},
+      item(
+          tsch_Registr,
+          {{ed_PrnStr, edm_PriceRegistr, edc_CountRegistr, edn_SecRegistr, ed_SummaChekRegistr},
+           RegisterItemCommand,
+           [](ReceiptSums& s, double p, double q, const std::string& name) { s.Sale(p, q, name); }},
+          true),
+      item(tsch_StornoRegistr,
+           {{ed_PrnStrStorno, edm_PriceStornoRegistr, edc_CountStornoRegistr, edn_SecStornoRegistr,
+             ed_SummaChekStornoRegistr},
+            StornoItemCommand,
+            [](ReceiptSums& s, double p, double q, const std::string&) { s.Storno(p, q); }},
+           true),
+      item(tsch_Vozv,
+           {{ed_PrnStrVoz, edm_PriceVozv, edc_CountVozv, nullptr, ed_SummaChekVozv},
+            ReturnItem,
+            [](ReceiptSums& s, double p, double q, const std::string& name) {
+              s.Return(p, q, name);
+            }},
+           true),
+      {tsch_SkidNadb, [this] { return Discount(); }},
+      item(tsch_Annul,
+           {{ed_PrnStrAn, edm_PriceAnnul, edc_CountAnnul, nullptr, ed_SummaChekAnnul},
+            AnnulItem,
+            [](ReceiptSums& s, double p, double q, const std::string&) { s.Annul(p, q); }},
+           false),
+      {tsch_ItogChek, [this] { return link().Run(SubtotalCommand(link(), Mode())); }},
+      {tsch_RaschChek,
+       [this] {
+         return Pay(cb_TypeOplRasch, edm_SummChekRasch, ed_OstatokRasch, ed_SdachaRasch, false);
+       },
+       nullptr,
+       [this] {
+         edm_SummChekRasch->setText(Qs(FormatFixed(sums_.Shown(), 2, Separator())));
+         ed_NumPlKartRasch->clear();
+         ed_OstatokRasch->clear();
+         ed_SdachaRasch->clear();
+       }},
+      {tsch_StornoRaschChek,
+       [this] {
+         return Pay(cb_TypeOplStornoRasch, edm_SummChekStornoRasch, ed_OstatokStornoRasch,
+                    ed_SdachaStornoRasch, true);
+       }},
+      {tsch_DuplexOper, [this] { return RepeatSale(); }, nullptr,
+       [this] {
+         ed_SummaDuplexOper->setText(Qs(FormatGeneral(sums_.lastOperationSum(), Separator())));
+       }},
+      {tsch_CloseChek, [this] { return CloseReceipt(); }, nullptr,
+       [this] {
+         edm_VnesSumma->setText(QStringLiteral("0"));
+         ed_NumPlKartClose->clear();
+       }},
+      {tsch_Vnes,
+       [this] {
+         return RunBuilt(CashInCommand(link(), Mode(), Std(edm_SummaVnes->text()), Separator()));
+       }},
+      {tsch_Vipl,
+       [this] {
+         return RunBuilt(CashOutCommand(link(), Mode(), Std(edm_SummaVipl->text()), Separator()));
+       }},
+  };
+}
+
+const Tfm_Chek::PageDescriptor* Tfm_Chek::PageShown() const {
+  QWidget* page = Pg_Registr->currentWidget();
+  for (const PageDescriptor& d : pages_)
+    if (d.page == page) return &d;
   return nullptr;
 }
 
-// ---- the common run ----
-
 void Tfm_Chek::bt_OperOkClick() {
-  QWidget* page = Pg_Registr->currentWidget();
-  RunCommand(
-      [&] {
-        ed_Process->setText(QString::fromUtf8(kRunning));
-        const int outcome = PerformPage();
-        ed_Process->setText(QString::fromUtf8(outcome == kExchangeOk ? kSucceeded : kFailed));
-      },
-      {page});
+  const PageDescriptor* shown = PageShown();
+  if (!shown) return;
+  const PageDescriptor& d = *shown;
+  RunCommand([&] { RunWithStatus(ed_Process, [&] { return d.perform() == kExchangeOk; }); },
+             {d.page});
   // The sum field of a registration page follows the window's total after every run.
-  if (QLineEdit* sum = SumFieldOfPage(page))
-    sum->setText(Qs(FormatGeneral(sums_.receiptTotal(), Separator())));
+  if (d.receiptSum) d.receiptSum->setText(Qs(FormatGeneral(sums_.receiptTotal(), Separator())));
 }
 
-int Tfm_Chek::PerformPage() {
-  QWidget* page = Pg_Registr->currentWidget();
-  Link& l = link();
-  if (page == tsch_OpenSmen) return l.Run(OpenShiftCommand(l, Mode(), Std(ed_TextOpenSm->text())));
-  if (page == tsch_OpenChek)
-    return l.Run(OpenReceiptCommand(l, Mode(), rg_TypeChek->itemIndex() + 1));
-  if (page == tsch_Registr || page == tsch_StornoRegistr || page == tsch_Vozv || page == tsch_Annul)
-    return RegisterItem(page);
-  if (page == tsch_SkidNadb) return Discount();
-  if (page == tsch_ItogChek) return l.Run(SubtotalCommand(l, Mode()));
-  if (page == tsch_RaschChek)
-    return Pay(cb_TypeOplRasch, edm_SummChekRasch, ed_OstatokRasch, ed_SdachaRasch, false);
-  if (page == tsch_StornoRaschChek) {
-    return Pay(cb_TypeOplStornoRasch, edm_SummChekStornoRasch, ed_OstatokStornoRasch,
-               ed_SdachaStornoRasch, true);
-  }
-  if (page == tsch_DuplexOper) return RepeatSale();
-  if (page == tsch_CloseChek) return CloseReceipt();
-  return CashPage(page);
+void Tfm_Chek::Pg_RegistrChange() {
+  const PageDescriptor* d = PageShown();
+  if (d && d->shown) d->shown();
 }
 
-// ---- cash in and out ----
-
-int Tfm_Chek::CashPage(QWidget* page) {
-  std::optional<Exchange> command;
-  if (page == tsch_Vnes)
-    command = CashInCommand(link(), Mode(), Std(edm_SummaVnes->text()), Separator());
-  else if (page == tsch_Vipl)
-    command = CashOutCommand(link(), Mode(), Std(edm_SummaVipl->text()), Separator());
-  else
-    return 0;
+int Tfm_Chek::RunBuilt(const std::optional<Exchange>& command) {
   if (!command) {
     BadFormat();
     return 0;
@@ -114,60 +171,28 @@ int Tfm_Chek::CashPage(QWidget* page) {
 
 // ---- registrations ----
 
-int Tfm_Chek::RegisterTwice(const std::function<std::optional<Exchange>(OperationMode)>& build,
-                            const QString& name) {
-  const std::optional<Exchange> check = build(OperationMode::CheckOnly);
-  const std::optional<Exchange> real = build(Mode());
-  if (!check || !real) {
-    BadFormat();
-    return 0;
-  }
-  if (link().Run(*check) != kExchangeOk) return 0;
-  // The name is printed only once the register has accepted the item, and only for real.
-  if (!name.isEmpty() && Mode() == OperationMode::Execute)
-    PrintString(link(), Std(name), kCmdPrintStringReceipt);
-  return link().Run(*real);
-}
-
-int Tfm_Chek::RegisterItem(QWidget* page) {
+int Tfm_Chek::RegisterItem(const ItemOperation& item) {
+  const ItemFields& f = item.fields;
   const char32_t sep = Separator();
-  Link& l = link();
-  struct Fields {
-    QLineEdit* name;
-    TEditMoney* price;
-    TEditCount* quantity;
-    TEditNum* section;
-  };
-  Fields f{};
-  if (page == tsch_Registr) f = {ed_PrnStr, edm_PriceRegistr, edc_CountRegistr, edn_SecRegistr};
-  if (page == tsch_StornoRegistr)
-    f = {ed_PrnStrStorno, edm_PriceStornoRegistr, edc_CountStornoRegistr, edn_SecStornoRegistr};
-  if (page == tsch_Vozv) f = {ed_PrnStrVoz, edm_PriceVozv, edc_CountVozv, nullptr};
-  if (page == tsch_Annul) f = {ed_PrnStrAn, edm_PriceAnnul, edc_CountAnnul, nullptr};
   const std::string price = Std(f.price->text());
   const std::string quantity = Std(f.quantity->text());
   const std::string section = f.section ? Std(f.section->text()) : std::string();
   const std::optional<double> p = Number(f.price);
   const std::optional<double> q = Number(f.quantity);
-
-  const auto build = [&](OperationMode mode) -> std::optional<Exchange> {
-    if (page == tsch_Registr) return RegisterItemCommand(l, mode, price, quantity, section, sep);
-    if (page == tsch_StornoRegistr)
-      return StornoItemCommand(l, mode, price, quantity, section, sep);
-    if (page == tsch_Vozv) return ReturnItemCommand(l, mode, price, quantity, sep);
-    return AnnulItemCommand(l, mode, price, quantity, sep);
-  };
-  if (!p || !q) {
+  const std::optional<Exchange> check =
+      item.command(link(), OperationMode::CheckOnly, price, quantity, section, sep);
+  const std::optional<Exchange> real = item.command(link(), Mode(), price, quantity, section, sep);
+  if (!p || !q || !check || !real) {
     BadFormat();
     return 0;
   }
-  const int outcome = RegisterTwice(build, f.name->text());
-  if (outcome != kExchangeOk) return outcome;
-  const std::string name = Std(f.name->text());
-  if (page == tsch_Registr) sums_.Sale(*p, *q, name);
-  if (page == tsch_StornoRegistr) sums_.Storno(*p, *q);
-  if (page == tsch_Vozv) sums_.Return(*p, *q, name);
-  if (page == tsch_Annul) sums_.Annul(*p, *q);
+  if (link().Run(*check) != kExchangeOk) return 0;
+  // The name is printed only once the register has accepted the item, and only for real.
+  const QString name = f.name->text();
+  if (!name.isEmpty() && Mode() == OperationMode::Execute)
+    PrintString(link(), Std(name), kCmdPrintStringReceipt);
+  const int outcome = link().Run(*real);
+  if (outcome == kExchangeOk) item.record(sums_, *p, *q, Std(f.name->text()));
   return outcome;
 }
 
@@ -208,9 +233,8 @@ void Tfm_Chek::rg_TypeSkidNadbavClick() {
 
 void Tfm_Chek::bt_OtmenaSkidNadbClick() {
   RunCommand([this] {
-    ed_Process->setText(QString::fromUtf8(kRunning));
-    const int result = link().Run(CancelLastDiscountCommand(link()));
-    ed_Process->setText(QString::fromUtf8(result == kExchangeOk ? kSucceeded : kFailed));
+    RunWithStatus(ed_Process,
+                  [this] { return link().Run(CancelLastDiscountCommand(link())) == kExchangeOk; });
   });
 }
 
@@ -263,38 +287,15 @@ int Tfm_Chek::CloseReceipt() {
 
 void Tfm_Chek::bt_AnnulAllChekClick() {
   RunCommand([this] {
-    ed_Process->setText(QString::fromUtf8(kRunning));
-    if (link().Run(AnnulReceiptCommand(link())) != kExchangeOk) {
-      ed_Process->setText(QString::fromUtf8(kFailed));
-      return;
-    }
-    sums_.Reset();
-    for (QLineEdit* sum : {ed_SummaChekRegistr, ed_SummaChekStornoRegistr, ed_SummaChekVozv,
-                           ed_SummaChekAnnul, ed_SummItogChek, ed_SummaDuplexOper})
-      sum->setText(QStringLiteral("0"));
-    ed_Process->setText(QString::fromUtf8(kSucceeded));
+    RunWithStatus(ed_Process, [this] {
+      if (link().Run(AnnulReceiptCommand(link())) != kExchangeOk) return false;
+      sums_.Reset();
+      for (QLineEdit* sum : {ed_SummaChekRegistr, ed_SummaChekStornoRegistr, ed_SummaChekVozv,
+                             ed_SummaChekAnnul, ed_SummItogChek, ed_SummaDuplexOper})
+        sum->setText(QStringLiteral("0"));
+      return true;
+    });
   });
-}
-
-// ---- page change ----
-
-void Tfm_Chek::Pg_RegistrChange() {
-  QWidget* page = Pg_Registr->currentWidget();
-  const char32_t sep = Separator();
-  const double shown = sums_.Shown();
-  if (page == tsch_Registr || page == tsch_Vozv || page == tsch_StornoRegistr) {
-    SumFieldOfPage(page)->setText(Qs(FormatFixed(shown, 2, sep, kSumFieldWidth)));
-  } else if (page == tsch_DuplexOper) {
-    ed_SummaDuplexOper->setText(Qs(FormatGeneral(sums_.lastOperationSum(), sep)));
-  } else if (page == tsch_RaschChek) {
-    edm_SummChekRasch->setText(Qs(FormatFixed(shown, 2, sep)));
-    ed_NumPlKartRasch->clear();
-    ed_OstatokRasch->clear();
-    ed_SdachaRasch->clear();
-  } else if (page == tsch_CloseChek) {
-    edm_VnesSumma->setText(QStringLiteral("0"));
-    ed_NumPlKartClose->clear();
-  }
 }
 
 // ---- the card reader ----
@@ -323,10 +324,6 @@ void Tfm_Chek::btncardClick() {
   ReadCardInto(btncard, ed_NumPlKartClose);
 }
 
-}  // namespace ptk::ui
-
-namespace ptk::ui {
-
 // ---- account number, attribute and barcode ----
 
 void Tfm_Chek::BitBtn1Click() {
@@ -334,9 +331,9 @@ void Tfm_Chek::BitBtn1Click() {
   // line (this one's included) is ignored.
   if (busy()) return;
   ui().SetResult("");
-  ed_Process->setText(QString::fromUtf8(kRunning));
-  const int result = link().Run(AccountNumberCommand(link(), Std(ed_PrnStrNumCount->text())));
-  ed_Process->setText(QString::fromUtf8(result == kExchangeOk ? kSucceeded : kFailed));
+  RunWithStatus(ed_Process, [this] {
+    return link().Run(AccountNumberCommand(link(), Std(ed_PrnStrNumCount->text()))) == kExchangeOk;
+  });
 }
 
 void Tfm_Chek::FillAttributeNames() {

@@ -1,6 +1,7 @@
 #include "ui/shell/form.h"
 
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QShortcut>
 
 #include "ui/controls/wait_panel.h"
@@ -75,6 +76,14 @@ bool TForm::RunStoppable(TWaitPanel& wait,
         work(wait.DisableStop());
       },
       extra, [&wait](bool on) { wait.SetWaiting(on, true); });
+}
+
+bool TForm::RunWithStatus(QLineEdit* status, const std::function<bool()>& work) {
+  status->setText(QStringLiteral("Идет выполнение команды ..."));
+  const bool ok = work();
+  status->setText(ok ? QStringLiteral("Команда выполнена успешно.")
+                     : QStringLiteral("Ошибочное выполнение команды."));
+  return ok;
 }
 
 void TForm::ShowFromMenu(QWidget* focus, bool centre) {

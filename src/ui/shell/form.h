@@ -9,6 +9,8 @@
 #include <QWidget>
 #include <functional>
 
+class QLineEdit;
+
 namespace ptk {
 class Link;
 class UserInterface;
@@ -58,6 +60,11 @@ class TForm : public QWidget {
                     const QList<QWidget*>& extra = {});
   // Enables or disables the window and its command controls.
   void SetControlsEnabled(bool enabled, const QList<QWidget*>& extra = {});
+
+  // The status line of a window that has one: "Идет выполнение команды ..." while work
+  // runs, then "Команда выполнена успешно." or "Ошибочное выполнение команды." by what
+  // work returns (true: success), which is returned.
+  bool RunWithStatus(QLineEdit* status, const std::function<bool()>& work);
 
   // Opens the window: its owner (the main window when none is set) disabled until this
   // window closes, the window and its command controls enabled, the window shown (centred
