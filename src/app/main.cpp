@@ -30,12 +30,12 @@
 #include "emulator/faults.h"
 #include "emulator/protocol_engine.h"
 #include "emulator/virtual_register.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/application.h"
+#include "ui/base/app_context.h"
+#include "ui/base/application.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/startup.h"
+#include "ui/script/script_runner.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/script_runner.h"
-#include "ui/shell/startup.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "core/eklz/eklz_commands.h"
 #include "core/eklz/eklz_state.h"
 #include "core/reports/device_state.h"
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
 #include "shell_link_fixture.h"
 #include "support/exchange_shape.h"
 

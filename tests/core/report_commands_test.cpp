@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
 #include "shell_link_fixture.h"
 #include "support/exchange_shape.h"
 

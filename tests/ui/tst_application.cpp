@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "support/recording_ui.h"
-#include "ui/shell/application.h"
+#include "ui/base/application.h"
 
 class TestApplication : public QObject {
   Q_OBJECT

@@ -10,9 +10,9 @@
 #include <QTimer>
 
 #include "support/window_rig.h"
+#include "ui/base/wndfit.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/progress.h"
-#include "ui/shell/wndfit.h"
 
 using ptk::test::Peer;
 using ptk::test::PeerOptions;

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/shell/qt_user_interface.h"
+#include "ui/base/qt_user_interface.h"
 
 using ptk::Answer;
 using ptk::Buttons;

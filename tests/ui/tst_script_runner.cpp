@@ -18,13 +18,13 @@
 #include <sstream>
 
 #include "core/link/serial_device.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/startup.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
-#include "ui/shell/app_context.h"
+#include "ui/script/script_runner.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/script_runner.h"
-#include "ui/shell/startup.h"
 
 using namespace ptk;
 using namespace ptk::ui;

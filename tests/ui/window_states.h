@@ -20,12 +20,12 @@
 #include "core/link/serial_device.h"
 #include "core/shell/script.h"
 #include "support/window_rig.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/startup.h"
 #include "ui/controls/page_control.h"
-#include "ui/shell/app_context.h"
+#include "ui/script/script_runner.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/script_runner.h"
-#include "ui/shell/startup.h"
 
 namespace ptk::test {
 

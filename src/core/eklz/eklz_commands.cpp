@@ -4,7 +4,7 @@
 
 #include "core/link/encoding.h"
 #include "core/receipts/money.h"
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
 #include "core/shell/modes.h"
 
 namespace ptk {

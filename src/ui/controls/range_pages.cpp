@@ -9,11 +9,11 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/reports/report_dialogues.h"
 #include "core/reports/report_wait.h"
-#include "core/reports/report_windows.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

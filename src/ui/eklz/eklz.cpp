@@ -10,14 +10,14 @@
 
 #include "core/eklz/eklz_commands.h"
 #include "core/eklz/eklz_state.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

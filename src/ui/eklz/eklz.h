@@ -2,8 +2,8 @@
 // (activation, its totals, closing the archive, reports and queries with their wait).
 #pragma once
 
+#include "ui/base/form.h"
 #include "ui/controls/range_pages.h"
-#include "ui/shell/form.h"
 
 class QFrame;
 class QLabel;

@@ -23,11 +23,11 @@
 #include <QVBoxLayout>
 
 #include "core/programming/field_catalogue.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
 #include "ui/controls/updown_edit.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/link/direct_command.h"
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QCheckBox;
 class QComboBox;

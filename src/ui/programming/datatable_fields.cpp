@@ -12,10 +12,10 @@
 #include "core/link/encoding.h"
 #include "core/programming/field_catalogue.h"
 #include "core/programming/line_format.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
 #include "ui/programming/datatable.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

@@ -16,12 +16,12 @@
 #include "core/programming/line_format.h"
 #include "core/programming/table_fields.h"
 #include "core/settings/config.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/radio_group.h"
 #include "ui/programming/datatable.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/progress.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

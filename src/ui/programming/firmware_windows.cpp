@@ -17,13 +17,13 @@
 #include "core/link/direct_command.h"
 #include "core/programming/firmware.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/radio_group.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
 #include "ui/shell/process.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -2,7 +2,7 @@
 // of the block to compare, and the comparison with a reference file of the PC.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QComboBox;
 class QLabel;

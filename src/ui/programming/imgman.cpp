@@ -20,11 +20,11 @@
 #include "core/programming/field_catalogue.h"
 #include "core/programming/pictures.h"
 #include "core/programming/table_fields.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/updown_edit.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/progress.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

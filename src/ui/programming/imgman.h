@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/programming/picture_image.h"
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QCheckBox;
 class QFrame;

@@ -9,10 +9,10 @@
 #include "core/programming/pictures.h"
 #include "core/receipts/money.h"
 #include "core/receipts/receipt_extras.h"
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/number_edits.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

@@ -2,7 +2,7 @@
 // repeat count and an offset.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QLineEdit;
 class QPushButton;

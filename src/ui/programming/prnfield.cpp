@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/radio_group.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/programming/print_commands.h"
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QComboBox;
 class QLabel;

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/programming/print_commands.h"
-#include "ui/shell/qt_user_interface.h"
+#include "ui/base/qt_user_interface.h"
 
 namespace ptk::ui {
 

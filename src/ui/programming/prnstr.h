@@ -1,7 +1,7 @@
 // "Печать строки": one line of text printed on the receipt tape outside a receipt.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QLabel;
 class QLineEdit;

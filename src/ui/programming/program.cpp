@@ -5,12 +5,12 @@
 
 #include "core/link/direct_command.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/widget_build.h"
 #include "ui/programming/datatable.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/datefr.h"
 #include "ui/shell/regcomm.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

@@ -3,7 +3,7 @@
 // leaves the mode.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QPushButton;
 

@@ -9,10 +9,10 @@
 #include "core/receipts/money.h"
 #include "core/receipts/receipt_extras.h"
 #include "core/shell/service_commands.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

@@ -1,7 +1,7 @@
 // "Звуковой сигнал": makes the register sound a signal of a duration a number of times.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QFrame;
 class QLabel;

@@ -14,7 +14,7 @@
 
 #include "core/receipts/receipt_commands.h"
 #include "core/receipts/receipt_sums.h"
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QCheckBox;
 class QComboBox;

@@ -13,12 +13,12 @@
 #include "core/receipts/card_data.h"
 #include "core/receipts/cash_commands.h"
 #include "core/receipts/receipt_extras.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
 #include "ui/receipts/chek.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "core/receipts/cash_commands.h"
-#include "ui/shell/app_context.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

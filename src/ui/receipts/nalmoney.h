@@ -2,7 +2,7 @@
 // total of the last shift, under the caption of the menu command that asked for it.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QFrame;
 class QLineEdit;

@@ -4,8 +4,8 @@
 #include <QVBoxLayout>
 
 #include "core/shell/service_commands.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -1,7 +1,7 @@
 // "Отрезать чек": makes the register cut the receipt paper.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QPushButton;
 

@@ -10,14 +10,14 @@
 
 #include "core/reports/report_commands.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -3,9 +3,9 @@
 // the memory holds.
 #pragma once
 
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
+#include "ui/base/form.h"
 #include "ui/controls/range_pages.h"
-#include "ui/shell/form.h"
 
 class QLabel;
 class QLineEdit;

@@ -16,12 +16,12 @@
 #include <algorithm>
 
 #include "core/reports/registers.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/number_edits.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/process.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/reports/register_manager.h"
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QComboBox;
 class QFrame;

@@ -7,16 +7,16 @@
 #include <QVBoxLayout>
 
 #include "core/reports/report_commands.h"
+#include "core/reports/report_dialogues.h"
 #include "core/reports/report_wait.h"
-#include "core/reports/report_windows.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/radio_group.h"
 #include "ui/controls/wait_panel.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/qt_user_interface.h"
 #include "ui/shell/regcomm.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QFrame;
 class QLabel;

@@ -4,9 +4,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

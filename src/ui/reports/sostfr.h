@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QFrame;
 class QPlainTextEdit;

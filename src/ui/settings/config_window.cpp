@@ -16,10 +16,10 @@
 #include "core/programming/table_fields.h"
 #include "core/settings/config.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/radio_group.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

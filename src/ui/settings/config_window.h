@@ -3,7 +3,7 @@
 // over the access password that the register itself is configured with.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QComboBox;
 class QLineEdit;

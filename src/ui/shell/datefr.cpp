@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 
 #include "core/shell/date_time.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/widget_build.h"
-#include "ui/shell/app_context.h"
-#include "ui/shell/qt_user_interface.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

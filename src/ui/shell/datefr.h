@@ -2,7 +2,7 @@
 // that the programming window fills with the PC's date and time.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QDateEdit;
 class QGroupBox;

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/shell/wndfit.h"
+#include "ui/base/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -1,7 +1,7 @@
 // The about box "О программе".
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QLabel;
 class QPushButton;

@@ -19,14 +19,14 @@
 #include "core/reports/device_state.h"
 #include "core/settings/config.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
+#include "ui/base/wndfit.h"
 #include "ui/reports/sostfr.h"
 #include "ui/shell/animate.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/help.h"
-#include "ui/shell/qt_user_interface.h"
 #include "ui/shell/tape.h"
 #include "ui/shell/ver.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 namespace {

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/shell/app_context.h"
-#include "ui/shell/wndfit.h"
+#include "ui/base/app_context.h"
+#include "ui/base/wndfit.h"
 
 namespace ptk::ui {
 

@@ -9,9 +9,9 @@
 #include <QVBoxLayout>
 
 #include "core/shell/progress_math.h"
-#include "ui/shell/app_context.h"
+#include "ui/base/app_context.h"
+#include "ui/base/wndfit.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

@@ -13,12 +13,12 @@
 #include "core/receipts/money.h"
 #include "core/reports/device_state.h"
 #include "core/shell/modes.h"
+#include "ui/base/app_context.h"
+#include "ui/base/qt_user_interface.h"
 #include "ui/controls/widget_build.h"
 #include "ui/programming/prnfield.h"
 #include "ui/programming/prnstr.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/qt_user_interface.h"
 
 namespace ptk::ui {
 namespace {

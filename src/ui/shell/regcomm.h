@@ -6,7 +6,7 @@
 #include <array>
 #include <functional>
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QLabel;
 class QLineEdit;

@@ -14,7 +14,7 @@
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
 #include "emulator/virtual_register.h"
-#include "ui/shell/qt_user_interface.h"
+#include "ui/base/qt_user_interface.h"
 
 namespace ptk::ui {
 

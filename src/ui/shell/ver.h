@@ -2,7 +2,7 @@
 // processors.
 #pragma once
 
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 class QPlainTextEdit;
 class QPushButton;

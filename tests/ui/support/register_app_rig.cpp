@@ -4,8 +4,8 @@
 #include "core/link/serial_device.h"
 #include "core/reports/device_state.h"
 #include "core/shell/modes.h"
+#include "ui/base/startup.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/startup.h"
 
 namespace ptk::test {
 

@@ -12,7 +12,7 @@
 
 #include "core/link/port_device.h"
 #include "support/recording_ui.h"
-#include "ui/shell/app_context.h"
+#include "ui/base/app_context.h"
 #include "ui/shell/regcomm.h"
 
 namespace ptk::test {

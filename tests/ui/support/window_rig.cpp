@@ -6,8 +6,8 @@
 
 #include "core/link/serial_device.h"
 #include "emulator/protocol_engine.h"
+#include "ui/base/startup.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/startup.h"
 
 namespace ptk::test {
 

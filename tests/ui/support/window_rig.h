@@ -14,7 +14,7 @@
 #include "support/fake_clock.h"
 #include "support/pty_peer.h"
 #include "support/recording_ui.h"
-#include "ui/shell/app_context.h"
+#include "ui/base/app_context.h"
 
 namespace ptk::ui {
 class Tfm_MainFr;

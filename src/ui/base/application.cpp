@@ -1,4 +1,4 @@
-#include "ui/shell/application.h"
+#include "ui/base/application.h"
 
 #include <cstdio>
 #include <exception>

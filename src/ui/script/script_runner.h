@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/shell/script.h"
-#include "ui/shell/qt_user_interface.h"
+#include "ui/base/qt_user_interface.h"
 
 class QAction;
 class QWidget;

@@ -1,4 +1,4 @@
-#include "ui/shell/qt_user_interface.h"
+#include "ui/base/qt_user_interface.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,13 +1,13 @@
-#include "ui/shell/form.h"
+#include "ui/base/form.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QShortcut>
 
+#include "ui/base/app_context.h"
+#include "ui/base/wndfit.h"
 #include "ui/controls/wait_panel.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/wndfit.h"
 
 namespace ptk::ui {
 

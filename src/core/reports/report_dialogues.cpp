@@ -1,4 +1,4 @@
-#include "core/reports/report_windows.h"
+#include "core/reports/report_dialogues.h"
 
 #include "core/link/encoding.h"
 #include "core/shell/modes.h"

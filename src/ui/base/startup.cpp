@@ -1,10 +1,11 @@
-#include "ui/shell/startup.h"
+#include "ui/base/startup.h"
 
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
 #include <memory>
 
+#include "ui/base/app_context.h"
 #include "ui/eklz/eklz.h"
 #include "ui/programming/datatable.h"
 #include "ui/programming/firmware_windows.h"
@@ -20,7 +21,6 @@
 #include "ui/reports/reports.h"
 #include "ui/reports/sostfr.h"
 #include "ui/settings/config_window.h"
-#include "ui/shell/app_context.h"
 #include "ui/shell/datefr.h"
 #include "ui/shell/help.h"
 #include "ui/shell/main_fr.h"

@@ -1,4 +1,4 @@
-#include "ui/shell/script_runner.h"
+#include "ui/script/script_runner.h"
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -24,11 +24,11 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/base/app_context.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
-#include "ui/shell/app_context.h"
+#include "ui/script/script_controls.h"
 #include "ui/shell/main_fr.h"
-#include "ui/shell/script_controls.h"
 
 namespace ptk::ui {
 namespace {

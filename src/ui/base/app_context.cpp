@@ -1,4 +1,4 @@
-#include "ui/shell/app_context.h"
+#include "ui/base/app_context.h"
 
 #include <fstream>
 

@@ -1,4 +1,4 @@
-#include "ui/shell/wndfit.h"
+#include "ui/base/wndfit.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "ui/shell/script_controls.h"
+#include "ui/script/script_controls.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
