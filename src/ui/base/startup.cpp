@@ -39,8 +39,7 @@ void CreateWindows(AppContext& context) {
   f.fm_Process = context.Adopt(std::make_unique<Tfm_Process>(context));
   f.fm_SostFR = context.Adopt(std::make_unique<Tfm_SostFR>(context));
   f.fm_Ver = context.Adopt(std::make_unique<Tfm_Ver>(context));
-  if (context.emulator())
-    f.fm_Tape = context.Adopt(std::make_unique<Tfm_Tape>(*context.emulator()));
+  if (context.emulator()) f.fm_Tape = context.Adopt(std::make_unique<Tfm_Tape>(context));
   f.progress = context.Adopt(std::make_unique<Tprogress>(context));
   InstallModeEntryAndPrinting(context);
   f.fm_Chek = context.Adopt(std::make_unique<Tfm_Chek>(context));

@@ -13,9 +13,9 @@
 
 namespace ptk::ui {
 
-Tfm_Process::Tfm_Process(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("fm_Process");
-  setWindowTitle(QStringLiteral("ВНИМАНИЕ !!!  Идет чтение ПО."));
+Tfm_Process::Tfm_Process(AppContext& context)
+    : TForm(context, "fm_Process", QStringLiteral("ВНИМАНИЕ !!!  Идет чтение ПО.")) {
+  // Shown over a run of another window, which it does not give back when it closes.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
 
@@ -48,11 +48,11 @@ Tfm_Process::Tfm_Process(AppContext& context) : QWidget(nullptr), context_(conte
 }
 
 void Tfm_Process::bt_CancelClick() {
-  context_.abort.stopRequested = true;
+  context().abort.stopRequested = true;
 }
 
 void Tfm_Process::closeEvent(QCloseEvent* event) {
-  context_.abort.stopRequested = false;
+  context().abort.stopRequested = false;
   event->accept();
 }
 

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <QString>
-#include <QWidget>
 #include <cstdint>
+
+#include "ui/base/form.h"
 
 class QFrame;
 class QProgressBar;
@@ -12,9 +13,7 @@ class QPushButton;
 
 namespace ptk::ui {
 
-class AppContext;
-
-class Tfm_Process : public QWidget {
+class Tfm_Process : public TForm {
   Q_OBJECT
  public:
   explicit Tfm_Process(AppContext& context);
@@ -29,8 +28,6 @@ class Tfm_Process : public QWidget {
 
  private:
   void bt_CancelClick();
-
-  AppContext& context_;
 };
 
 // The process window around one long run (it serves several): shown with the run's

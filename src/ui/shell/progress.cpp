@@ -15,9 +15,9 @@
 
 namespace ptk::ui {
 
-Tprogress::Tprogress(AppContext& context) : QWidget(nullptr), context_(context) {
-  setObjectName("progress");
-  setWindowTitle(QStringLiteral("Выполнение команды"));
+Tprogress::Tprogress(AppContext& context)
+    : TForm(context, "progress", QStringLiteral("Выполнение команды")) {
+  // Shown over a run of another window, which it gives back itself when it closes.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint);
   bar = new QProgressBar(this);
@@ -46,7 +46,7 @@ Tprogress::Tprogress(AppContext& context) : QWidget(nullptr), context_(context) 
 }
 
 void Tprogress::ProgressStart(QWidget* owner, int total, const QString* caption, int flags) {
-  if (!owner) owner = context_.forms.fm_MainFr;
+  if (!owner) owner = context().forms.fm_MainFr;
   owner_ = owner;
   if (owner_) {
     owner_->setEnabled(false);

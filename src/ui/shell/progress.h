@@ -3,7 +3,8 @@
 #pragma once
 
 #include <QPointer>
-#include <QWidget>
+
+#include "ui/base/form.h"
 
 class QProgressBar;
 class QPushButton;
@@ -11,13 +12,11 @@ class QTimer;
 
 namespace ptk::ui {
 
-class AppContext;
-
 inline constexpr int kProgressCancellable = 0x1;  // flags bit 0: "Отмена" enabled
 inline constexpr int kProgressKeepOpen = 0x2;     // flags bit 1: stay open at the end
 inline constexpr int kProgressShowDelayMs = 300;
 
-class Tprogress : public QWidget {
+class Tprogress : public TForm {
   Q_OBJECT
  public:
   explicit Tprogress(AppContext& context);
@@ -50,7 +49,6 @@ class Tprogress : public QWidget {
   void btncancelClick();
   void CloseWindow();
 
-  AppContext& context_;
   QPointer<QWidget> owner_;
   int total_ = 0;
   int position_ = 0;

@@ -1,5 +1,6 @@
 #include "ui/shell/tape.h"
 
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QHBoxLayout>
@@ -14,13 +15,15 @@
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
 #include "emulator/virtual_register.h"
+#include "ui/base/app_context.h"
 #include "ui/base/qt_user_interface.h"
 
 namespace ptk::ui {
 
-Tfm_Tape::Tfm_Tape(emu::EmulatorHost& emulator) : QWidget(nullptr), emulator_(emulator) {
-  setObjectName("fm_Tape");
-  setWindowTitle(QStringLiteral("Лента ПТК"));
+Tfm_Tape::Tfm_Tape(AppContext& context)
+    : TForm(context, "fm_Tape", QStringLiteral("Лента ПТК")), emulator_(*context.emulator()) {
+  // A plain top-level window that may stay open beside the others.
+  setWindowFlags(Qt::Window);
   mem_Tape = new QPlainTextEdit(this);
   mem_Tape->setObjectName("mem_Tape");
   mem_Tape->setReadOnly(true);
@@ -129,6 +132,10 @@ void Tfm_Tape::showEvent(QShowEvent* event) {
   Poll();
   tmr_Tape->start();
   QWidget::showEvent(event);
+}
+
+void Tfm_Tape::closeEvent(QCloseEvent* event) {
+  event->accept();
 }
 
 void Tfm_Tape::hideEvent(QHideEvent* event) {

@@ -4,7 +4,7 @@
 // faults of the virtual register, switched while the program runs.
 #pragma once
 
-#include <QWidget>
+#include "ui/base/form.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -17,10 +17,11 @@ class EmulatorHost;
 
 namespace ptk::ui {
 
-class Tfm_Tape : public QWidget {
+class Tfm_Tape : public TForm {
   Q_OBJECT
  public:
-  explicit Tfm_Tape(emu::EmulatorHost& emulator);
+  // The tape of the run's virtual register, which must be running.
+  explicit Tfm_Tape(AppContext& context);
   ~Tfm_Tape() override;
 
   void Open();
@@ -42,6 +43,8 @@ class Tfm_Tape : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  // Beside the other windows: closing it gives nothing back.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   emu::EmulatorHost& emulator_;
