@@ -31,9 +31,7 @@
 #include "core/reports/report_commands.h"
 #include "core/shell/version.h"
 #include "fuzz_input.h"
-#include "support/fake_clock.h"
-#include "support/recording_ui.h"
-#include "support/scripted_port.h"
+#include "support/link_rig.h"
 
 namespace {
 
@@ -78,10 +76,8 @@ bool IsAmount(const std::string& s) {
 
 // A link whose register answers each command with the next run of the input (marker,
 // result code, data); once the input is used up, or after too many commands, with 0x18.
-struct ScriptedLink {
-  explicit ScriptedLink(Input& in) : input(&in) {
-    device.Open("COM1");
-    settings.AccessPassword = "7391";
+struct ScriptedLink : test::LinkRig {
+  explicit ScriptedLink(Input& in) : LinkRig(1000), input(&in) {
     reg.answerFor = [this](std::span<const uint8_t>) -> std::vector<uint8_t> {
       if (input->Empty() || ++answers > 400) return {0x55, 0x18, 0x00};
       return input->Run();
@@ -89,13 +85,6 @@ struct ScriptedLink {
   }
   Input* input;
   int answers = 0;
-  test::FakeClock clock{1000};
-  test::ScriptedPort device{clock};
-  test::ScriptedRegister reg{device};
-  test::RecordingUi ui;
-  SerialPort port{device, clock, ui};
-  Settings settings;
-  Link link{port, ui, settings};
 };
 
 std::string TempPath(const char* name) {
