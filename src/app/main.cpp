@@ -1,13 +1,15 @@
 // ptk-tester: the test and service program for the register.
 //   ptk-tester [--emulator | --port NAME] [--card-reader NAME] [--trace FILE]
 //              [--script FILE|-] [--keep-going] [--faults SPEC] [--clock "DD.MM.YYYY HH:MM:SS"]
-//              [--model N]
+//              [--model N] [--replay TRACE [--replay-timing]]
 // --emulator runs the virtual register in this process and connects to it for this run;
 // --port uses another port for this run; neither changes the settings files. --script
 // performs the steps of a script (from standard input for -) and prints a transcript
 // instead of waiting for a person; --keep-going goes on after a step that failed.
+// --replay answers in the register's place from a line trace that --trace wrote.
 // Exit status: 0; 1 when the virtual register does not start; 2 for a usage error or a
-// script that cannot be read; 3 when a step of the script could not be performed.
+// script or trace that cannot be read; 3 when a step of the script could not be performed;
+// 4 when a replay diverged from its trace.
 // With --emulator, the virtual register's line-discipline violations are reported on
 // standard error at the end ("нарушений порядка обмена: N"): when there were any, and
 // always in a run driven step by step from standard input (--script -).
@@ -20,11 +22,13 @@
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <optional>
 
 #include "core/link/port_names.h"
 #include "core/link/serial_device.h"
+#include "core/link/trace_replay.h"
 #include "core/shell/script.h"
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
@@ -40,6 +44,7 @@
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kReplayDiverged = 4;  // a replayed session left its trace
 
 // With PTK_STARTUP_PROBE set, prints the milliseconds from the start of main() to the
 // main window's first paint and ends the program: a measurement aid.
@@ -134,11 +139,19 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption serviceOption(
       QStringLiteral("service"),
       QStringLiteral("Показать скрытые пункты меню и кнопки, добавить «Сравнение ПО»."));
+  const QCommandLineOption replayOption(
+      QStringLiteral("replay"),
+      QStringLiteral("Отвечать за ПТК записанным в трассировке (без ПТК)."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption replayTimingOption(
+      QStringLiteral("replay-timing"),
+      QStringLiteral("С --replay: ответы с записанными паузами, а не сразу."));
   const QCommandLineOption modelOption(
       QStringLiteral("model"), QStringLiteral("Код модели виртуального ПТК."), QStringLiteral("N"));
   for (const QCommandLineOption* o :
        {&emulatorOption, &portOption, &cardOption, &traceOption, &scriptOption, &faultsOption,
-        &clockOption, &modelOption, &serviceOption, &firmwareOption, &keepGoingOption})
+        &clockOption, &modelOption, &serviceOption, &firmwareOption, &keepGoingOption,
+        &replayOption, &replayTimingOption})
     parser.addOption(*o);
   if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
   if (parser.isSet(helpOption)) {
@@ -157,6 +170,11 @@ int main(int argc, char* argv[]) {
   if (!emulator &&
       (parser.isSet(faultsOption) || parser.isSet(clockOption) || parser.isSet(modelOption)))
     return Usage(QStringLiteral("--faults, --clock и --model относятся к --emulator"));
+  const bool replaying = parser.isSet(replayOption);
+  if (replaying && (emulator || parser.isSet(portOption)))
+    return Usage(QStringLiteral("--replay нельзя задать вместе с --emulator или --port"));
+  if (parser.isSet(replayTimingOption) && !replaying)
+    return Usage(QStringLiteral("--replay-timing относится к --replay"));
   const std::string port = parser.value(portOption).toStdString();
   if (parser.isSet(portOption) && !ValidPortName(port))
     return Usage(QStringLiteral("порт должен быть COMn или путь к устройству: ") +
@@ -225,7 +243,27 @@ int main(int argc, char* argv[]) {
 
   ptk::ui::QtUserInterface ui;
   app.SetUserInterface(&ui);
-  ptk::ui::AppContext context(ui, ptk::CreateSystemPortDevice());
+  // A replay answers from the trace in place of the line.
+  std::unique_ptr<ptk::PortDevice> device;
+  ptk::ReplayPortDevice* replay = nullptr;
+  if (replaying) {
+    const std::string path = parser.value(replayOption).toStdString();
+    std::ifstream in(path, std::ios::binary);
+    std::string error = "не удалось открыть файл";
+    std::optional<std::vector<ptk::TraceEvent>> events;
+    if (in) events = ptk::ReadTrace(in, &error);
+    if (!events) {
+      std::cerr << "ptk-tester: не удалось прочитать трассировку " << path << ": " << error << "\n";
+      return kUsageError;
+    }
+    auto replayed = std::make_unique<ptk::ReplayPortDevice>(std::move(*events), ptk::SystemClock(),
+                                                            parser.isSet(replayTimingOption));
+    replay = replayed.get();
+    device = std::move(replayed);
+  } else {
+    device = ptk::CreateSystemPortDevice();
+  }
+  ptk::ui::AppContext context(ui, std::move(device));
   std::optional<ptk::ui::ScriptRunner> runner;
   if (scripted) runner.emplace(context, ui, std::move(steps), std::cout);
   if (runner) {
@@ -283,6 +321,11 @@ int main(int argc, char* argv[]) {
     const uint64_t violations = host->Stats().lineViolations;
     if (violations > 0 || streamed)
       std::cerr << "ptk-tester: нарушений порядка обмена: " << violations << "\n";
+  }
+  if (replay && !replay->Divergence().empty()) {
+    // The program did not do what the recorded session did: its exit says so.
+    std::cerr << replay->Divergence() << "\n";
+    return kReplayDiverged;
   }
   return status;
 }

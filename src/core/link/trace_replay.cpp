@@ -1,0 +1,182 @@
+#include "core/link/trace_replay.h"
+
+#include <charconv>
+
+#include "core/link/trace_device.h"
+
+namespace ptk {
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// "12.345" milliseconds as microseconds; integers only, whatever the process locale.
+std::optional<uint64_t> Micros(std::string_view text) {
+  const size_t point = text.find('.');
+  if (point == std::string_view::npos || text.size() - point != 4) return std::nullopt;
+  uint64_t ms = 0, fraction = 0;
+  const std::string_view whole = text.substr(0, point), part = text.substr(point + 1);
+  if (std::from_chars(whole.data(), whole.data() + whole.size(), ms).ptr !=
+          whole.data() + whole.size() ||
+      std::from_chars(part.data(), part.data() + part.size(), fraction).ptr !=
+          part.data() + part.size())
+    return std::nullopt;
+  return ms * 1000 + fraction;
+}
+
+// "02 55 00" as bytes; nullopt unless it is only such pairs.
+std::optional<std::vector<uint8_t>> Hex(std::string_view text) {
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < text.size(); i += 3) {
+    uint8_t b = 0;
+    if (i + 2 > text.size() || (i + 2 < text.size() && text[i + 2] != ' ') ||
+        std::from_chars(text.data() + i, text.data() + i + 2, b, 16).ptr != text.data() + i + 2)
+      return std::nullopt;
+    bytes.push_back(b);
+  }
+  if (bytes.empty()) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* error) {
+  std::vector<TraceEvent> events;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string_view rest(line);
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    if (rest.empty()) continue;
+    const size_t ms = rest.find(" ms  ");
+    std::optional<uint64_t> micros;
+    if (ms != std::string_view::npos) micros = Micros(rest.substr(0, ms));
+    TraceEvent e;
+    bool ok = micros.has_value();
+    if (ok) {
+      e.micros = *micros;
+      rest.remove_prefix(ms + 5);
+      std::optional<std::vector<uint8_t>> bytes;
+      if (StartsWith(rest, "PC->  ")) {
+        e.kind = TraceEvent::Kind::Write;
+        rest.remove_prefix(6);
+        e.failed = EndsWith(rest, "  (write failed)");
+        if (e.failed) rest.remove_suffix(16);
+        bytes = Hex(rest);
+      } else if (StartsWith(rest, "<-PTK ")) {
+        e.kind = TraceEvent::Kind::Read;
+        bytes = Hex(rest.substr(6));
+      } else if (StartsWith(rest, "----  ")) {
+        e.text = std::string(rest.substr(6));
+        e.failed = e.text == "read failed";
+      } else {
+        ok = false;
+      }
+      if (e.kind != TraceEvent::Kind::Note) {
+        ok = bytes.has_value();
+        if (ok) e.bytes = std::move(*bytes);
+      }
+    }
+    if (!ok) {
+      if (error) *error = "line " + std::to_string(number) + " is not a line of a trace";
+      return std::nullopt;
+    }
+    events.push_back(std::move(e));
+  }
+  return events;
+}
+
+ReplayPortDevice::ReplayPortDevice(std::vector<TraceEvent> events, Clock& clock,
+                                   bool recordedTiming)
+    : clock_(clock), events_(std::move(events)), recordedTiming_(recordedTiming) {}
+
+namespace {
+
+// Consumes the next note that begins with what, among the notes before the next transfer;
+// false when the recording noted it as failed.
+bool ReplayNote(const std::vector<TraceEvent>& events, size_t& next, std::string_view what) {
+  for (size_t i = next; i < events.size() && events[i].kind == TraceEvent::Kind::Note; ++i) {
+    if (StartsWith(events[i].text, what)) {
+      next = i + 1;
+      return !EndsWith(events[i].text, " failed");
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReplayPortDevice::OpenDevice(const std::string&, OpenMode) {
+  open_ = ReplayNote(events_, next_, "open ");
+  return open_;
+}
+
+bool ReplayPortDevice::ConfigureLine(const LineFormat&) {
+  timeout_ = kByteReadTimeoutMs;
+  return ReplayNote(events_, next_, "configure ");
+}
+
+bool ReplayPortDevice::SetReadTimeout(uint32_t ms) {
+  timeout_ = ms;
+  return true;
+}
+
+bool ReplayPortDevice::Write(const uint8_t* data, size_t length) {
+  const std::vector<uint8_t> written(data, data + length);
+  if (!divergence_.empty()) return true;  // no one listens any more
+  const bool opens = written == std::vector<uint8_t>{0x05};
+  pending_.clear();
+  while (next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write) ++next_;
+  if (next_ == events_.size() || events_[next_].bytes != written) {
+    const std::string expected = next_ == events_.size() ? "(the end of the trace)"
+                                                         : HexBytes(events_[next_].bytes.data(),
+                                                                    events_[next_].bytes.size());
+    divergence_ = "replay diverged at exchange " + std::to_string(exchanges_ + (opens ? 1 : 0)) +
+                  ": expected " + expected + " got " + HexBytes(written.data(), written.size());
+    return true;
+  }
+  if (opens) ++exchanges_;
+  const TraceEvent& write = events_[next_++];
+  // What the recording read after this write, up to the next one.
+  for (; next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write; ++next_) {
+    const TraceEvent& e = events_[next_];
+    const uint64_t after = e.micros > write.micros ? e.micros - write.micros : 0;
+    if (e.kind == TraceEvent::Kind::Read) {
+      for (uint8_t b : e.bytes) pending_.push_back({b, false, after});
+    } else if (e.failed) {
+      pending_.push_back({0, true, after});
+    }
+  }
+  writtenAt_ = clock_.TickCount();
+  return !write.failed;
+}
+
+ReadStatus ReplayPortDevice::ReadByte(uint8_t& byte) {
+  if (pending_.empty()) {
+    clock_.Sleep(timeout_);  // the recording read nothing more here: silence
+    return ReadStatus::Timeout;
+  }
+  if (recordedTiming_) {
+    const uint32_t due = writtenAt_ + static_cast<uint32_t>(pending_.front().afterMicros / 1000);
+    const uint32_t now = clock_.TickCount();
+    const int32_t wait = static_cast<int32_t>(due - now);
+    if (wait > static_cast<int32_t>(timeout_)) {
+      clock_.Sleep(timeout_);
+      return ReadStatus::Timeout;
+    }
+    if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
+  }
+  const Pending p = pending_.front();
+  pending_.pop_front();
+  if (p.failure) return ReadStatus::Failed;
+  byte = p.byte;
+  return ReadStatus::Byte;
+}
+
+}  // namespace ptk

@@ -1,0 +1,78 @@
+// Replaying a line trace (the format TracingPortDevice writes): a port device that stands
+// in for the register of a recorded session. Each write of the program is compared with
+// the next write the trace recorded; the bytes the trace recorded as read after that write
+// (up to the next one) are then given to the program's reads, as fast as it asks for them
+// or, with the recorded timing, each no earlier than it came in the recording. Where the
+// recording read nothing, the replay stays silent too, so that a session that met a lost
+// answer or a refused frame meets it again. A write that differs from the recording ends
+// the replay: nothing more is read, and Divergence() says where.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/link/clock.h"
+#include "core/link/port_device.h"
+
+namespace ptk {
+
+struct TraceEvent {
+  enum class Kind { Write, Read, Note };
+  Kind kind = Kind::Note;
+  uint64_t micros = 0;         // since the trace began
+  std::vector<uint8_t> bytes;  // Write, Read
+  bool failed = false;         // a write that failed; a note of a failed read
+  std::string text;            // Note
+};
+
+// The events of a trace, or nullopt with error naming the first line that is not one.
+std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* error = nullptr);
+
+class ReplayPortDevice final : public PortDevice {
+ public:
+  ReplayPortDevice(std::vector<TraceEvent> events, Clock& clock, bool recordedTiming = false);
+
+  void Close() override { open_ = false; }
+  bool IsOpen() const override { return open_; }
+  bool ClearErrors() override { return true; }
+  // Bytes the register had sent before a purge were never read, so never recorded.
+  bool Purge() override { return true; }
+  bool Write(const uint8_t* data, size_t length) override;
+  ReadStatus ReadByte(uint8_t& byte) override;
+  bool SetReadTimeout(uint32_t ms) override;
+  uint32_t ReadTimeout() const override { return timeout_; }
+
+  // "replay diverged at exchange N: expected … got …" once a write differed from the
+  // recording (or came after its end); empty while the replay follows it.
+  const std::string& Divergence() const { return divergence_; }
+  // Exchanges begun so far (the program's ENQs that opened a transfer).
+  int exchanges() const { return exchanges_; }
+
+ protected:
+  bool OpenDevice(const std::string&, OpenMode) override;
+  bool ConfigureLine(const LineFormat&) override;
+
+ private:
+  struct Pending {
+    uint8_t byte = 0;
+    bool failure = false;      // a read failure in the recording
+    uint64_t afterMicros = 0;  // after the write, in the recording
+  };
+
+  Clock& clock_;
+  std::vector<TraceEvent> events_;
+  size_t next_ = 0;  // the next event not yet replayed
+  std::deque<Pending> pending_;
+  uint32_t writtenAt_ = 0;  // the clock's tick of the last matched write
+  bool recordedTiming_;
+  bool open_ = false;
+  uint32_t timeout_ = kByteReadTimeoutMs;
+  int exchanges_ = 0;
+  std::string divergence_;
+};
+
+}  // namespace ptk

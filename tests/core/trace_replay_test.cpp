@@ -1,0 +1,115 @@
+// A session recorded by the line trace and replayed from it without the register: the
+// same results, answers and boxes, faults included; a changed command stops the replay.
+#include "core/link/trace_replay.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+
+#include "core/link/direct_command.h"
+#include "core/link/frame_exchange.h"
+#include "core/link/trace_device.h"
+#include "support/fake_clock.h"
+#include "support/recording_ui.h"
+#include "support/scripted_port.h"
+
+namespace ptk {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// What one run of the session gives: the exchange's result, the answer and the boxes.
+struct Outcome {
+  int result = -1;
+  Bytes answer;
+  std::vector<std::string> boxes;
+  bool operator==(const Outcome&) const = default;
+};
+
+// The session: the port opened, then one exchange on the frame route or the compact one.
+Outcome Session(PortDevice& device, Clock& clock, uint8_t code, bool compact) {
+  test::RecordingUi ui;
+  SerialPort port(device, clock, ui);
+  Settings settings;
+  settings.AccessPassword = "7391";
+  Link link(port, ui, settings);
+  Outcome o;
+  EXPECT_TRUE(port.OpenPort("COM1"));
+  EXPECT_TRUE(port.ConfigurePort(4));
+  if (compact) {
+    uint8_t answer[64] = {};
+    size_t length = sizeof(answer);
+    o.result = DirectCommand(port, settings, code, {}, answer, &length);
+    o.answer.assign(answer, answer + length);
+  } else {
+    o.result = link.ExchangeWithAnswer(link.CommandFrame(code), 1, 55, 1);
+    o.answer.assign(link.AnswerBuffer.begin(), link.AnswerBuffer.begin() + link.AnswerLength);
+  }
+  o.boxes = ui.BoxTexts();
+  port.ClosePort();
+  return o;
+}
+
+TEST(TraceReplay, ASessionReplaysFromItsTrace) {
+  struct Row {
+    const char* what;
+    std::function<void(test::ScriptedRegister&)> fault;
+    bool compact;
+    uint8_t replayedCode;  // the command the replay sends (a different one diverges)
+    std::string divergence;
+  } rows[] = {
+      {"answered at once", [](test::ScriptedRegister&) {}, false, 0x45, ""},
+      {"a NAK-ed answer sent again", [](test::ScriptedRegister& r) { r.corruptAnswers = 1; }, false,
+       0x45, ""},
+      {"a refused frame", [](test::ScriptedRegister& r) { r.frameReplies = {test::Reply::Nak}; },
+       false, 0x45, ""},
+      {"a silent register", [](test::ScriptedRegister& r) { r.enqDefault = test::Reply::Silent; },
+       false, 0x45, ""},
+      {"a lost answer", [](test::ScriptedRegister& r) { r.opensAnswer = false; }, false, 0x45, ""},
+      {"the compact path", [](test::ScriptedRegister&) {}, true, 0x45, ""},
+      {"another command", [](test::ScriptedRegister&) {}, false, 0x3F,
+       // the command frame: STX, password, code, ETX, check byte
+       "replay diverged at exchange 1: expected 02 73 91 45 03 A4 got 02 73 91 3F 03 DE"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    test::FakeClock clock(1000);
+    auto scripted = std::make_unique<test::ScriptedPort>(clock);
+    test::ScriptedRegister reg(*scripted);
+    reg.answer = {0x55, 0x00, 0x12, 0x34};
+    row.fault(reg);
+    std::ostringstream trace;
+    TracingPortDevice traced(std::move(scripted), clock, trace);
+    const Outcome recorded = Session(traced, clock, 0x45, row.compact);
+    traced.Flush();
+
+    std::istringstream in(trace.str());
+    std::string error;
+    std::optional<std::vector<TraceEvent>> events = ReadTrace(in, &error);
+    ASSERT_TRUE(events.has_value()) << error << "\n" << trace.str();
+    test::FakeClock replayClock(50000);
+    ReplayPortDevice replay(std::move(*events), replayClock);
+    const Outcome replayed = Session(replay, replayClock, row.replayedCode, row.compact);
+    EXPECT_EQ(replay.Divergence(), row.divergence) << trace.str();
+    if (row.divergence.empty()) {
+      EXPECT_EQ(replayed, recorded) << trace.str();
+    } else {
+      EXPECT_EQ(replayed.result, kExchangeLinkFailure);  // no answer after the divergence
+    }
+  }
+}
+
+TEST(TraceReplay, LinesThatAreNoTrace) {
+  for (const char* text : {"     0.023 ms  PC->  0G\n", "0,023 ms  <-PTK 06\n",
+                           "     1.000 ms  ??    x\n", "     1.000 ms  <-PTK \n"}) {
+    std::istringstream in(std::string("     0.000 ms  ----  open COM1\n") + text);
+    std::string error;
+    EXPECT_FALSE(ReadTrace(in, &error).has_value()) << text;
+    EXPECT_EQ(error, "line 2 is not a line of a trace");
+  }
+}
+
+}  // namespace
+}  // namespace ptk
