@@ -4,14 +4,18 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/link/direct_command.h"
+#include "core/link/trace_replay.h"
 #include "emulator/emulator_host.h"
 #include "emulator/faults.h"
 #include "emulator/protocol_engine.h"
+#include "emulator/replay_host.h"
 
 namespace {
 
@@ -24,6 +28,7 @@ void PrintHelp(std::ostream& out) {
   out << "Usage: ptk-emulator [--state FILE] [--tape FILE] [--faults SPEC]\n"
          "                    [--wire-speed [BAUD]] [--model N] [--card TEXT]\n"
          "                    [--firmware-size BYTES[,FPBYTES]] [--help]\n"
+         "       ptk-emulator --replay TRACE [--replay-timing]\n"
          "\n"
          "Runs the virtual register on a pseudo-terminal: prints the device path of its\n"
          "slave side alone on the first line of standard output, then serves until\n"
@@ -49,6 +54,12 @@ void PrintHelp(std::ostream& out) {
          "                      sizes of the firmware images of the control block and\n"
          "                      of the fiscal-memory block, 0 < size < 16777216\n"
          "                      (default 65536,2048); read with ptk-cli firmware\n"
+         "  --replay TRACE      be the register of a recorded session instead: answer each\n"
+         "                      transfer of the program with what the line trace TRACE\n"
+         "                      (ptk-tester --trace) recorded after it; a transfer that\n"
+         "                      differs ends the replay (\"replay diverged at exchange N:\n"
+         "                      expected ... got ...\" on standard error, exit status 4)\n"
+         "  --replay-timing     with --replay: keep the recorded gaps\n"
          "\n"
          "Defaults:\n"
          "  communication password 7391 (table 2, row 1, field 23)\n"
@@ -73,6 +84,31 @@ int Usage(const std::string& message) {
   return 2;
 }
 
+#ifndef _WIN32
+// The register of a recorded session until SIGINT or SIGTERM: 0, 4 when the program left
+// the trace, 2 for a trace that cannot be read, 1 when there is no pseudo-terminal.
+int Replay(const std::string& path, bool timing, const sigset_t& waitMask) {
+  std::ifstream in(path, std::ios::binary);
+  std::string error = "cannot open the file";
+  std::optional<std::vector<ptk::TraceEvent>> events;
+  if (in) events = ptk::ReadTrace(in, &error);
+  if (!events) {
+    std::cerr << "ptk-emulator: cannot read the trace " << path << ": " << error << "\n";
+    return 2;
+  }
+  ptk::emu::ReplayHost host(std::move(*events), timing);
+  host.onDivergence = [](const std::string& divergence) { std::cerr << divergence << std::endl; };
+  if (!host.Start()) {
+    std::cerr << "ptk-emulator: " << host.LastError() << "\n";
+    return 1;
+  }
+  std::cout << host.SlavePath() << std::endl;
+  while (!g_stop) sigsuspend(&waitMask);
+  host.Stop();
+  return host.Divergence().empty() ? 0 : 4;
+}
+#endif
+
 }  // namespace
 
 #ifdef _WIN32
@@ -85,6 +121,9 @@ int main() {
 #else
 int main(int argc, char** argv) {
   ptk::emu::EmulatorOptions options;
+  std::string replayTrace;
+  bool replayTiming = false;
+  bool registerOptions = false;  // any option of the virtual register itself
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](std::string& out) {
@@ -92,9 +131,14 @@ int main(int argc, char** argv) {
       out = argv[++i];
       return true;
     };
+    registerOptions = registerOptions || (arg != "--replay" && arg != "--replay-timing");
     if (arg == "--help" || arg == "-h") {
       PrintHelp(std::cout);
       return 0;
+    } else if (arg == "--replay") {
+      if (!value(replayTrace)) return Usage("--replay needs a trace file");
+    } else if (arg == "--replay-timing") {
+      replayTiming = true;
     } else if (arg == "--state") {
       if (!value(options.stateFile)) return Usage("--state needs a file");
     } else if (arg == "--tape") {
@@ -152,6 +196,12 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
   sigprocmask(SIG_BLOCK, &stopSignals, &previous);
+
+  if (replayTiming && replayTrace.empty()) return Usage("--replay-timing goes with --replay");
+  if (!replayTrace.empty()) {
+    if (registerOptions) return Usage("--replay goes alone (with --replay-timing)");
+    return Replay(replayTrace, replayTiming, previous);
+  }
 
   ptk::emu::EmulatorHost host(options);
   if (!host.Start()) {

@@ -13,44 +13,13 @@
 #include "core/link/trace_device.h"
 #include "support/fake_clock.h"
 #include "support/recording_ui.h"
+#include "support/replay_session.h"
 #include "support/scripted_port.h"
 
 namespace ptk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// What one run of the session gives: the exchange's result, the answer and the boxes.
-struct Outcome {
-  int result = -1;
-  Bytes answer;
-  std::vector<std::string> boxes;
-  bool operator==(const Outcome&) const = default;
-};
-
-// The session: the port opened, then one exchange on the frame route or the compact one.
-Outcome Session(PortDevice& device, Clock& clock, uint8_t code, bool compact) {
-  test::RecordingUi ui;
-  SerialPort port(device, clock, ui);
-  Settings settings;
-  settings.AccessPassword = "7391";
-  Link link(port, ui, settings);
-  Outcome o;
-  EXPECT_TRUE(port.OpenPort("COM1"));
-  EXPECT_TRUE(port.ConfigurePort(4));
-  if (compact) {
-    uint8_t answer[64] = {};
-    size_t length = sizeof(answer);
-    o.result = DirectCommand(port, settings, code, {}, answer, &length);
-    o.answer.assign(answer, answer + length);
-  } else {
-    o.result = link.ExchangeWithAnswer(link.CommandFrame(code), 1, 55, 1);
-    o.answer.assign(link.AnswerBuffer.begin(), link.AnswerBuffer.begin() + link.AnswerLength);
-  }
-  o.boxes = ui.BoxTexts();
-  port.ClosePort();
-  return o;
-}
 
 TEST(TraceReplay, ASessionReplaysFromItsTrace) {
   struct Row {
@@ -82,7 +51,7 @@ TEST(TraceReplay, ASessionReplaysFromItsTrace) {
     row.fault(reg);
     std::ostringstream trace;
     TracingPortDevice traced(std::move(scripted), clock, trace);
-    const Outcome recorded = Session(traced, clock, 0x45, row.compact);
+    const test::Outcome recorded = test::Session(traced, clock, 0x45, row.compact);
     traced.Flush();
 
     std::istringstream in(trace.str());
@@ -91,7 +60,8 @@ TEST(TraceReplay, ASessionReplaysFromItsTrace) {
     ASSERT_TRUE(events.has_value()) << error << "\n" << trace.str();
     test::FakeClock replayClock(50000);
     ReplayPortDevice replay(std::move(*events), replayClock);
-    const Outcome replayed = Session(replay, replayClock, row.replayedCode, row.compact);
+    const test::Outcome replayed =
+        test::Session(replay, replayClock, row.replayedCode, row.compact);
     EXPECT_EQ(replay.Divergence(), row.divergence) << trace.str();
     if (row.divergence.empty()) {
       EXPECT_EQ(replayed, recorded) << trace.str();

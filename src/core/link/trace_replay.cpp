@@ -92,34 +92,79 @@ std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* 
   return events;
 }
 
-ReplayPortDevice::ReplayPortDevice(std::vector<TraceEvent> events, Clock& clock,
-                                   bool recordedTiming)
-    : clock_(clock), events_(std::move(events)), recordedTiming_(recordedTiming) {}
+void TraceReplayer::Diverge(const std::vector<uint8_t>& got) {
+  const std::string expected =
+      current_ ? HexBytes(events_[*current_].bytes.data(), events_[*current_].bytes.size())
+               : "(the end of the trace)";
+  const bool opens = got == std::vector<uint8_t>{0x05};
+  divergence_ = "replay diverged at exchange " + std::to_string(exchanges_ + (opens ? 1 : 0)) +
+                ": expected " + expected + " got " + HexBytes(got.data(), got.size());
+}
 
-namespace {
+std::vector<TraceReplayer::Reply> TraceReplayer::Feed(std::span<const uint8_t> bytes,
+                                                      bool wholeTransfer) {
+  std::vector<Reply> out;
+  for (size_t i = 0; i < bytes.size() && divergence_.empty(); ++i) {
+    if (!current_) {
+      while (next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write) ++next_;
+      received_.clear();
+      if (next_ == events_.size()) {
+        Diverge(std::vector<uint8_t>(bytes.begin() + i, bytes.end()));
+        break;
+      }
+      current_ = next_;
+    }
+    const TraceEvent& write = events_[*current_];
+    received_.push_back(bytes[i]);
+    if (write.bytes[received_.size() - 1] != bytes[i]) {
+      received_.insert(received_.end(), bytes.begin() + i + 1, bytes.end());
+      Diverge(received_);
+      break;
+    }
+    if (received_.size() < write.bytes.size()) continue;
+    // The whole transfer: what the recording read after it, up to the next one.
+    if (write.bytes == std::vector<uint8_t>{0x05}) ++exchanges_;
+    lastFailed_ = write.failed;
+    for (next_ = *current_ + 1;
+         next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write; ++next_) {
+      const TraceEvent& e = events_[next_];
+      const uint64_t after = e.micros > write.micros ? e.micros - write.micros : 0;
+      if (e.kind == TraceEvent::Kind::Read) {
+        for (uint8_t b : e.bytes) out.push_back({b, false, after});
+      } else if (e.failed) {
+        out.push_back({0, true, after});
+      }
+    }
+    current_.reset();
+    received_.clear();
+  }
+  if (wholeTransfer && current_ && divergence_.empty()) Diverge(received_);
+  if (!divergence_.empty()) out.clear();
+  return out;
+}
 
-// Consumes the next note that begins with what, among the notes before the next transfer;
-// false when the recording noted it as failed.
-bool ReplayNote(const std::vector<TraceEvent>& events, size_t& next, std::string_view what) {
-  for (size_t i = next; i < events.size() && events[i].kind == TraceEvent::Kind::Note; ++i) {
-    if (StartsWith(events[i].text, what)) {
-      next = i + 1;
-      return !EndsWith(events[i].text, " failed");
+bool TraceReplayer::ReplayNote(std::string_view what) {
+  for (size_t i = next_; i < events_.size() && events_[i].kind == TraceEvent::Kind::Note; ++i) {
+    if (StartsWith(events_[i].text, what)) {
+      next_ = i + 1;
+      return !EndsWith(events_[i].text, " failed");
     }
   }
   return true;
 }
 
-}  // namespace
+ReplayPortDevice::ReplayPortDevice(std::vector<TraceEvent> events, Clock& clock,
+                                   bool recordedTiming)
+    : clock_(clock), replayer_(std::move(events)), recordedTiming_(recordedTiming) {}
 
 bool ReplayPortDevice::OpenDevice(const std::string&, OpenMode) {
-  open_ = ReplayNote(events_, next_, "open ");
+  open_ = replayer_.ReplayNote("open ");
   return open_;
 }
 
 bool ReplayPortDevice::ConfigureLine(const LineFormat&) {
   timeout_ = kByteReadTimeoutMs;
-  return ReplayNote(events_, next_, "configure ");
+  return replayer_.ReplayNote("configure ");
 }
 
 bool ReplayPortDevice::SetReadTimeout(uint32_t ms) {
@@ -128,33 +173,12 @@ bool ReplayPortDevice::SetReadTimeout(uint32_t ms) {
 }
 
 bool ReplayPortDevice::Write(const uint8_t* data, size_t length) {
-  const std::vector<uint8_t> written(data, data + length);
-  if (!divergence_.empty()) return true;  // no one listens any more
-  const bool opens = written == std::vector<uint8_t>{0x05};
-  pending_.clear();
-  while (next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write) ++next_;
-  if (next_ == events_.size() || events_[next_].bytes != written) {
-    const std::string expected = next_ == events_.size() ? "(the end of the trace)"
-                                                         : HexBytes(events_[next_].bytes.data(),
-                                                                    events_[next_].bytes.size());
-    divergence_ = "replay diverged at exchange " + std::to_string(exchanges_ + (opens ? 1 : 0)) +
-                  ": expected " + expected + " got " + HexBytes(written.data(), written.size());
-    return true;
-  }
-  if (opens) ++exchanges_;
-  const TraceEvent& write = events_[next_++];
-  // What the recording read after this write, up to the next one.
-  for (; next_ < events_.size() && events_[next_].kind != TraceEvent::Kind::Write; ++next_) {
-    const TraceEvent& e = events_[next_];
-    const uint64_t after = e.micros > write.micros ? e.micros - write.micros : 0;
-    if (e.kind == TraceEvent::Kind::Read) {
-      for (uint8_t b : e.bytes) pending_.push_back({b, false, after});
-    } else if (e.failed) {
-      pending_.push_back({0, true, after});
-    }
-  }
+  const std::vector<TraceReplayer::Reply> replies =
+      replayer_.Feed(std::span<const uint8_t>(data, length), true);
+  pending_.assign(replies.begin(), replies.end());
   writtenAt_ = clock_.TickCount();
-  return !write.failed;
+  // After a divergence no one listens any more: the write itself goes.
+  return !Divergence().empty() || !replayer_.LastTransferFailed();
 }
 
 ReadStatus ReplayPortDevice::ReadByte(uint8_t& byte) {
@@ -164,18 +188,17 @@ ReadStatus ReplayPortDevice::ReadByte(uint8_t& byte) {
   }
   if (recordedTiming_) {
     const uint32_t due = writtenAt_ + static_cast<uint32_t>(pending_.front().afterMicros / 1000);
-    const uint32_t now = clock_.TickCount();
-    const int32_t wait = static_cast<int32_t>(due - now);
+    const int32_t wait = static_cast<int32_t>(due - clock_.TickCount());
     if (wait > static_cast<int32_t>(timeout_)) {
       clock_.Sleep(timeout_);
       return ReadStatus::Timeout;
     }
     if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
   }
-  const Pending p = pending_.front();
+  const TraceReplayer::Reply r = pending_.front();
   pending_.pop_front();
-  if (p.failure) return ReadStatus::Failed;
-  byte = p.byte;
+  if (r.failure) return ReadStatus::Failed;
+  byte = r.byte;
   return ReadStatus::Byte;
 }
 

@@ -12,7 +12,9 @@
 #include <deque>
 #include <istream>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/link/clock.h"
@@ -32,6 +34,51 @@ struct TraceEvent {
 // The events of a trace, or nullopt with error naming the first line that is not one.
 std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* error = nullptr);
 
+// The register's side of a recorded session, transfer by transfer: the program's bytes are
+// compared with the transfers the trace recorded, and each recorded transfer, once the
+// program has sent all of it, gives what the recording read after it, up to the next one.
+class TraceReplayer {
+ public:
+  struct Reply {
+    uint8_t byte = 0;
+    bool failure = false;      // a read failure in the recording
+    uint64_t afterMicros = 0;  // after the transfer that gave it, in the recording
+  };
+
+  explicit TraceReplayer(std::vector<TraceEvent> events) : events_(std::move(events)) {}
+
+  // The program's bytes, in any pieces; returns what they give (nothing while a transfer
+  // is incomplete, nothing once the replay has diverged). wholeTransfer: the bytes are one
+  // whole transfer, so that one that stops short of the recorded one diverges too.
+  std::vector<Reply> Feed(std::span<const uint8_t> bytes, bool wholeTransfer);
+  // Whether the last transfer completed had failed in the recording (a failed write).
+  bool LastTransferFailed() const { return lastFailed_; }
+  // Consumes the next note that begins with what among the notes before the next
+  // transfer; false when the recording noted it as failed ("open COM1 failed").
+  bool ReplayNote(std::string_view what);
+
+  // "replay diverged at exchange N: expected … got …" once the program's bytes left the
+  // recording; empty while they follow it.
+  const std::string& Divergence() const { return divergence_; }
+  // Exchanges begun so far (the program's ENQs that opened a transfer).
+  int exchanges() const { return exchanges_; }
+
+ private:
+  void Diverge(const std::vector<uint8_t>& got);
+
+  std::vector<TraceEvent> events_;
+  size_t next_ = 0;                // the next event not yet replayed
+  std::optional<size_t> current_;  // the recorded transfer being matched
+  std::vector<uint8_t> received_;  // its bytes received so far
+  bool lastFailed_ = false;
+  int exchanges_ = 0;
+  std::string divergence_;
+};
+
+// A port device that is the register of a recorded session: what the replayer gives after
+// each write is read back, as fast as it is asked for or, with the recorded timing, each
+// byte no earlier than it came in the recording. Where the recording read nothing, reads
+// time out, so that a silence stays silent.
 class ReplayPortDevice final : public PortDevice {
  public:
   ReplayPortDevice(std::vector<TraceEvent> events, Clock& clock, bool recordedTiming = false);
@@ -46,33 +93,20 @@ class ReplayPortDevice final : public PortDevice {
   bool SetReadTimeout(uint32_t ms) override;
   uint32_t ReadTimeout() const override { return timeout_; }
 
-  // "replay diverged at exchange N: expected … got …" once a write differed from the
-  // recording (or came after its end); empty while the replay follows it.
-  const std::string& Divergence() const { return divergence_; }
-  // Exchanges begun so far (the program's ENQs that opened a transfer).
-  int exchanges() const { return exchanges_; }
+  const std::string& Divergence() const { return replayer_.Divergence(); }
 
  protected:
   bool OpenDevice(const std::string&, OpenMode) override;
   bool ConfigureLine(const LineFormat&) override;
 
  private:
-  struct Pending {
-    uint8_t byte = 0;
-    bool failure = false;      // a read failure in the recording
-    uint64_t afterMicros = 0;  // after the write, in the recording
-  };
-
   Clock& clock_;
-  std::vector<TraceEvent> events_;
-  size_t next_ = 0;  // the next event not yet replayed
-  std::deque<Pending> pending_;
-  uint32_t writtenAt_ = 0;  // the clock's tick of the last matched write
+  TraceReplayer replayer_;
+  std::deque<TraceReplayer::Reply> pending_;
+  uint32_t writtenAt_ = 0;  // the clock's tick of the last write
   bool recordedTiming_;
   bool open_ = false;
   uint32_t timeout_ = kByteReadTimeoutMs;
-  int exchanges_ = 0;
-  std::string divergence_;
 };
 
 }  // namespace ptk
