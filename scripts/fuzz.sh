@@ -15,7 +15,7 @@ cd "$(dirname "$0")/.."
 
 usage="usage: scripts/fuzz.sh [SECONDS]   (FUZZ_TARGETS, FUZZ_RUNS, FUZZ_SEED in the environment)"
 all_targets=(frame_exchange direct_command answer_decoders settings_files line_format
-             bmp_pictures card_data script_reader virtual_register)
+             bmp_pictures card_data script_reader virtual_register trace_replay)
 if [ "${1-}" = --help ] || [ "${1-}" = -h ]; then
   printf '%s\ntargets: %s\n' "$usage" "${all_targets[*]}"
   exit 0

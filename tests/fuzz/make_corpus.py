@@ -218,6 +218,23 @@ def script_reader():
     write("script_reader", "cells", b"set fm.grid[2,3] text\nset fm.grid[x] y\nwait 5\nfile -\n")
 
 
+def trace_replay():
+    def case(trace, runs):
+        text = trace.encode()
+        return struct.pack(">H", len(text)) + text + b"".join(bytes([whole, len(r)]) + r for whole, r in runs)
+    trace = ("     0.023 ms  ----  open /dev/pts/0\n     5.791 ms  ----  configure 115200 bit/s 8N1\n"
+             "     5.821 ms  PC->  05\n     6.740 ms  <-PTK 06\n     6.763 ms  PC->  02 73 91 45 03 A4\n"
+             "     6.896 ms  <-PTK 06\n     6.904 ms  PC->  04\n     6.913 ms  ----  read time-out 10 ms\n"
+             "     7.001 ms  <-PTK 05\n     7.011 ms  PC->  06\n     7.107 ms  <-PTK 02 55 00 00 03 56\n"
+             "     7.115 ms  PC->  06\n     7.204 ms  <-PTK 04\n     7.264 ms  ----  close\n")
+    program = [bytes([ENQ]), frame(b"\x73\x91\x45"), bytes([EOT]), bytes([ACK]), bytes([ACK])]
+    write("trace_replay", "state_code", case(trace, [(1, p) for p in program]))
+    write("trace_replay", "pieces", case(trace, [(0, b"\x05\x02\x73"), (0, b"\x91\x45\x03\xa4\x04")]))
+    write("trace_replay", "diverges", case(trace, [(1, bytes([ENQ])), (1, frame(b"\x73\x91\x3f"))]))
+    write("trace_replay", "failures", case("     1.000 ms  PC->  05  (write failed)\n"
+                                           "     2.000 ms  ----  read failed\n", [(1, bytes([ENQ]))]))
+
+
 def virtual_register(state_file):
     def cmd(kind, code, params=b""):
         body = bytes([code]) + params
@@ -252,5 +269,6 @@ if __name__ == "__main__":
     bmp_pictures()
     card_data()
     script_reader()
+    trace_replay()
     state = (HERE / "corpus_state.txt").read_bytes()
     virtual_register(state)
