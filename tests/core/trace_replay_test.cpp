@@ -44,27 +44,19 @@ TEST(TraceReplay, ASessionReplaysFromItsTrace) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    test::FakeClock clock(1000);
-    auto scripted = std::make_unique<test::ScriptedPort>(clock);
-    test::ScriptedRegister reg(*scripted);
-    reg.answer = {0x55, 0x00, 0x12, 0x34};
-    row.fault(reg);
-    std::ostringstream trace;
-    TracingPortDevice traced(std::move(scripted), clock, trace);
-    const test::Outcome recorded = test::Session(traced, clock, 0x45, row.compact);
-    traced.Flush();
-
-    std::istringstream in(trace.str());
+    const test::Recording recording = test::RecordSession(row.fault, row.compact);
+    const test::Outcome& recorded = recording.outcome;
+    std::istringstream in(recording.trace);
     std::string error;
     std::optional<std::vector<TraceEvent>> events = ReadTrace(in, &error);
-    ASSERT_TRUE(events.has_value()) << error << "\n" << trace.str();
+    ASSERT_TRUE(events.has_value()) << error << "\n" << recording.trace;
     test::FakeClock replayClock(50000);
     ReplayPortDevice replay(std::move(*events), replayClock);
     const test::Outcome replayed =
         test::Session(replay, replayClock, row.replayedCode, row.compact);
-    EXPECT_EQ(replay.Divergence(), row.divergence) << trace.str();
+    EXPECT_EQ(replay.Divergence(), row.divergence) << recording.trace;
     if (row.divergence.empty()) {
-      EXPECT_EQ(replayed, recorded) << trace.str();
+      EXPECT_EQ(replayed, recorded) << recording.trace;
     } else {
       EXPECT_EQ(replayed.result, kExchangeLinkFailure);  // no answer after the divergence
     }

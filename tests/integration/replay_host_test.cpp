@@ -33,17 +33,9 @@ TEST(ReplayHost, ASessionReplaysOverAPseudoTerminal) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
-    test::FakeClock clock(1000);
-    auto scripted = std::make_unique<test::ScriptedPort>(clock);
-    test::ScriptedRegister reg(*scripted);
-    reg.answer = {0x55, 0x00, 0x12, 0x34};
-    row.fault(reg);
-    std::ostringstream trace;
-    TracingPortDevice traced(std::move(scripted), clock, trace);
-    const test::Outcome recorded = test::Session(traced, clock, 0x45, row.compact);
-    traced.Flush();
-
-    std::istringstream in(trace.str());
+    const test::Recording recording = test::RecordSession(row.fault, row.compact);
+    const test::Outcome& recorded = recording.outcome;
+    std::istringstream in(recording.trace);
     std::optional<std::vector<TraceEvent>> events = ReadTrace(in);
     ASSERT_TRUE(events.has_value());
     emu::ReplayHost host(std::move(*events), false);
@@ -61,7 +53,7 @@ TEST(ReplayHost, ASessionReplaysOverAPseudoTerminal) {
                 "replay diverged at exchange 1: expected 02 73 91 45 03 A4 got 02 73 91 3F 03 DE");
       EXPECT_EQ(told, 1);
     } else {
-      EXPECT_EQ(replayed, recorded) << trace.str();
+      EXPECT_EQ(replayed, recorded) << recording.trace;
       EXPECT_EQ(host.Divergence(), "");
     }
   }

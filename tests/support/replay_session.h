@@ -1,9 +1,13 @@
 // One short session for the replay tests: the port opened, then one exchange on the frame
-// route or the compact one, and what it gave.
+// route or the compact one, and what it gave; and the session recorded through the line
+// trace on the scripted register.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,8 +15,11 @@
 #include "core/link/direct_command.h"
 #include "core/link/frame_exchange.h"
 #include "core/link/serial_port.h"
+#include "core/link/trace_device.h"
 #include "core/settings/config.h"
+#include "support/fake_clock.h"
 #include "support/recording_ui.h"
+#include "support/scripted_port.h"
 
 namespace ptk::test {
 
@@ -47,6 +54,27 @@ inline Outcome Session(PortDevice& device, Clock& clock, uint8_t code, bool comp
   o.boxes = ui.BoxTexts();
   port.ClosePort();
   return o;
+}
+
+// The session of command 0x45 recorded through the line trace on the scripted register
+// (answer 55 00 12 34, then fault), and the trace it left.
+struct Recording {
+  Outcome outcome;
+  std::string trace;
+};
+inline Recording RecordSession(const std::function<void(ScriptedRegister&)>& fault, bool compact) {
+  FakeClock clock(1000);
+  auto scripted = std::make_unique<ScriptedPort>(clock);
+  ScriptedRegister reg(*scripted);
+  reg.answer = {0x55, 0x00, 0x12, 0x34};
+  fault(reg);
+  std::ostringstream trace;
+  TracingPortDevice traced(std::move(scripted), clock, trace);
+  Recording r;
+  r.outcome = Session(traced, clock, 0x45, compact);
+  traced.Flush();
+  r.trace = trace.str();
+  return r;
 }
 
 }  // namespace ptk::test
