@@ -47,5 +47,8 @@ size_t CodePoints(std::string_view utf8);
 
 // Upper-case two-digit hex bytes separated by single blanks ("02 55 00").
 std::string HexBytes(std::span<const uint8_t> bytes);
+inline std::string HexBytes(const uint8_t* data, size_t length) {
+  return HexBytes(std::span<const uint8_t>(data, length));
+}
 
 }  // namespace ptk

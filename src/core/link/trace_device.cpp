@@ -16,18 +16,6 @@ uint64_t SteadyMicros() {
 
 }  // namespace
 
-std::string HexBytes(const uint8_t* data, size_t length) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(length * 3);
-  for (size_t i = 0; i < length; ++i) {
-    if (i) text.push_back(' ');
-    text.push_back(kDigits[data[i] >> 4]);
-    text.push_back(kDigits[data[i] & 0x0F]);
-  }
-  return text;
-}
-
 TracingPortDevice::TracingPortDevice(std::unique_ptr<PortDevice> inner, Clock& clock,
                                      std::ostream& out)
     : TracingPortDevice(

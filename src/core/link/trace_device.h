@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/link/clock.h"
+#include "core/link/encoding.h"
 #include "core/link/port_device.h"
 
 namespace ptk {
@@ -87,8 +88,5 @@ class TracingPortDevice final : public PortDevice {
 // executing a command or sending its answer.
 inline constexpr const char* kLineViolationNote =
     "line-discipline violation: a transfer begun while the register works";
-
-// Upper-case two-digit hex bytes separated by single blanks: "02 10 03".
-std::string HexBytes(const uint8_t* data, size_t length);
 
 }  // namespace ptk

@@ -2,19 +2,11 @@
 
 #include <charconv>
 
-#include "core/link/trace_device.h"
+#include "core/link/encoding.h"
 
 namespace ptk {
 
 namespace {
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
-
-bool EndsWith(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
 
 // "12.345" milliseconds as microseconds; integers only, whatever the process locale.
 std::optional<uint64_t> Micros(std::string_view text) {
@@ -63,16 +55,16 @@ std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* 
       e.micros = *micros;
       rest.remove_prefix(ms + 5);
       std::optional<std::vector<uint8_t>> bytes;
-      if (StartsWith(rest, "PC->  ")) {
+      if (rest.starts_with("PC->  ")) {
         e.kind = TraceEvent::Kind::Write;
         rest.remove_prefix(6);
-        e.failed = EndsWith(rest, "  (write failed)");
+        e.failed = rest.ends_with("  (write failed)");
         if (e.failed) rest.remove_suffix(16);
         bytes = Hex(rest);
-      } else if (StartsWith(rest, "<-PTK ")) {
+      } else if (rest.starts_with("<-PTK ")) {
         e.kind = TraceEvent::Kind::Read;
         bytes = Hex(rest.substr(6));
-      } else if (StartsWith(rest, "----  ")) {
+      } else if (rest.starts_with("----  ")) {
         e.text = std::string(rest.substr(6));
         e.failed = e.text == "read failed";
       } else {
@@ -94,11 +86,10 @@ std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* 
 
 void TraceReplayer::Diverge(const std::vector<uint8_t>& got) {
   const std::string expected =
-      current_ ? HexBytes(events_[*current_].bytes.data(), events_[*current_].bytes.size())
-               : "(the end of the trace)";
+      current_ ? HexBytes(events_[*current_].bytes) : "(the end of the trace)";
   const bool opens = got == std::vector<uint8_t>{0x05};
   divergence_ = "replay diverged at exchange " + std::to_string(exchanges_ + (opens ? 1 : 0)) +
-                ": expected " + expected + " got " + HexBytes(got.data(), got.size());
+                ": expected " + expected + " got " + HexBytes(got);
 }
 
 std::vector<TraceReplayer::Reply> TraceReplayer::Feed(std::span<const uint8_t> bytes,
@@ -145,9 +136,9 @@ std::vector<TraceReplayer::Reply> TraceReplayer::Feed(std::span<const uint8_t> b
 
 bool TraceReplayer::ReplayNote(std::string_view what) {
   for (size_t i = next_; i < events_.size() && events_[i].kind == TraceEvent::Kind::Note; ++i) {
-    if (StartsWith(events_[i].text, what)) {
+    if (std::string_view(events_[i].text).starts_with(what)) {
       next_ = i + 1;
-      return !EndsWith(events_[i].text, " failed");
+      return !std::string_view(events_[i].text).ends_with(" failed");
     }
   }
   return true;
