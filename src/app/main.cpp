@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <optional>
 
@@ -248,10 +247,8 @@ int main(int argc, char* argv[]) {
   ptk::ReplayPortDevice* replay = nullptr;
   if (replaying) {
     const std::string path = parser.value(replayOption).toStdString();
-    std::ifstream in(path, std::ios::binary);
-    std::string error = "не удалось открыть файл";
-    std::optional<std::vector<ptk::TraceEvent>> events;
-    if (in) events = ptk::ReadTrace(in, &error);
+    std::string error;
+    std::optional<std::vector<ptk::TraceEvent>> events = ptk::ReadTraceFile(path, &error);
     if (!events) {
       std::cerr << "ptk-tester: не удалось прочитать трассировку " << path << ": " << error << "\n";
       return kUsageError;

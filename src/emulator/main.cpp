@@ -4,7 +4,6 @@
 #include <charconv>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -88,10 +87,8 @@ int Usage(const std::string& message) {
 // The register of a recorded session until SIGINT or SIGTERM: 0, 4 when the program left
 // the trace, 2 for a trace that cannot be read, 1 when there is no pseudo-terminal.
 int Replay(const std::string& path, bool timing, const sigset_t& waitMask) {
-  std::ifstream in(path, std::ios::binary);
-  std::string error = "cannot open the file";
-  std::optional<std::vector<ptk::TraceEvent>> events;
-  if (in) events = ptk::ReadTrace(in, &error);
+  std::string error;
+  std::optional<std::vector<ptk::TraceEvent>> events = ptk::ReadTraceFile(path, &error);
   if (!events) {
     std::cerr << "ptk-emulator: cannot read the trace " << path << ": " << error << "\n";
     return 2;

@@ -1,6 +1,7 @@
 #include "core/link/trace_replay.h"
 
 #include <charconv>
+#include <fstream>
 
 #include "core/link/encoding.h"
 
@@ -82,6 +83,15 @@ std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* 
     events.push_back(std::move(e));
   }
   return events;
+}
+
+std::optional<std::vector<TraceEvent>> ReadTraceFile(const std::string& path, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot open the file";
+    return std::nullopt;
+  }
+  return ReadTrace(in, error);
 }
 
 void TraceReplayer::Diverge(const std::vector<uint8_t>& got) {

@@ -33,6 +33,9 @@ struct TraceEvent {
 
 // The events of a trace, or nullopt with error naming the first line that is not one.
 std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* error = nullptr);
+// The same from a file; "cannot open the file" when it cannot be opened.
+std::optional<std::vector<TraceEvent>> ReadTraceFile(const std::string& path,
+                                                     std::string* error = nullptr);
 
 // The register's side of a recorded session, transfer by transfer: the program's bytes are
 // compared with the transfers the trace recorded, and each recorded transfer, once the
