@@ -1,21 +1,24 @@
 #!/usr/bin/env bash
 # The run command: installs what is missing, builds, and starts ptk-tester on the
-# virtual register. Arguments go to ptk-tester; files they name (--script, --trace) may be
-# given relative to the folder the script is started from.
+# virtual register (with --replay TRACE, on a recorded trace in its place). Arguments go to
+# ptk-tester; files they name (--script, --trace, --replay) may be given relative to the
+# folder the script is started from.
 #   bash scripts/run.sh [PTK-TESTER-OPTIONS ...]
 set -euo pipefail
 usage="usage: scripts/run.sh [--script FILE|-] [--trace FILE] [other ptk-tester options ...]"
 # ptk-tester's options, checked here before anything is installed or built.
-with_value=" --port --card-reader --trace --script --faults --clock --model --firmware-size "
-flags=" --emulator --keep-going --service --version "
+with_value=" --port --card-reader --trace --script --faults --clock --model --firmware-size --replay "
+flags=" --emulator --keep-going --service --version --replay-timing "
 args=()
+register=(--emulator)  # the virtual register, unless a trace is replayed in its place
 while [ $# -gt 0 ]; do
   arg=$1
   shift
   case "$arg" in
     --help | -h)
       echo "$usage"
-      echo "Installs what is missing, builds, and runs build/src/app/ptk-tester --emulator."
+      echo "Installs what is missing, builds, and runs build/src/app/ptk-tester --emulator"
+      echo "(with --replay TRACE: on the recorded trace instead of the virtual register)."
       exit 0
       ;;
   esac
@@ -38,7 +41,9 @@ while [ $# -gt 0 ]; do
     exit 2
   fi
   # The program runs in the repository's root: a relative path must not change its meaning.
-  if [[ ("$name" == --script || "$name" == --trace) && "$value" != - && "$value" != /* ]]; then
+  if [ "$name" = --replay ]; then register=(); fi
+  if [[ ("$name" == --script || "$name" == --trace || "$name" == --replay) && "$value" != - &&
+    "$value" != /* ]]; then
     value="$PWD/$value"
   fi
   args+=("$name" "$value")
@@ -47,4 +52,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j2 --target ptk-tester
-exec ./build/src/app/ptk-tester --emulator "${args[@]}"
+exec ./build/src/app/ptk-tester "${register[@]}" "${args[@]}"
