@@ -1,12 +1,13 @@
 // ptk-tester: the test and service program for the register.
 //   ptk-tester [--emulator | --port NAME] [--card-reader NAME] [--trace FILE]
 //              [--script FILE|-] [--keep-going] [--faults SPEC] [--clock "DD.MM.YYYY HH:MM:SS"]
-//              [--model N] [--replay TRACE [--replay-timing]]
+//              [--model N] [--replay TRACE [--replay-timing]] [--record FILE]
 // --emulator runs the virtual register in this process and connects to it for this run;
 // --port uses another port for this run; neither changes the settings files. --script
 // performs the steps of a script (from standard input for -) and prints a transcript
 // instead of waiting for a person; --keep-going goes on after a step that failed.
 // --replay answers in the register's place from a line trace that --trace wrote.
+// --record writes what the person does as a script that --script performs again.
 // Exit status: 0; 1 when the virtual register does not start; 2 for a usage error or a
 // script or trace that cannot be read; 3 when a step of the script could not be performed;
 // 4 when a replay diverged from its trace.
@@ -20,6 +21,7 @@
 #include <QFile>
 #include <QTimeZone>
 #include <QTimer>
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -38,6 +40,7 @@
 #include "ui/base/qt_user_interface.h"
 #include "ui/base/startup.h"
 #include "ui/script/script_runner.h"
+#include "ui/script/session_recorder.h"
 #include "ui/shell/main_fr.h"
 
 namespace {
@@ -145,12 +148,16 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption replayTimingOption(
       QStringLiteral("replay-timing"),
       QStringLiteral("С --replay: ответы с записанными паузами, а не сразу."));
+  const QCommandLineOption recordOption(
+      QStringLiteral("record"),
+      QStringLiteral("Записывать действия человека в файл сценария (для --script)."),
+      QStringLiteral("FILE"));
   const QCommandLineOption modelOption(
       QStringLiteral("model"), QStringLiteral("Код модели виртуального ПТК."), QStringLiteral("N"));
   for (const QCommandLineOption* o :
        {&emulatorOption, &portOption, &cardOption, &traceOption, &scriptOption, &faultsOption,
         &clockOption, &modelOption, &serviceOption, &firmwareOption, &keepGoingOption,
-        &replayOption, &replayTimingOption})
+        &replayOption, &replayTimingOption, &recordOption})
     parser.addOption(*o);
   if (!parser.parse(QCoreApplication::arguments())) return Usage(parser.errorText());
   if (parser.isSet(helpOption)) {
@@ -263,9 +270,44 @@ int main(int argc, char* argv[]) {
   ptk::ui::AppContext context(ui, std::move(device));
   std::optional<ptk::ui::ScriptRunner> runner;
   if (scripted) runner.emplace(context, ui, std::move(steps), std::cout);
+  // A step the recorded session made while an answer was awaited is made at that place.
+  if (replay && runner)
+    replay->SetLaterStepHandler(
+        [&runner](const std::string& step) { runner->PerformLaterNow(step); });
   if (runner) {
     runner->SetKeepGoing(parser.isSet(keepGoingOption));
     if (streamed) runner->SetInput(&std::cin);
+  }
+
+  // The session as a script, written as it goes; its first line says where it was made.
+  std::optional<ptk::ui::SessionRecorder> recorder;
+  if (parser.isSet(recordOption)) {
+    const std::string path = parser.value(recordOption).toStdString();
+    std::string where;
+    if (emulator) where = "виртуальный ПТК";
+    if (replaying) where = "воспроизведение " + parser.value(replayOption).toStdString();
+    const bool service = parser.isSet(serviceOption);
+    recorder.emplace(path, [&context, where, service] {
+      const ptk::Settings& settings = context.settings;
+      std::string port = where;
+      if (port.empty())
+        port = context.portOverride.empty() ? settings.portName : context.portOverride;
+      const int baud = ptk::kBaudRates[std::clamp(settings.BaudIndex, 0, 4)];
+      return "# ptk-tester " PTK_VERSION ", " +
+             QDateTime::currentDateTime()
+                 .toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"))
+                 .toStdString() +
+             ", порт " + port + ", " + std::to_string(baud) + " бит/с" +
+             (service ? ", --service" : "");
+    });
+    if (!recorder->ok()) {
+      std::cerr << "ptk-tester: не удалось создать файл записи " << path << "\n";
+      return kUsageError;
+    }
+    recorder->SetLaterHandler([&context](const QString& step) {
+      context.TraceNote(std::string(ptk::kLaterNote) + step.toStdString());
+    });
+    if (runner) runner->SetRecorder(&*recorder);
   }
 
   if (parser.isSet(traceOption)) {
@@ -299,6 +341,11 @@ int main(int argc, char* argv[]) {
   ptk::ui::Tfm_MainFr* main = context.forms.fm_MainFr;
   QObject::connect(main, &ptk::ui::Tfm_MainFr::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
+  if (recorder) {
+    recorder->WatchMenu(main);
+    app.SetInputWatcher(&*recorder);
+    ui.SetObserver(&*recorder);
+  }
   PaintProbe probe(since, app);
   if (qEnvironmentVariableIsSet("PTK_STARTUP_PROBE")) main->installEventFilter(&probe);
   if (runner) {
@@ -308,6 +355,11 @@ int main(int argc, char* argv[]) {
   main->show();
   int status = app.exec();
   if (runner) status = runner->exitCode();
+  if (recorder) {
+    recorder->Finish();
+    app.SetInputWatcher(nullptr);
+    ui.SetObserver(nullptr);
+  }
   context.DestroyWindows();
   app.SetUserInterface(nullptr);
   if (ptk::emu::EmulatorHost* host = context.emulator()) {

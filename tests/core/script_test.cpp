@@ -73,6 +73,9 @@ TEST(ScriptReader, NumbersAnswersCellsAndCancel) {
   EXPECT_EQ(cell.column, 3);
   EXPECT_EQ(cell.value, "1 234,50");
   EXPECT_EQ(cell.Target(), "fm_MenadgerReg.sg_Reg[12,3]");
+  const ScriptStep cellClick = *ParseScriptLine("click fm_DataTable.sg_Pass[2,1]", 1);
+  ASSERT_EQ(cellClick.kind, StepKind::Click) << cellClick.error;
+  EXPECT_EQ(cellClick.Target(), "fm_DataTable.sg_Pass[2,1]");
 
   EXPECT_TRUE(ParseScriptLine("file -", 1)->cancel);
   EXPECT_FALSE(ParseScriptLine("file -x", 1)->cancel);

@@ -63,6 +63,26 @@ TEST(TraceReplay, ASessionReplaysFromItsTrace) {
   }
 }
 
+TEST(TraceReplay, AStepMadeWhileAnAnswerWasAwaitedIsMadeAtItsPlace) {
+  std::istringstream in(
+      "     0.000 ms  PC->  05\n"
+      "     0.100 ms  ----  later: click fm_Process.bt_Cancel\n"
+      "     0.200 ms  <-PTK 06\n");
+  std::optional<std::vector<TraceEvent>> events = ReadTrace(in, nullptr);
+  ASSERT_TRUE(events.has_value());
+  test::FakeClock clock(0);
+  ReplayPortDevice replay(std::move(*events), clock);
+  std::vector<std::string> steps;
+  replay.SetLaterStepHandler([&steps](const std::string& step) { steps.push_back(step); });
+  const uint8_t enq = 0x05;
+  ASSERT_TRUE(replay.Write(&enq, 1));
+  // Made once the transfer is written, before its answer is read.
+  EXPECT_EQ(steps, std::vector<std::string>{"click fm_Process.bt_Cancel"});
+  uint8_t byte = 0;
+  EXPECT_EQ(replay.ReadByte(byte), ReadStatus::Byte);
+  EXPECT_EQ(byte, 0x06);
+}
+
 TEST(TraceReplay, LinesThatAreNoTrace) {
   for (const char* text : {"     0.023 ms  PC->  0G\n", "0,023 ms  <-PTK 06\n",
                            "     1.000 ms  ??    x\n", "     1.000 ms  <-PTK \n"}) {

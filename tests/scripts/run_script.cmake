@@ -16,94 +16,14 @@
 # starts as a header and the "> " lines of its steps.
 cmake_minimum_required(VERSION 3.25)
 
-get_filename_component(dir "${TRANSCRIPT}" DIRECTORY)
-get_filename_component(name "${TRANSCRIPT}" NAME_WE)
-set(scriptFile "${dir}/${name}.script")
+include("${CMAKE_CURRENT_LIST_DIR}/transcript.cmake")
+read_transcript("${TRANSCRIPT}" "${WORKDIR}")
 
-# The file's lines as a list: the characters a CMake list treats specially are kept as
-# placeholders until the lines are written out again.
-function(read_lines file out)
-  file(READ "${file}" content)
-  string(REPLACE "\\" "<ptk-backslash>" content "${content}")
-  string(REPLACE ";" "<ptk-semicolon>" content "${content}")
-  string(REPLACE "[" "<ptk-open>" content "${content}")
-  string(REPLACE "]" "<ptk-close>" content "${content}")
-  string(REGEX REPLACE "\n$" "" content "${content}")
-  string(REPLACE "\n" ";" lines "${content}")
-  set(${out} "${lines}" PARENT_SCOPE)
-endfunction()
-
-function(restore text out)
-  string(REPLACE "<ptk-backslash>" "\\" text "${text}")
-  string(REPLACE "<ptk-semicolon>" ";" text "${text}")
-  string(REPLACE "<ptk-open>" "[" text "${text}")
-  string(REPLACE "<ptk-close>" "]" text "${text}")
-  set(${out} "${text}" PARENT_SCOPE)
-endfunction()
-
-read_lines("${TRANSCRIPT}" lines)
-set(header "")
-set(body "")
-set(steps "")
-set(inHeader TRUE)
-set(pending "")  # later steps that are still to fire, in order
-set(armed "")    # a later step that starts waiting once the next step has begun
-foreach(line IN LISTS lines)
-  if(inHeader AND line MATCHES "^#")
-    string(APPEND header "${line}\n")
-    continue()
-  endif()
-  set(inHeader FALSE)
-  string(APPEND body "${line}\n")
-  if(NOT line MATCHES "^> ")
-    continue()
-  endif()
-  string(SUBSTRING "${line}" 2 -1 step)
-  list(LENGTH pending waiting)
-  if(waiting GREATER 0)
-    list(GET pending 0 next)
-    if(step STREQUAL next)
-      list(REMOVE_AT pending 0)
-      continue()
-    endif()
-  endif()
-  string(APPEND steps "${step}\n")
-  if(NOT armed STREQUAL "")
-    list(APPEND pending "${armed}")
-    set(armed "")
-  endif()
-  if(step MATCHES "^later [0-9]+ (.*)$")
-    set(armed "${CMAKE_MATCH_1}")
-  endif()
-endforeach()
-restore("${header}" header)
-restore("${body}" expected)
-restore("${steps}" steps)
-
-file(REMOVE_RECURSE "${WORKDIR}")
-file(MAKE_DIRECTORY "${WORKDIR}")
-if(IS_DIRECTORY "${dir}/${name}.files")
-  file(COPY "${dir}/${name}.files/" DESTINATION "${WORKDIR}")
-endif()
-if(EXISTS "${scriptFile}")
-  set(script "${scriptFile}")
-  file(STRINGS "${scriptFile}" argLines REGEX "^# ptk-tester:")
-else()
-  # The header first, so that the steps keep their line numbers in "error:" lines.
-  set(script "${WORKDIR}.steps.script")  # beside the folder: the run lists its files
-  file(WRITE "${script}" "${header}${steps}")
-  string(REGEX MATCHALL "# ptk-tester:[^\n]*" argLines "${header}")
-endif()
-
-set(args --emulator --clock "15.06.2026 12:30:00")
-if(argLines)
-  list(GET argLines 0 argLine)
-  string(REGEX REPLACE "^# ptk-tester:[ ]*" "" argLine "${argLine}")
-  separate_arguments(args UNIX_COMMAND "${argLine}")
-endif()
-
+# The session is recorded as it runs, script and line trace, beside the folder: the replay
+# test plays them back, and this run shows that recording changes nothing.
 execute_process(
-  COMMAND "${PROGRAM}" ${args} --script "${script}"
+  COMMAND "${PROGRAM}" ${args} --script "${script}" --record "${WORKDIR}.recorded.script"
+    --trace "${WORKDIR}.trace"
   WORKING_DIRECTORY "${WORKDIR}"
   OUTPUT_VARIABLE actual
   ERROR_VARIABLE errors

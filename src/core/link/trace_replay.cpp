@@ -134,6 +134,8 @@ std::vector<TraceReplayer::Reply> TraceReplayer::Feed(std::span<const uint8_t> b
         for (uint8_t b : e.bytes) out.push_back({b, false, after});
       } else if (e.failed) {
         out.push_back({0, true, after});
+      } else if (std::string_view(e.text).starts_with(kLaterNote)) {
+        laterSteps_.push_back(e.text.substr(kLaterNote.size()));
       }
     }
     current_.reset();
@@ -178,6 +180,9 @@ bool ReplayPortDevice::Write(const uint8_t* data, size_t length) {
       replayer_.Feed(std::span<const uint8_t>(data, length), true);
   pending_.assign(replies.begin(), replies.end());
   writtenAt_ = clock_.TickCount();
+  for (const std::string& step : replayer_.TakeLaterSteps()) {
+    if (laterStep_) laterStep_(step);
+  }
   // After a divergence no one listens any more: the write itself goes.
   return !Divergence().empty() || !replayer_.LastTransferFailed();
 }

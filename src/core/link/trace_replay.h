@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <span>
@@ -36,6 +37,10 @@ std::optional<std::vector<TraceEvent>> ReadTrace(std::istream& in, std::string* 
 // The same from a file; "cannot open the file" when it cannot be opened.
 std::optional<std::vector<TraceEvent>> ReadTraceFile(const std::string& path,
                                                      std::string* error = nullptr);
+
+// The trace's note of a step the session made while an answer was awaited (a press of a
+// stop button during a report): "later: STEP". A replay makes the step at the same place.
+inline constexpr std::string_view kLaterNote = "later: ";
 
 // The register's side of a recorded session, transfer by transfer: the program's bytes are
 // compared with the transfers the trace recorded, and each recorded transfer, once the
@@ -65,6 +70,9 @@ class TraceReplayer {
   const std::string& Divergence() const { return divergence_; }
   // Exchanges begun so far (the program's ENQs that opened a transfer).
   int exchanges() const { return exchanges_; }
+  // The steps the recorded session made while this transfer's answer was awaited (its
+  // "later: STEP" notes), taken once each.
+  std::vector<std::string> TakeLaterSteps() { return std::move(laterSteps_); }
 
  private:
   void Diverge(const std::vector<uint8_t>& got);
@@ -76,6 +84,7 @@ class TraceReplayer {
   bool lastFailed_ = false;
   int exchanges_ = 0;
   std::string divergence_;
+  std::vector<std::string> laterSteps_;
 };
 
 // A port device that is the register of a recorded session: what the replayer gives after
@@ -97,6 +106,11 @@ class ReplayPortDevice final : public PortDevice {
   uint32_t ReadTimeout() const override { return timeout_; }
 
   const std::string& Divergence() const { return replayer_.Divergence(); }
+  // Called, once the transfer it followed in the recording has been written, with each
+  // step the recorded session made while that transfer's answer was awaited.
+  void SetLaterStepHandler(std::function<void(const std::string&)> handler) {
+    laterStep_ = std::move(handler);
+  }
 
  protected:
   bool OpenDevice(const std::string&, OpenMode) override;
@@ -110,6 +124,7 @@ class ReplayPortDevice final : public PortDevice {
   bool recordedTiming_;
   bool open_ = false;
   uint32_t timeout_ = kByteReadTimeoutMs;
+  std::function<void(const std::string&)> laterStep_;
 };
 
 }  // namespace ptk

@@ -34,7 +34,7 @@ ScriptStep Invalid(ScriptStep step, std::string why) {
   return step;
 }
 
-// "W.C", "W" or (for `set`) "W.C[ROW,COL]" into the step; false with step.error set.
+// "W.C", "W" or (for `set` and `click`) "W.C[ROW,COL]" into the step; false with step.error set.
 bool ParseTarget(ScriptStep& step, std::string_view target, bool needControl, bool allowCell) {
   if (target.empty()) {
     step.error = needControl ? "не указан элемент: нужно ОКНО.ЭЛЕМЕНТ" : "не указано окно";
@@ -120,7 +120,8 @@ std::optional<ScriptStep> ParseScriptLine(std::string_view line, int lineNumber)
     const bool isSet = keyword == "set";
     const bool windowOnly = keyword == "close";
     const bool windowAllowed = windowOnly || keyword == "show" || keyword == "state";
-    if (!ParseTarget(step, target, !windowAllowed, isSet)) {
+    const bool cellAllowed = isSet || keyword == "click";
+    if (!ParseTarget(step, target, !windowAllowed, cellAllowed)) {
       std::string why = step.error;
       return Invalid(std::move(step), std::move(why));
     }

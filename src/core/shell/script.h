@@ -18,7 +18,7 @@ enum class StepKind {
   Menu,    // menu ITEM
   Type,    // type W.C [TEXT]
   Set,     // set W.C VALUE, set W.C[ROW,COL] TEXT
-  Click,   // click W.C
+  Click,   // click W.C, click W.C[ROW,COL]
   Key,     // key W.C KEY
   Close,   // close W
   Answer,  // answer yes|no|ok|cancel [N]
@@ -38,7 +38,7 @@ struct ScriptStep {
 
   std::string window;   // W, or the menu item of `menu`
   std::string control;  // C; empty when the step names a window only
-  int row = -1;         // a grid cell of `set` (both -1 otherwise)
+  int row = -1;         // a grid cell of `set` or `click` (both -1 otherwise)
   int column = -1;
   std::string value;    // TEXT, VALUE, KEY or PATH: the rest of the line as written
   bool cancel = false;  // `file -`
@@ -48,7 +48,7 @@ struct ScriptStep {
   std::shared_ptr<const ScriptStep> inner;  // the STEP of `later`
   std::string error;                        // why an Invalid line cannot be performed
 
-  // "W.C" or "W" (with the cell "[r,c]" of `set`), as the step names its target.
+  // "W.C" or "W" (with the cell "[r,c]" of `set` or `click`), as the step names its target.
   std::string Target() const;
 };
 

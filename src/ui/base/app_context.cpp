@@ -64,4 +64,8 @@ bool AppContext::StartEmulator(const emu::EmulatorOptions& options, std::string*
   return true;
 }
 
+void AppContext::TraceNote(const std::string& text) {
+  if (tracing_) tracing_->Remark(text);
+}
+
 }  // namespace ptk::ui

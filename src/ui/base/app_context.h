@@ -101,6 +101,8 @@ class AppContext {
 
   // Wraps the device in the line trace written to path; false when it cannot be written.
   bool EnableTrace(const std::string& path);
+  // Writes a note into the line trace at this moment, when one is written.
+  void TraceNote(const std::string& text);
 
   // Starts the in-process virtual register; its pseudo-terminal becomes this run's port
   // (in memory only: the settings files keep their port). On failure *error (when given)

@@ -24,6 +24,19 @@ QWidget* BoxParent() {
 
 Answer QtUserInterface::ShowBox(std::string_view caption, std::string_view text, Icon icon,
                                 Buttons buttons) {
+  const Answer answer = AskBox(caption, text, icon, buttons);
+  if (observer_) observer_->BoxAnswered(buttons, answer);
+  return answer;
+}
+
+std::optional<std::string> QtUserInterface::AskFile(const FileRequest& request) {
+  std::optional<std::string> path = AskPath(request);
+  if (observer_) observer_->FileAnswered(path);
+  return path;
+}
+
+Answer QtUserInterface::AskBox(std::string_view caption, std::string_view text, Icon icon,
+                               Buttons buttons) {
   if (responder_) return responder_->Box(caption, text, icon, buttons);
   QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
   switch (icon) {
@@ -78,7 +91,7 @@ Answer QtUserInterface::ShowBox(std::string_view caption, std::string_view text,
   return Answer::Cancel;
 }
 
-std::optional<std::string> QtUserInterface::AskFile(const FileRequest& request) {
+std::optional<std::string> QtUserInterface::AskPath(const FileRequest& request) {
   if (responder_) return responder_->File(request);
   const QString caption = Qs(request.caption);
   QString start = Qs(request.directory);

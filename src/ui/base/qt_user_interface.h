@@ -35,6 +35,14 @@ class QtUserInterface final : public UserInterface {
     virtual std::optional<std::string> File(const FileRequest& request) = 0;
   };
 
+  // Told of every answered box and file dialog, whoever answered it.
+  class Observer {
+   public:
+    virtual ~Observer() = default;
+    virtual void BoxAnswered(Buttons buttons, Answer answer) = 0;
+    virtual void FileAnswered(const std::optional<std::string>& path) = 0;
+  };
+
   QtUserInterface();
 
   Answer ShowBox(std::string_view caption, std::string_view text, Icon icon,
@@ -51,11 +59,16 @@ class QtUserInterface final : public UserInterface {
   bool quitting() const { return quitting_; }
 
   void SetResponder(Responder* responder) { responder_ = responder; }
+  void SetObserver(Observer* observer) { observer_ = observer; }
   // Counts the writes of the result line, so that a caller can tell whether it was written.
   uint64_t resultWrites() const { return resultWrites_; }
 
  private:
+  Answer AskBox(std::string_view caption, std::string_view text, Icon icon, Buttons buttons);
+  std::optional<std::string> AskPath(const FileRequest& request);
+
   Responder* responder_ = nullptr;
+  Observer* observer_ = nullptr;
   uint64_t resultWrites_ = 0;
   QPointer<QLineEdit> resultLine_;
   std::string result_;

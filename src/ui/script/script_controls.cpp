@@ -165,22 +165,69 @@ std::pair<int, int> GridSize(const QTableWidget* grid) {
   return {grid->rowCount() + frame.headerRows, grid->columnCount() + frame.headerColumns};
 }
 
+std::optional<std::pair<int, int>> GridItemCell(const QTableWidget* grid, int row, int column,
+                                                QString* why) {
+  const GridFrame frame(grid);
+  const std::pair<int, int> size = GridSize(grid);
+  if (row >= size.first || column >= size.second) {
+    *why = QStringLiteral("нет ячейки [%1,%2]").arg(row).arg(column);
+    return std::nullopt;
+  }
+  if (row < frame.fixedRows || column < frame.fixedColumns) {
+    *why = QStringLiteral("ячейка [%1,%2] фиксированная").arg(row).arg(column);
+    return std::nullopt;
+  }
+  return std::pair{row - frame.headerRows, column - frame.headerColumns};
+}
+
+std::pair<int, int> ScriptCell(const QTableWidget* grid, int itemRow, int itemColumn) {
+  const GridFrame frame(grid);
+  return {itemRow + frame.headerRows, itemColumn + frame.headerColumns};
+}
+
+std::optional<QString> ControlValue(QWidget* control) {
+  if (auto* group = qobject_cast<TRadioGroup*>(control)) return QString::number(group->itemIndex());
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    // By its text, unless another item has the same text first.
+    const QString text = combo->currentText();
+    const int first = combo->findText(text, Qt::MatchExactly);
+    if (first >= 0 && first != combo->currentIndex())
+      return QStringLiteral("#%1").arg(combo->currentIndex());
+    return text;
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control); button && button->isCheckable())
+    return QLatin1String(button->isChecked() ? "1" : "0");
+  if (qobject_cast<QTabWidget*>(control) || qobject_cast<QStackedWidget*>(control) ||
+      qobject_cast<TPageControl*>(control) || qobject_cast<QDateEdit*>(control) ||
+      qobject_cast<QTimeEdit*>(control) || qobject_cast<QSpinBox*>(control) ||
+      qobject_cast<QAbstractSlider*>(control))
+    return ControlContent(control).front().second;
+  if (auto* list = qobject_cast<QListWidget*>(control)) {
+    const int row = list->currentRow();
+    if (row < 0) return QString();  // nothing chosen yet
+    const QString text = list->item(row)->text();
+    const QList<QListWidgetItem*> same = list->findItems(text, Qt::MatchExactly);
+    if (!same.isEmpty() && list->row(same.first()) != row) return QStringLiteral("#%1").arg(row);
+    return text;
+  }
+  if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+    return memo->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  if (auto* memo = qobject_cast<QTextEdit*>(control))
+    return memo->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  return std::nullopt;
+}
+
 QString SetControl(QWidget* control, const QString& value, int row, int column) {
   if (row >= 0) {
     auto* grid = qobject_cast<QTableWidget*>(control);
     if (!grid) return QStringLiteral("элемент не таблица");
-    const GridFrame frame(grid);
-    const std::pair<int, int> size = GridSize(grid);
-    if (row >= size.first || column >= size.second)
-      return QStringLiteral("нет ячейки [%1,%2]").arg(row).arg(column);
-    if (row < frame.fixedRows || column < frame.fixedColumns)
-      return QStringLiteral("ячейка [%1,%2] фиксированная").arg(row).arg(column);
-    row -= frame.headerRows;
-    column -= frame.headerColumns;
-    if (QTableWidgetItem* item = grid->item(row, column)) {
+    QString why;
+    const std::optional<std::pair<int, int>> cell = GridItemCell(grid, row, column, &why);
+    if (!cell) return why;
+    if (QTableWidgetItem* item = grid->item(cell->first, cell->second)) {
       item->setText(value);
     } else {
-      grid->setItem(row, column, new QTableWidgetItem(value));
+      grid->setItem(cell->first, cell->second, new QTableWidgetItem(value));
     }
     return {};
   }

@@ -27,6 +27,19 @@ QString VisibleEnabled(bool visible, bool enabled);
 // headers included, whether the grid draws them as header sections or as cells.
 std::pair<int, int> GridSize(const QTableWidget* grid);
 
+// A grid cell as scripts count it to the grid's own item row and column; nullopt with *why
+// when there is no such cell or it is fixed.
+std::optional<std::pair<int, int>> GridItemCell(const QTableWidget* grid, int row, int column,
+                                                QString* why);
+// The grid item's cell as scripts count it.
+std::pair<int, int> ScriptCell(const QTableWidget* grid, int itemRow, int itemColumn);
+
+// What `set` takes to choose the control's present value: a combo box's or list's item
+// text (`#index` when an earlier item has the same text), a radio group's index, a page's
+// name, a date, a time, a number, 1/0, a memo's lines joined by \n. nullopt for a control
+// that is not chosen but typed into, clicked or set cell by cell.
+std::optional<QString> ControlValue(QWidget* control);
+
 // Sets the control to value (a grid cell as scripts count it, when row >= 0; a fixed
 // cell is refused). Empty on success, else why the control cannot take the value.
 QString SetControl(QWidget* control, const QString& value, int row, int column);

@@ -24,10 +24,12 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "core/link/trace_replay.h"
 #include "ui/base/app_context.h"
 #include "ui/controls/page_control.h"
 #include "ui/controls/radio_group.h"
 #include "ui/script/script_controls.h"
+#include "ui/script/session_recorder.h"
 #include "ui/shell/main_fr.h"
 
 namespace ptk::ui {
@@ -170,21 +172,80 @@ void ScriptRunner::Finish(int code) {
 void ScriptRunner::ArmLaterSteps() {
   for (const Later& later : unarmed_) {
     ++pendingLater_;
-    QTimer::singleShot(later.ms, this, [this, later] {
-      PerformLater(later);
-      --pendingLater_;
-    });
+    auto armed = std::make_shared<Later>(later);
+    armed_.push_back(armed);
+    QTimer::singleShot(later.ms, this, [this, armed] { FireLater(armed); });
   }
   unarmed_.clear();
+}
+
+void ScriptRunner::FireLater(const std::shared_ptr<Later>& later) {
+  const auto it = std::find(armed_.begin(), armed_.end(), later);
+  if (it == armed_.end()) return;  // made already, where its replay's trace placed it
+  armed_.erase(it);
+  PerformLater(*later);
+  --pendingLater_;
+}
+
+void ScriptRunner::PerformLaterNow(const std::string& text) {
+  for (const std::shared_ptr<Later>& later : armed_) {
+    if (later->step->text == text) {
+      FireLater(std::shared_ptr<Later>(later));
+      return;
+    }
+  }
 }
 
 void ScriptRunner::PerformLater(const Later& later) {
   if (laterError_ || mainClosed_ || !running_) return;
   Print("> " + later.step->text);
+  // The trace notes where among the exchanges the step was made, so that a replay of it
+  // makes the step at the same place (a recorded session notes its own later steps).
+  if (!recorder_) context_.TraceNote(std::string(kLaterNote) + later.step->text);
   if (std::optional<std::string> error = Perform(*later.step)) laterError_ = {later.line, *error};
 }
 
 std::optional<std::string> ScriptRunner::Perform(const ScriptStep& step) {
+  if (!recorder_) return Do(step);
+  switch (step.kind) {
+    case StepKind::Menu:
+    case StepKind::Type:
+    case StepKind::Set:
+    case StepKind::Click:
+    case StepKind::Key:
+    case StepKind::Close: {
+      // Recorded as the person's action it stands for; answers and files are recorded
+      // from the boxes and dialogs themselves.
+      std::string unused;
+      QWidget* target = nullptr;
+      if (step.kind == StepKind::Menu) {
+        target = context_.forms.fm_MainFr;
+      } else if (step.control.empty()) {
+        target = FindWindow(step.window, unused);
+      } else {
+        target = FindControl(step, unused);
+      }
+      recorder_->BeginStep(target,
+                           step.kind == StepKind::Menu ? FindMenuItem(step.window) : nullptr,
+                           step.kind == StepKind::Set);
+      std::optional<std::string> error = Do(step);
+      recorder_->EndStep();
+      return error;
+    }
+    case StepKind::Wait:
+    case StepKind::Show:
+    case StepKind::State:
+    case StepKind::List: {
+      std::optional<std::string> error = Do(step);
+      if (!error) recorder_->LookStep(step.text);
+      return error;
+    }
+    default:
+      return Do(step);
+  }
+}
+
+std::optional<std::string> ScriptRunner::Do(const ScriptStep& step) {
   switch (step.kind) {
     case StepKind::Menu:
       return Menu(step);
@@ -345,19 +406,34 @@ std::optional<std::string> ScriptRunner::Click(const ScriptStep& step) {
     control->window()->activateWindow();
     QCoreApplication::processEvents();
   }
+  if (step.row >= 0) {
+    // A grid cell: the click lands on the middle of the cell, scrolled into view.
+    auto* grid = qobject_cast<QTableWidget*>(control);
+    if (!grid) return step.Target() + ": элемент не таблица";
+    QString why;
+    const std::optional<std::pair<int, int>> cell = GridItemCell(grid, step.row, step.column, &why);
+    if (!cell) return step.Target() + ": " + Utf8(why);
+    const QModelIndex index = grid->model()->index(cell->first, cell->second);
+    grid->scrollTo(index);
+    SendClick(grid->viewport(), QPointF(grid->visualRect(index).center()));
+    return std::nullopt;
+  }
   if (auto* button = qobject_cast<QAbstractButton*>(control)) {
     button->click();
     return std::nullopt;
   }
-  const QPointF local(control->width() / 2.0, control->height() / 2.0);
-  const QPointF global = control->mapToGlobal(local);
+  SendClick(control, QPointF(control->width() / 2.0, control->height() / 2.0));
+  return std::nullopt;
+}
+
+void ScriptRunner::SendClick(QWidget* target, QPointF local) {
+  const QPointF global = target->mapToGlobal(local);
   QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
-  QApplication::sendEvent(control, &press);
+  QApplication::sendEvent(target, &press);
   QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
                       Qt::NoModifier);
-  QApplication::sendEvent(control, &release);
-  return std::nullopt;
+  QApplication::sendEvent(target, &release);
 }
 
 std::optional<std::string> ScriptRunner::Key(const ScriptStep& step) {

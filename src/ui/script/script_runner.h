@@ -4,9 +4,11 @@
 #pragma once
 
 #include <QObject>
+#include <QPointF>
 #include <QPointer>
 #include <deque>
 #include <istream>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -21,6 +23,7 @@ class QWidget;
 namespace ptk::ui {
 
 class AppContext;
+class SessionRecorder;
 
 inline constexpr int kScriptPerformed = 0;  // the last step was performed
 inline constexpr int kScriptFailed = 3;     // a step could not be performed
@@ -46,6 +49,11 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   // the step before it has been performed (a driving program reads the transcript between
   // its steps). The stream must outlive the run.
   void SetInput(std::istream* in) { input_ = in; }
+  // Makes the armed later step written as text now rather than at its time (a replay
+  // reached the place its recording made it).
+  void PerformLaterNow(const std::string& text);
+  // Records the steps performed as a person's actions (with --record).
+  void SetRecorder(SessionRecorder* recorder) { recorder_ = recorder; }
 
   // Responder.
   Answer Box(std::string_view caption, std::string_view text, Icon icon, Buttons buttons) override;
@@ -62,8 +70,10 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   void Finish(int code);
   // Performs one step; the text of the error when it could not be performed.
   std::optional<std::string> Perform(const ScriptStep& step);
+  std::optional<std::string> Do(const ScriptStep& step);
   void ArmLaterSteps();
   void PerformLater(const Later& later);
+  void FireLater(const std::shared_ptr<Later>& later);
   void Settle();
   void RunFor(int ms);
 
@@ -86,6 +96,8 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   std::optional<std::string> Unreachable(QWidget* control, const ScriptStep& step) const;
   void Focus(QWidget* control);
   void SendKey(QWidget* control, int key, Qt::KeyboardModifiers modifiers, const QString& text);
+  // A left-button press and release at local, as a mouse click.
+  void SendClick(QWidget* target, QPointF local);
 
   void Print(const std::string& line);
 
@@ -96,6 +108,7 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   std::deque<Answer> answers_;
   std::deque<std::optional<std::string>> files_;
   std::vector<Later> unarmed_;
+  std::vector<std::shared_ptr<Later>> armed_;  // waiting for their time
   int pendingLater_ = 0;
   std::optional<std::pair<int, std::string>> laterError_;
   bool mainClosed_ = false;
@@ -104,6 +117,7 @@ class ScriptRunner final : public QObject, public QtUserInterface::Responder {
   int exitCode_ = kScriptPerformed;
   bool keepGoing_ = false;
   std::istream* input_ = nullptr;
+  SessionRecorder* recorder_ = nullptr;
   int inputLine_ = 0;
 };
 
