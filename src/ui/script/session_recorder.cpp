@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QShortcutEvent>
@@ -329,6 +330,9 @@ bool SessionRecorder::InputBegins(QObject* receiver, QEvent* event) {
   const Named& target = span.target;
   auto* grid = qobject_cast<QTableWidget*>(target.control.data());
   auto* menu = qobject_cast<QMenu*>(widget);
+  auto* menuBar = qobject_cast<QMenuBar*>(widget);
+  // The menus' own keys (Alt, arrows, Escape) only move about them.
+  if (menu || menuBar) span.target.inner = true;
   const auto chooseMenuItem = [&](QAction* item) {
     if (!item || !menuItems_.contains(item) || !item->isEnabled()) return;
     Flush(nullptr);
@@ -338,8 +342,8 @@ bool SessionRecorder::InputBegins(QObject* receiver, QEvent* event) {
   };
   if (type == QEvent::KeyPress) {
     const auto& key = *static_cast<QKeyEvent*>(event);
-    if (menu && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
-      chooseMenuItem(menu->activeAction());
+    if ((menu || menuBar) && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+      chooseMenuItem(menu ? menu->activeAction() : menuBar->activeAction());
     } else if (target.control && !target.inner &&
                (ActingKey(key, grid != nullptr) ||
                 CursorKey(key, qobject_cast<QLineEdit*>(target.control.data())))) {
@@ -358,8 +362,8 @@ bool SessionRecorder::InputBegins(QObject* receiver, QEvent* event) {
     Flush(target.control);
     if (type == QEvent::MouseButtonRelease) {
       const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
-      if (menu) {
-        chooseMenuItem(menu->actionAt(at));
+      if (menu || menuBar) {
+        chooseMenuItem(menu ? menu->actionAt(at) : menuBar->actionAt(at));
       } else if (grid && !target.inner) {
         // A cell clicked: the grid reads the point in its viewport's coordinates.
         const QModelIndex index = grid->indexAt(at);
