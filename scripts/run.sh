@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The run command: installs what is missing, builds, and starts ptk-tester on the
 # virtual register (with --replay TRACE, on a recorded trace in its place). Arguments go to
-# ptk-tester; files they name (--script, --trace, --replay) may be given relative to the
+# ptk-tester; files they name (--script, --trace, --replay, --record) may be given relative to the
 # folder the script is started from.
 #   bash scripts/run.sh [PTK-TESTER-OPTIONS ...]
 set -euo pipefail
 usage="usage: scripts/run.sh [--script FILE|-] [--trace FILE] [other ptk-tester options ...]"
 # ptk-tester's options, checked here before anything is installed or built.
-with_value=" --port --card-reader --trace --script --faults --clock --model --firmware-size --replay "
+with_value=" --port --card-reader --trace --script --faults --clock --model --firmware-size --replay --record "
 flags=" --emulator --keep-going --service --version --replay-timing "
 args=()
 register=(--emulator)  # the virtual register, unless a trace is replayed in its place
@@ -42,7 +42,8 @@ while [ $# -gt 0 ]; do
   fi
   # The program runs in the repository's root: a relative path must not change its meaning.
   if [ "$name" = --replay ]; then register=(); fi
-  if [[ ("$name" == --script || "$name" == --trace || "$name" == --replay) && "$value" != - &&
+  if [[ ("$name" == --script || "$name" == --trace || "$name" == --replay || "$name" == --record) &&
+    "$value" != - &&
     "$value" != /* ]]; then
     value="$PWD/$value"
   fi
