@@ -13,7 +13,8 @@
 # else 3; a run that reports line-discipline violations of the virtual register on standard
 # error fails as well. With PTK_UPDATE_TRANSCRIPTS set in the environment the transcript is written
 # from the run instead, its header kept (read it before you commit it); a new transcript
-# starts as a header and the "> " lines of its steps.
+# starts as a header and the "> " lines of its steps. The run also records its session
+# (<folder>.recorded.script and <folder>.trace) for replay_round_trip.cmake.
 cmake_minimum_required(VERSION 3.25)
 
 include("${CMAKE_CURRENT_LIST_DIR}/transcript.cmake")
