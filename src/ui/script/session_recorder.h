@@ -52,7 +52,8 @@ class SessionRecorder final : public QObject,
   // A step of a script being run, performed as the person's action on target (a control,
   // a window or none): what it does is recorded as a person's action would be. A step that
   // only looks (show, state, list, wait) is written as it stands.
-  // paste: the step puts its value in whole, as `set` does.
+  // menuItem: the item a `menu` step chooses; paste: the step puts its value in whole, as
+  // `set` does.
   void BeginStep(QWidget* target, QAction* menuItem, bool paste);
   void LookStep(const std::string& text);
   void EndStep();
