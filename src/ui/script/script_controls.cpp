@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -40,6 +42,20 @@ std::vector<std::pair<QString, QString>> Lines(const QStringList& lines) {
   for (int i = 0; i < lines.size(); ++i) out.emplace_back(QStringLiteral("[%1]").arg(i), lines[i]);
   return out;
 }
+
+// A memo, plain or rich: the two text widgets scripts treat alike.
+struct Memo {
+  QPlainTextEdit* plain;
+  QTextEdit* rich;
+  explicit Memo(QWidget* control)
+      : plain(qobject_cast<QPlainTextEdit*>(control)), rich(qobject_cast<QTextEdit*>(control)) {}
+  explicit operator bool() const { return plain || rich; }
+  QString Text() const { return plain ? plain->toPlainText() : rich->toPlainText(); }
+  void SetText(const QString& text) const {
+    plain ? plain->setPlainText(text) : rich->setPlainText(text);
+  }
+  void SelectAll() const { plain ? plain->selectAll() : rich->selectAll(); }
+};
 
 QStringList MemoLines(const QString& text) {
   if (text.isEmpty()) return {};
@@ -138,9 +154,7 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
   if (auto* bar = qobject_cast<QProgressBar*>(control)) {
     return one(QStringLiteral("%1 / %2").arg(bar->value()).arg(bar->maximum()));
   }
-  if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
-    return Lines(MemoLines(memo->toPlainText()));
-  if (auto* memo = qobject_cast<QTextEdit*>(control)) return Lines(MemoLines(memo->toPlainText()));
+  if (const Memo memo(control); memo) return Lines(MemoLines(memo.Text()));
   if (auto* list = qobject_cast<QListWidget*>(control)) {
     QStringList items;
     for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
@@ -158,6 +172,39 @@ std::vector<std::pair<QString, QString>> ControlContent(QWidget* control) {
     return Lines(rows);
   }
   return one(ControlState(control));
+}
+
+QString ControlKind(QWidget* control) {
+  if (qobject_cast<QCheckBox*>(control)) return QStringLiteral("check");
+  if (qobject_cast<QRadioButton*>(control)) return QStringLiteral("radio");
+  if (qobject_cast<QAbstractButton*>(control)) return QStringLiteral("button");
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    return QLatin1String(combo->isEditable() ? "combo-edit " : "combo ") +
+           QString::number(combo->count());
+  }
+  if (qobject_cast<QDateEdit*>(control)) return QStringLiteral("date");
+  if (qobject_cast<QTimeEdit*>(control)) return QStringLiteral("time");
+  if (qobject_cast<QAbstractSpinBox*>(control)) return QStringLiteral("updown");
+  if (auto* edit = qobject_cast<QLineEdit*>(control))
+    return QLatin1String(edit->isReadOnly() ? "label" : "edit");
+  if (Memo(control)) return QStringLiteral("memo");
+  if (auto* grid = qobject_cast<QTableWidget*>(control)) {
+    const std::pair<int, int> size = GridSize(grid);
+    return QStringLiteral("grid %1 %2").arg(size.first).arg(size.second);
+  }
+  if (qobject_cast<QListWidget*>(control)) return QStringLiteral("list");
+  if (auto* group = qobject_cast<TRadioGroup*>(control))
+    return QStringLiteral("group %1").arg(group->count());
+  if (auto* pages = qobject_cast<TPageControl*>(control)) {
+    QString kind = QStringLiteral("page");
+    for (int i = 0; i < pages->count(); ++i) {
+      if (QWidget* page = pages->widget(i); page && !page->objectName().isEmpty())
+        kind += QLatin1Char(' ') + page->objectName();
+    }
+    return kind;
+  }
+  if (qobject_cast<QLabel*>(control)) return QStringLiteral("label");
+  return {};
 }
 
 std::pair<int, int> GridSize(const QTableWidget* grid) {
@@ -210,10 +257,8 @@ std::optional<QString> ControlValue(QWidget* control) {
     if (!same.isEmpty() && list->row(same.first()) != row) return QStringLiteral("#%1").arg(row);
     return text;
   }
-  if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
-    return memo->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\\n"));
-  if (auto* memo = qobject_cast<QTextEdit*>(control))
-    return memo->toPlainText().replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  if (const Memo memo(control); memo)
+    return memo.Text().replace(QLatin1Char('\n'), QLatin1String("\\n"));
   return std::nullopt;
 }
 
@@ -318,12 +363,8 @@ QString SetControl(QWidget* control, const QString& value, int row, int column) 
     edit->setText(value);
     return {};
   }
-  if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-    memo->setPlainText(QString(value).replace(QLatin1String("\\n"), QLatin1String("\n")));
-    return {};
-  }
-  if (auto* memo = qobject_cast<QTextEdit*>(control)) {
-    memo->setPlainText(QString(value).replace(QLatin1String("\\n"), QLatin1String("\n")));
+  if (const Memo memo(control); memo) {
+    memo.SetText(QString(value).replace(QLatin1String("\\n"), QLatin1String("\n")));
     return {};
   }
   return QStringLiteral("элементу нельзя задать значение");
@@ -342,12 +383,8 @@ bool SelectAllText(QWidget* control) {
     spin->selectAll();
     return true;
   }
-  if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) {
-    memo->selectAll();
-    return true;
-  }
-  if (auto* memo = qobject_cast<QTextEdit*>(control)) {
-    memo->selectAll();
+  if (const Memo memo(control); memo) {
+    memo.SelectAll();
     return true;
   }
   return false;

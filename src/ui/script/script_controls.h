@@ -23,6 +23,11 @@ QString ControlState(QWidget* control);
 // "visible|hidden, enabled|disabled".
 QString VisibleEnabled(bool visible, bool enabled);
 
+// What `list` says a control is: "button", "check", "radio", "label", "edit", "memo",
+// "date", "time", "updown", "list", "combo N" or "combo-edit N", "group N", "grid ROWS
+// COLUMNS", "page PAGE ..."; empty for a frame or panel, which has nothing of its own to do.
+QString ControlKind(QWidget* control);
+
 // A grid's rows and columns as scripts count them: the fixed header row and the row
 // headers included, whether the grid draws them as header sections or as cells.
 std::pair<int, int> GridSize(const QTableWidget* grid);

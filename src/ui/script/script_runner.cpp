@@ -1,33 +1,20 @@
 #include "ui/script/script_runner.h"
 
 #include <QAbstractButton>
-#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
 #include <QEventLoop>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
-#include <QTextEdit>
-#include <QTimeEdit>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
 #include "core/link/trace_replay.h"
 #include "ui/base/app_context.h"
-#include "ui/controls/page_control.h"
-#include "ui/controls/radio_group.h"
 #include "ui/script/script_controls.h"
 #include "ui/script/session_recorder.h"
 #include "ui/shell/main_fr.h"
@@ -542,45 +529,9 @@ std::optional<std::string> ScriptRunner::List() {
       if (window->findChild<QWidget*>(name) != control) continue;
       if (!control->isVisible() || !control->isEnabled()) continue;
       if (modal && modal != window && !modal->isAncestorOf(control)) continue;
-      std::string kind;
-      if (qobject_cast<QCheckBox*>(control)) {
-        kind = "check";
-      } else if (qobject_cast<QRadioButton*>(control)) {
-        kind = "radio";
-      } else if (qobject_cast<QAbstractButton*>(control)) {
-        kind = "button";
-      } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        kind = std::string(combo->isEditable() ? "combo-edit " : "combo ") +
-               std::to_string(combo->count());
-      } else if (qobject_cast<QDateEdit*>(control)) {
-        kind = "date";
-      } else if (qobject_cast<QTimeEdit*>(control)) {
-        kind = "time";
-      } else if (qobject_cast<QAbstractSpinBox*>(control)) {
-        kind = "updown";
-      } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        kind = edit->isReadOnly() ? "label" : "edit";
-      } else if (qobject_cast<QPlainTextEdit*>(control) || qobject_cast<QTextEdit*>(control)) {
-        kind = "memo";
-      } else if (auto* grid = qobject_cast<QTableWidget*>(control)) {
-        const std::pair<int, int> size = GridSize(grid);
-        kind = "grid " + std::to_string(size.first) + " " + std::to_string(size.second);
-      } else if (qobject_cast<QListWidget*>(control)) {
-        kind = "list";
-      } else if (auto* group = qobject_cast<TRadioGroup*>(control)) {
-        kind = "group " + std::to_string(group->count());
-      } else if (auto* pages = qobject_cast<TPageControl*>(control)) {
-        kind = "page";
-        for (int i = 0; i < pages->count(); ++i) {
-          if (QWidget* page = pages->widget(i); page && !page->objectName().isEmpty())
-            kind += " " + Utf8(page->objectName());
-        }
-      } else if (qobject_cast<QLabel*>(control)) {
-        kind = "label";
-      } else {
-        continue;  // frames, panels and the like: nothing of their own to do
-      }
-      Print("list: control " + windowName + "." + Utf8(name) + " " + kind);
+      const QString kind = ControlKind(control);
+      if (kind.isEmpty()) continue;  // frames, panels and the like: nothing of their own to do
+      Print("list: control " + windowName + "." + Utf8(name) + " " + Utf8(kind));
     }
   }
   Print("list: end");
