@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/link/clock.h"
@@ -72,7 +73,7 @@ class TraceReplayer {
   int exchanges() const { return exchanges_; }
   // The steps the recorded session made while this transfer's answer was awaited (its
   // "later: STEP" notes), taken once each.
-  std::vector<std::string> TakeLaterSteps() { return std::move(laterSteps_); }
+  std::vector<std::string> TakeLaterSteps() { return std::exchange(laterSteps_, {}); }
 
  private:
   void Diverge(const std::vector<uint8_t>& got);
